@@ -1,0 +1,24 @@
+// The C library's time conversions, as the program uses them. Times are seconds since
+// 1970-01-01 00:00 UTC in 32 bits; 0 means "no time".
+#pragma once
+#include <cstdint>
+
+struct CalendarTime {
+    int year = 0;    // e.g. 2008
+    int month = 0;   // 1..12
+    int day = 0;     // 1..31
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+
+// Local calendar time to seconds, daylight-saving flag 0 (mktime). Returns false when the
+// C library cannot represent it (mktime's -1) or it does not fit 32 bits.
+bool LocalCalendarToSeconds(const CalendarTime& local, int32_t* seconds);
+
+// Seconds to local calendar time (localtime) or UTC calendar time (gmtime); false on failure.
+bool SecondsToLocalCalendar(int32_t seconds, CalendarTime* local);
+bool SecondsToUtcCalendar(int32_t seconds, CalendarTime* utc);
+
+// The C library's time-zone offset: seconds west of UTC (the `timezone` variable after tzset).
+long TimeZoneOffsetWest();

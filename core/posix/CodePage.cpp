@@ -1,0 +1,79 @@
+// Linux stand-in for the ANSI code page: iconv's CP932, which matches Windows code page 932
+// (NEC and IBM extensions, U+FF5E for 0x8160) better than plain Shift_JIS.
+#include "core/CodePage.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <stdexcept>
+
+namespace {
+
+class Converter {
+public:
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from))
+    {
+        if (cd_ == (iconv_t)-1) throw std::runtime_error("iconv_open failed");
+    }
+    ~Converter() { iconv_close(cd_); }
+    iconv_t get() const { return cd_; }
+
+private:
+    iconv_t cd_;
+};
+
+// Converts as much as iconv accepts; on an invalid or incomplete sequence appends `bad` to the
+// output and skips `skip(in)` input bytes.
+template <typename Out, typename Skip>
+Out Convert(const char* to, const char* from, const char* in, size_t inBytes,
+            const Out& bad, Skip skip)
+{
+    Converter conv(to, from);  // one per call: iconv descriptors are not thread-safe
+    using Unit = typename Out::value_type;
+    Out out;
+    char buf[512];
+    char* src = const_cast<char*>(in);
+    size_t left = inBytes;
+    while (left > 0) {
+        char* dst = buf;
+        size_t room = sizeof buf;
+        size_t r = iconv(conv.get(), &src, &left, &dst, &room);
+        out.append(reinterpret_cast<const Unit*>(buf), (size_t)(dst - buf) / sizeof(Unit));
+        if (r == (size_t)-1 && errno != E2BIG) {
+            out += bad;
+            size_t n = skip(src, left);
+            src += n;
+            left -= n;
+            iconv(conv.get(), nullptr, nullptr, nullptr, nullptr);
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::u16string AnsiToUtf16(const char* text, size_t length)
+{
+    if (length == 0) return std::u16string();
+    return Convert<std::u16string>("UTF-16LE", "CP932", text, length, std::u16string(1, u'\x30FB'),
+                                   [](const char* p, size_t left) -> size_t {
+                                       return (IsAnsiLeadByte((unsigned char)*p) && left >= 2) ? 2 : 1;
+                                   });
+}
+
+std::string Utf16ToAnsi(const char16_t* text, size_t length)
+{
+    if (length == 0) return std::string();
+    return Convert<std::string>("CP932", "UTF-16LE", reinterpret_cast<const char*>(text),
+                                length * 2, std::string(1, '?'),
+                                [](const char* p, size_t left) -> size_t {
+                                    // A high surrogate with its low surrogate is one character.
+                                    unsigned u = (unsigned char)p[0] | ((unsigned char)p[1] << 8);
+                                    return (u >= 0xD800 && u < 0xDC00 && left >= 4) ? 4 : (left >= 2 ? 2 : left);
+                                });
+}
+
+bool IsAnsiLeadByte(unsigned char c)
+{
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
