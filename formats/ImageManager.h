@@ -58,6 +58,9 @@ private:
 
     // Platform part: loads `data_` into picture_ and sets the four sizes, or throws.
     void Load();
+    // Refuses (code 2) pixel sizes that are not positive or whose 24-bit image would exceed
+    // kMaxBmpSize.
+    void CheckSizes() const;
     // Platform part: renders the picture into `bits` (bottom-up rows of `stride` bytes, already
     // zeroed) described by the 40-byte information header at `info`; false on failure.
     bool Render(const uint8_t* info, uint8_t* bits, uint32_t stride) const;
