@@ -37,13 +37,12 @@ protected:
 
 private:
     void ReceiveResponse();
-    void SendBarePacket(uint8_t code);
-    const char* TakeResponseUserId(const char* message);
+    void AnswerChallenge(const char* noUserIdMessage);
 
     ObexClientSocket* clientTransport_;
     bool connected_ = false;
     int32_t operation_ = -1;
     int32_t lastResponse_ = -1;
-    bool responseSent_ = false;  // an Authenticate Response went out with this Connect
-    bool challengeSeen_ = false; // a challenge has been received since the last reset
+    uint8_t firstPacketCode_ = 0;  // operation byte of the current request's first packet
+    bool answered_ = false;        // a challenge has been answered in the current exchange
 };

@@ -190,8 +190,13 @@ public:
     int32_t GetReceivedPacketLength() const { return receiveLength_; }
 
 protected:
+    // Starts a packet: empties the send buffer (dropping what a failed build may have left),
+    // then writes the code and a length placeholder.
+    void BeginPacket(uint8_t code);
     // Stores the send length big-endian into bytes 1-2 of the send buffer.
     void StorePacketLength();
+    bool HasReceived() const { return in_.received; }
+    bool IsEndOfBody() const { return in_.endOfBody; }
     // Drops every authentication value, configuration included, and all its flags.
     void ResetAuthState();
     bool IsClosed() const { return closed_; }
