@@ -62,6 +62,8 @@ uint32_t MemoryBodySource::GetSize() const { return size_; }
 
 ObexObject::ObexObject(ObexSocket* transport) : transport_(transport)
 {
+    AllocateSendBuffer(0);
+    AllocateReceiveBuffer(0);
     InitReceivedHeaders();
     InitOutgoingHeaders();
     ResetAuthState();
