@@ -79,8 +79,7 @@ ObexObject::~ObexObject()
 
 void ObexObject::Close()
 {
-    if (closed_) return;
-    closed_ = true;
+    if (closed_.exchange(true)) return;
     transport_->Close();
 }
 

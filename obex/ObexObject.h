@@ -2,6 +2,7 @@
 // and readers over them, the header codec, the values to send and the values received, and the
 // digest-authentication state. One thread drives an object; another may only close its transport.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -289,7 +290,7 @@ private:
     void CheckReceived(const char* message);
     void DropOwnedBodySource();
 
-    bool closed_ = false;
+    std::atomic<bool> closed_{false};  // Close may come from a cancelling thread
     std::unique_ptr<uint8_t[]> sendBuffer_;
     int32_t sendCapacity_ = 0;
     int32_t sendLength_ = 0;
