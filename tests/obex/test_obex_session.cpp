@@ -128,11 +128,14 @@ struct AuthOutcome {
     bool clientConnected = false;
     int32_t clientCode = 0;
     std::string clientMessage;
+    std::string realm;  // of the challenge the client saw, after a refusal
+    int32_t realmCodeset = -1;
+    bool askedForUserId = false;
 };
 
 // The server asks for `serverPassword` (and, when given, the user id); the client offers its own.
 void ConnectWithAuth(const char* serverPassword, const char* serverUser, const char* clientPassword,
-                     const char* clientUser, AuthOutcome* outcome, std::string* seenUser = nullptr)
+                     const char* clientUser, AuthOutcome* outcome)
 {
     MemoryPair pair(2048, 2048);
     ServerThread server([&] {
@@ -154,12 +157,14 @@ void ConnectWithAuth(const char* serverPassword, const char* serverUser, const c
         try {
             c.Connect();
             outcome->clientConnected = true;
-            if (seenUser) *seenUser = c.GetRealm() ? c.GetRealm() : "(none)";
             c.SetOperation(0x81);
             c.SendRequest();
         } catch (const ObexException& e) {
             outcome->clientCode = e.GetCode();
             outcome->clientMessage = e.GetMessageText();
+            outcome->realm = c.GetRealm() ? c.GetRealm() : "(none)";
+            outcome->realmCodeset = c.GetRealmCodeset();
+            outcome->askedForUserId = c.IsRequestUserId();
         }
     }
     server.Join();
@@ -186,6 +191,9 @@ TEST(SessionAuth, WrongPasswordIsRefusedOnce)
     EXPECT_FALSE(outcome.clientConnected);
     EXPECT_EQ(11, outcome.clientCode);
     EXPECT_EQ("PrepareConnect:接続要求に失敗しました。", outcome.clientMessage);
+    EXPECT_EQ("部屋", outcome.realm);
+    EXPECT_EQ(0xFF, outcome.realmCodeset);
+    EXPECT_FALSE(outcome.askedForUserId);
 }
 
 TEST(SessionAuth, ClientWithoutPasswordIsRefused)
@@ -203,6 +211,7 @@ TEST(SessionAuth, UserIdWhenTheServerAsksForOne)
     EXPECT_TRUE(right.clientConnected) << right.clientMessage;
     ConnectWithAuth("pw", "alice", "pw", "mallory", &wrongUser);
     EXPECT_EQ("PrepareConnect:接続要求に失敗しました。", wrongUser.clientMessage);
+    EXPECT_TRUE(wrongUser.askedForUserId);
     ConnectWithAuth("pw", "alice", "pw", nullptr, &noUser);
     EXPECT_EQ(8, noUser.clientCode);
     EXPECT_EQ("PrepareConnect:ユーザーIDが要求されましたが、ユーザーIDが設定されていません。", noUser.clientMessage);
