@@ -48,6 +48,7 @@ ImageManager::~ImageManager() = default;
 
 void ImageManager::Load()
 {
+    if (data_.empty()) throw ImageManagerException(2);  // nothing to load
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, data_.size());
     if (block == nullptr) throw ImageManagerException(0);
     void* locked = GlobalLock(block);
