@@ -19,6 +19,19 @@ convert img.bmp -quality 95 -strip -density 300 -units PixelsPerInch img300dpi.j
 convert img.bmp +set date:create +set date:modify img.gif
 # 1 x 1 grey picture.
 convert -size 1x1 xc:'rgb(128,64,32)' -quality 95 -strip dot.jpg
+# Progressive JPEG, 16 x 8, red at the top, blue at the bottom.
+convert -size 16x8 gradient:red-blue -interlace JPEG -quality 90 -strip progressive.jpg
+# 8 x 4 red GIF whose left half is transparent. The transparent palette entry (index 1, bytes
+# 16-18) is made lime, so that a decoder painting it instead of leaving it out is caught.
+convert -size 8x4 xc:red \( -size 4x4 xc:none \) -compose copy -composite -alpha on PNG32:- |
+    convert - transparent.gif
+python3 - transparent.gif <<'PY'
+import sys
+d = bytearray(open(sys.argv[1], "rb").read())
+assert d[10] & 0x80 and d[13:19] == b"\xff\x00\x00\x00\x00\x00", "unexpected GIF palette"
+d[16:19] = b"\x00\xff\x00"
+open(sys.argv[1], "wb").write(d)
+PY
 # A file that starts like a JPEG and stops after its first segments.
 head -c 200 img.jpg > truncated.jpg
 

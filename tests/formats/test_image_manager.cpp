@@ -167,6 +167,43 @@ TEST(ImageManagerBmp, OnePixelPictureAndWriteProtocol)
     EXPECT_EQ(out[58], 0xaa);
 }
 
+TEST(ImageManagerKinds, ProgressiveJpeg)
+{
+    const Bytes file = ReadFile("progressive.jpg");
+    ImageManager im(file.data(), (uint32_t)file.size());
+    ASSERT_EQ(im.GetWidth(), 16);
+    ASSERT_EQ(im.GetHeight(), 8);
+    const Bytes bmp = im.GetBmp();
+    // ImageMagick: (254,0,0) top left, (105,0,147) in the middle, (0,1,253) bottom right.
+    const Sample samples[] = {{0, 0, {}, {254, 0, 0}}, {8, 4, {}, {105, 0, 147}},
+                              {15, 7, {}, {0, 1, 253}}};
+    for (const Sample& s : samples) {
+        const Rgb got = PixelAt(bmp, s.x, s.y);
+        EXPECT_LE(std::abs(got.r - s.jpeg.r), 2) << s.x << "," << s.y;
+        EXPECT_LE(std::abs(got.g - s.jpeg.g), 2) << s.x << "," << s.y;
+        EXPECT_LE(std::abs(got.b - s.jpeg.b), 2) << s.x << "," << s.y;
+    }
+}
+
+TEST(ImageManagerKinds, TransparentGifPixelsStayBlack)
+{
+    // Left half transparent (its palette colour is lime), right half red: the picture is drawn
+    // over a zeroed bitmap, so transparent pixels come out black.
+    const Bytes file = ReadFile("transparent.gif");
+    ImageManager im(file.data(), (uint32_t)file.size());
+    ASSERT_EQ(im.GetWidth(), 8);
+    ASSERT_EQ(im.GetHeight(), 4);
+    const Bytes bmp = im.GetBmp();
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 8; ++x) {
+            const Rgb got = PixelAt(bmp, x, y);
+            const int red = x < 4 ? 0 : 255;
+            EXPECT_TRUE(got.r == red && got.g == 0 && got.b == 0)
+                << x << "," << y << " = " << got.r << "," << got.g << "," << got.b;
+        }
+    }
+}
+
 TEST(ImageManagerRefuses, NotAPicture)
 {
     EXPECT_EQ(ImageManagerCode({}), 2);
