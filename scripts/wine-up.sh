@@ -21,6 +21,7 @@ if ! grep -q '"ACP"="932"' "$WINEPREFIX/system.reg"; then
     exit 1
 fi
 
-wineserver -p
+# Status 2: this prefix's server is already running (an earlier wine-up); keep it.
+wineserver -p || [ $? -eq 2 ]
 # A persistent wineserver must see one Wine process before ctest starts any, or ctest hangs.
 wine cmd /c exit >/dev/null 2>&1 </dev/null || true
