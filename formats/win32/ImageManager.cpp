@@ -40,6 +40,7 @@ private:
 ImageManager::ImageManager(const uint8_t* bytes, uint32_t length)
     : data_(bytes && length ? bytes : nullptr, bytes && length ? bytes + length : nullptr)
 {
+    CheckDeclaredSize();
     Load();
     CheckSizes();
 }
