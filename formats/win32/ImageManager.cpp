@@ -1,4 +1,5 @@
-// ImageManager over the system's OLE picture loader and GDI.
+// ImageManager over the system's OLE picture loader and GDI. The picture is rendered into a
+// 24-bit DIB section, so its colours do not depend on the display's colour depth.
 #include <windows.h>
 #include <ole2.h>
 #include <olectl.h>
@@ -57,7 +58,7 @@ void ImageManager::Load()
         GlobalFree(block);
         throw ImageManagerException(0);
     }
-    if (!data_.empty()) std::memcpy(locked, data_.data(), data_.size());
+    std::memcpy(locked, data_.data(), data_.size());
     GlobalUnlock(block);
 
     IStream* stream = nullptr;
