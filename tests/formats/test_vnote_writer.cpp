@@ -193,6 +193,32 @@ TEST(VNoteWriterGolden, NecStandardMidiMelody)
               b.text);
 }
 
+TEST(VNoteWriterGolden, NecAndP2102vDifferOnlyInObjectNames)
+{
+    struct Case {
+        int32_t kind;
+        std::vector<uint8_t> body;
+        const char* nec;
+        const char* p2102v;
+    } cases[] = {{MEDIA_JPEG, FakeJpeg(42, 0x10), "nec_pic.vnt", "pic.vnt"},
+                 {MEDIA_MOVIE, TinyMovie(176, 144), "nec_vcp.vnt", "vcp.vnt"},
+                 {MEDIA_IMELODY, MldHeader(), "nec_msc.vnt", "msc.vnt"}};
+    for (const Case& c : cases) {
+        SendJob job = Job(FORMAT_NEC, c.kind, c.body);
+        job.fileName = "f";
+        job.summary = "s";
+        job.redistributionForbidden = 1;
+        Built nec = Build(job);
+        job.format = FORMAT_P2102V;
+        Built p2102v = Build(job);
+        ASSERT_EQ(0, nec.result);
+        ASSERT_EQ(0, p2102v.result);
+        EXPECT_EQ(c.nec, nec.object->name);
+        EXPECT_EQ(c.p2102v, p2102v.object->name);
+        EXPECT_EQ(nec.text, p2102v.text);
+    }
+}
+
 TEST(VNoteWriterGolden, FujitsuJpegPicture)
 {
     SendJob job = Job(FORMAT_FUJITSU, MEDIA_JPEG, FakeJpeg(60, 0x40));
