@@ -13,7 +13,7 @@
 
 namespace {
 
-// Kinds each send format takes, and the fields it cannot do without.
+// Kinds each send format takes.
 bool Accepts(int32_t format, int32_t kind)
 {
     const bool picture = kind == MEDIA_JPEG || kind == MEDIA_GIF;
@@ -36,6 +36,7 @@ bool Accepts(int32_t format, int32_t kind)
     }
 }
 
+// Fields a format cannot do without; a present text may be empty.
 bool HasRequiredFields(const SendJob& job)
 {
     switch (job.format) {
