@@ -3,7 +3,7 @@
 //   normal     starts and stops at once, can be paused and continued
 //   slow       takes about a second to start and to stop, with a wait hint of 2000 ms
 //   backwards  moves its stop checkpoint backwards and stays stop-pending for a while
-//   stuck      stays stop-pending with checkpoint 0 for a while, then stops
+//   stuck      stays stop-pending with checkpoint 0 for 5 s, then stops
 //   fails      ends at once when started, never reaching the running state
 #include <windows.h>
 
@@ -32,12 +32,12 @@ DWORD WINAPI Handler(DWORD control, DWORD, void*, void*)
 {
     switch (control) {
     case SERVICE_CONTROL_STOP:
-        if (std::strcmp(g_mode, "backwards") == 0) {
+        if (_stricmp(g_mode, "backwards") == 0) {
             Report(SERVICE_STOP_PENDING, 5, 200);
-        } else if (std::strcmp(g_mode, "stuck") == 0) {
+        } else if (_stricmp(g_mode, "stuck") == 0) {
             Report(SERVICE_STOP_PENDING, 0, 0);
         } else {
-            Report(SERVICE_STOP_PENDING, 1, std::strcmp(g_mode, "slow") == 0 ? 2000 : 0);
+            Report(SERVICE_STOP_PENDING, 1, _stricmp(g_mode, "slow") == 0 ? 2000 : 0);
         }
         SetEvent(g_stopEvent);
         return NO_ERROR;
@@ -59,7 +59,7 @@ void WINAPI ServiceMain(DWORD, char**)
 {
     g_handle = RegisterServiceCtrlHandlerExA("", Handler, nullptr);
     if (!g_handle) return;
-    if (std::strcmp(g_mode, "fails") == 0) {
+    if (_stricmp(g_mode, "fails") == 0) {
         g_status.dwWin32ExitCode = ERROR_SERVICE_SPECIFIC_ERROR;
         g_status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
         g_status.dwCurrentState = SERVICE_STOPPED;
@@ -67,7 +67,7 @@ void WINAPI ServiceMain(DWORD, char**)
         return;
     }
     g_stopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (std::strcmp(g_mode, "slow") == 0) {
+    if (_stricmp(g_mode, "slow") == 0) {
         for (DWORD i = 1; i <= 4; ++i) {
             Report(SERVICE_START_PENDING, i, 2000);
             Sleep(250);
@@ -76,17 +76,17 @@ void WINAPI ServiceMain(DWORD, char**)
     Report(SERVICE_RUNNING);
     WaitForSingleObject(g_stopEvent, INFINITE);
 
-    if (std::strcmp(g_mode, "slow") == 0) {
+    if (_stricmp(g_mode, "slow") == 0) {
         for (DWORD i = 2; i <= 4; ++i) {
             Sleep(250);
             Report(SERVICE_STOP_PENDING, i, 2000);
         }
-    } else if (std::strcmp(g_mode, "backwards") == 0) {
+    } else if (_stricmp(g_mode, "backwards") == 0) {
         Sleep(300);
         Report(SERVICE_STOP_PENDING, 2, 200);
         Sleep(3000);
-    } else if (std::strcmp(g_mode, "stuck") == 0) {
-        Sleep(8000);
+    } else if (_stricmp(g_mode, "stuck") == 0) {
+        Sleep(5000);
     }
     Report(SERVICE_STOPPED);
 }
