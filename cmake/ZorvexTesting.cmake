@@ -12,8 +12,9 @@ macro(zv_enable_gtest)
             target_compile_options(gtest PRIVATE -fexec-charset=UTF-8 -w)
             target_compile_options(gtest_main PRIVATE -fexec-charset=UTF-8 -w)
         endif()
-        include(GoogleTest)
     endif()
+    # In every scope: gtest_discover_tests needs the variables this sets.
+    include(GoogleTest)
 endmacro()
 
 # zv_add_gtest(<name> SOURCES ... LIBS ... [ENVIRONMENT VAR=VALUE ...] [PROPERTIES name value ...])
