@@ -1,6 +1,10 @@
 # GoogleTest from the Debian sources (no download); one helper per test executable.
 set(ZV_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest source tree")
 
+# Included at file scope: GoogleTest's module keeps the path of its discovery script in a
+# variable that test registration in every later scope needs.
+include(GoogleTest)
+
 macro(zv_enable_gtest)
     if(NOT TARGET GTest::gtest_main)
         set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
