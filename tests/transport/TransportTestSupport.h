@@ -47,9 +47,9 @@ inline std::string WindowsPath(const std::string& unixPath)
     return path;
 }
 
-// Runs `/bin/sh -c command` on the Linux side and waits for it (at most `timeoutMs`).
-// Wine does not pass a Linux exit status back, so callers check the command's effect.
-inline bool RunLinux(const std::string& command, DWORD timeoutMs = 10000)
+// Starts `/bin/sh -c command` on the Linux side. Wine neither waits for a Linux process nor
+// passes its exit status back, so callers wait for the command's effect (a file, a closed line).
+inline bool StartLinux(const std::string& command)
 {
     std::string line = "/bin/sh -c \"" + command + "\"";
     STARTUPINFOA startup;
@@ -60,10 +60,9 @@ inline bool RunLinux(const std::string& command, DWORD timeoutMs = 10000)
                         &process)) {
         return false;
     }
-    DWORD waited = WaitForSingleObject(process.hProcess, timeoutMs);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    return waited == WAIT_OBJECT_0;
+    return true;
 }
 
 inline long long ElapsedMs(std::chrono::steady_clock::time_point since)

@@ -277,7 +277,7 @@ TEST(SerialSocket, PortThatVanishesMidTransferEndsWithCode5)
     // The Linux end goes away while a read waits for it.
     std::thread puller([&] {
         Sleep(200);
-        RunLinux("kill $(cat " + dir + "/gone.pid)");
+        ASSERT_TRUE(StartLinux("kill $(cat " + dir + "/gone.pid)"));
     });
     uint8_t buffer[4096] = {};
     auto start = Clock::now();

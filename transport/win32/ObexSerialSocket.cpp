@@ -11,19 +11,22 @@ const char kReceiveFailed[] = "ObexSerialSocket::Receive:データの受信に�
 const char kSendFailed[] = "ObexSerialSocket::Send:データの送信に失敗しました。";
 
 // Errors after which the port will never carry another byte: the handle is gone (closed to
-// cancel) or the device went away under it (a USB cable pulled out, a line hung up).
+// cancel) or the device went away under it (a USB cable pulled out, the far end of a virtual
+// line closed). Reporting these as "no data" would keep the engine calling again for ever, each
+// call failing at once.
 bool IsPortGone(DWORD error)
 {
     switch (error) {
     case ERROR_INVALID_HANDLE:
     case ERROR_OPERATION_ABORTED:
+    case ERROR_ACCESS_DENIED:
     case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_DEVICE_REMOVED:
     case ERROR_DEV_NOT_EXIST:
     case ERROR_BAD_COMMAND:
     case ERROR_GEN_FAILURE:
-    case ERROR_NOT_READY:
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_BROKEN_PIPE:
+    case ERROR_NOT_READY:     // Wine: writing to a pseudo-terminal whose far end is gone
+    case ERROR_BROKEN_PIPE:   // Wine: reading from it
         return true;
     default:
         return false;

@@ -12,8 +12,6 @@ action=$1 dir=$2
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../../scripts/env.sh"
 
-pairs=("com5:a0:com6:a1" "com7:b0:peer:b1" "com8:c0:gone:c1")
-
 stop_pairs() {
     for f in "$dir"/*.pid; do
         [ -f "$f" ] || continue
@@ -48,6 +46,7 @@ wait_links() {
 case "$action" in
 up)
     mkdir -p "$dir"
+    rm -rf "$dir"/peer-*
     stop_pairs
     start_pair pairA a0 a1
     start_pair pairB b0 b1
