@@ -296,3 +296,24 @@ TEST(SerialSocket, PortThatVanishesMidTransferEndsWithCode5)
     EXPECT_LT(ElapsedMs(start), 15000);
     port.Close();
 }
+
+TEST(SerialSocket, CloseBeforeOpenThenOpenStillGivesAWorkingPort)
+{
+    REQUIRE_SERIAL_FIXTURE();
+    {
+        ObexSerialSocket port("COM5");
+        port.Close();  // a cancel that came before the engine opened the port
+        port.Open();
+        port.SetUpLine(115200);
+        ObexSerialSocket other("COM6");
+        other.Open();
+        other.SetUpLine(115200);
+        other.PurgeComm();
+        const uint8_t ok[] = "OK";
+        ASSERT_EQ(port.Send(ok, 0, 2), 2);
+        EXPECT_EQ(ReceiveAll(other, 2), "OK");
+        port.Close();
+    }  // destruction after Close releases nothing twice
+    ObexSerialSocket again("COM5");
+    again.Open();
+}
