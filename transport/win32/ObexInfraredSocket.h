@@ -8,7 +8,8 @@
 #include "transport/win32/OwnedString.h"
 #include "transport/win32/WinSockApi.h"
 
-// What both IrDA roles share: WinSock start-up and the blocking stream calls.
+// What both IrDA roles share: WinSock start-up (balanced by a clean-up when the object goes)
+// and the blocking stream calls. A member of each transport, not a base.
 class IrdaLink {
 public:
     static constexpr int32_t kMaxPacketSize = 2048;
@@ -30,7 +31,6 @@ public:
 
     WinSockApi& api_;
 };
-
 
 class ObexInfraredServerSocket : public ObexServerSocket, public OwnedString {
 public:
