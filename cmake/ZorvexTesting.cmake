@@ -17,8 +17,6 @@ macro(zv_enable_gtest)
             target_compile_options(gtest_main PRIVATE -fexec-charset=UTF-8 -w)
         endif()
     endif()
-    # In every scope: gtest_discover_tests needs the variables this sets.
-    include(GoogleTest)
 endmacro()
 
 # zv_add_gtest(<name> SOURCES ... LIBS ... [ENVIRONMENT VAR=VALUE ...] [PROPERTIES name value ...])
