@@ -19,17 +19,20 @@ macro(zv_enable_gtest)
     endif()
 endmacro()
 
-# zv_add_gtest(<name> SOURCES ... LIBS ... [ENVIRONMENT VAR=VALUE ...])
+# zv_add_gtest(<name> SOURCES ... LIBS ... [ENVIRONMENT VAR=VALUE ...] [PROPERTIES name value ...])
 # Builds a GoogleTest executable and registers its cases; on Windows the cases run under Wine.
 function(zv_add_gtest name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENVIRONMENT;PROPERTIES" ${ARGN})
     zv_enable_gtest()
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
     set(props "")
+    if(ARG_ENVIRONMENT OR ARG_PROPERTIES)
+        set(props PROPERTIES ${ARG_PROPERTIES})
+    endif()
     if(ARG_ENVIRONMENT)
-        set(props PROPERTIES ENVIRONMENT "${ARG_ENVIRONMENT}")
+        list(APPEND props ENVIRONMENT "${ARG_ENVIRONMENT}")
     endif()
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST

@@ -1,0 +1,110 @@
+// The Linux end of a Wine COM port for the transport tests: libopenobex as an OBEX server or
+// client on a pseudo-terminal. Wine passes no exit status back, so everything the test checks
+// goes into files in <outdir>: "ready" once the line is open, "result.txt" (written last, in one
+// rename) and, for the server, "body.bin".
+//
+//   serial_obex_peer server <tty> <outdir>
+//   serial_obex_peer client <tty> <outdir> <body-file> <name-utf16be-hex> <type> <time>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+
+#include "tests/obex/posix/OpenObexPeer.h"
+
+namespace {
+
+constexpr int kMtu = 1024;
+constexpr int kSeconds = 40;
+
+int OpenLine(const char* path)
+{
+    int fd = open(path, O_RDWR | O_NOCTTY);
+    if (fd < 0) return -1;
+    termios settings;
+    if (tcgetattr(fd, &settings) == 0) {
+        cfmakeraw(&settings);
+        tcsetattr(fd, TCSANOW, &settings);
+    }
+    tcflush(fd, TCIOFLUSH);  // whatever an earlier test left on the line
+    return fd;
+}
+
+void WriteFile(const std::string& path, const std::string& data)
+{
+    std::string temporary = path + ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::binary);
+        out << data;
+    }
+    std::rename(temporary.c_str(), path.c_str());
+}
+
+std::string Hex(const std::vector<uint8_t>& bytes)
+{
+    std::string text;
+    char pair[3];
+    for (uint8_t b : bytes) {
+        std::snprintf(pair, sizeof pair, "%02X", b);
+        text += pair;
+    }
+    return text;
+}
+
+std::vector<uint8_t> FromHex(const std::string& text)
+{
+    std::vector<uint8_t> bytes;
+    for (size_t i = 0; i + 1 < text.size(); i += 2) {
+        bytes.push_back((uint8_t)std::stoi(text.substr(i, 2), nullptr, 16));
+    }
+    return bytes;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: %s server|client <tty> <outdir> ...\n", argv[0]);
+        return 2;
+    }
+    const std::string mode = argv[1], outdir = argv[3];
+    int fd = OpenLine(argv[2]);
+    if (fd < 0) {
+        WriteFile(outdir + "/result.txt", "ok=0\nerror=cannot open the line\n");
+        return 1;
+    }
+    WriteFile(outdir + "/ready", "");
+    std::ostringstream result;
+    if (mode == "server") {
+        OpenObexReceived got = RunOpenObexServer(fd, kMtu, true, kSeconds);
+        WriteFile(outdir + "/body.bin", std::string(got.body.begin(), got.body.end()));
+        std::string type(got.type.begin(), got.type.end());
+        if (!type.empty() && type.back() == '\0') type.pop_back();
+        result << "ok=" << got.ok << "\nerror=" << got.error << "\nputs=" << got.puts
+               << "\nname=" << Hex(got.name) << "\ntype=" << type
+               << "\ntime=" << std::string(got.time.begin(), got.time.end())
+               << "\nlength=" << (got.hasLength ? std::to_string(got.length) : "none") << "\n";
+    } else if (mode == "client" && argc >= 8) {
+        std::ifstream in(argv[4], std::ios::binary);
+        OpenObexPut put;
+        put.body.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        put.nameUtf16be = FromHex(argv[5]);
+        put.type = argv[6];
+        put.time = argv[7];
+        OpenObexClientResult got = RunOpenObexClient(fd, kMtu, put, kSeconds);
+        result << "ok=" << got.ok << "\nerror=" << got.error << "\nconnect=" << got.connectResponse
+               << "\nput=" << got.putResponse << "\ndisconnect=" << got.disconnectResponse << "\n";
+    } else {
+        result << "ok=0\nerror=bad arguments\n";
+    }
+    close(fd);
+    WriteFile(outdir + "/result.txt", result.str());
+    return 0;
+}

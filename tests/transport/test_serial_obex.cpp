@@ -1,0 +1,240 @@
+// A whole OBEX session over a Wine COM port against libopenobex on the Linux end of the line
+// (peer/serial_obex_peer.cpp on the far end of COM7): our client sending to its server, and its
+// client sending to our server.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
+#include <thread>
+
+#include "obex/ObexClient.h"
+#include "obex/ObexServer.h"
+#include "tests/transport/TransportTestSupport.h"
+#include "transport/win32/ObexSerialSocket.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string Pattern(size_t size)
+{
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) bytes[i] = (char)((i * 131) ^ (i >> 9));
+    return bytes;
+}
+
+// UTF-16BE bytes of a Shift_JIS text, in hex, as the peer reports and expects names.
+std::string Utf16BigEndianHex(const char* text)
+{
+    wchar_t wide[256];
+    int units = MultiByteToWideChar(932, 0, text, -1, wide, 256) - 1;
+    std::string hex;
+    char pair[5];
+    for (int i = 0; i < units; ++i) {
+        std::snprintf(pair, sizeof pair, "%04X", (unsigned)wide[i]);
+        hex += pair;
+    }
+    return hex;
+}
+
+std::string ReadAll(const std::string& windowsPath)
+{
+    std::ifstream in(windowsPath, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool WaitForFile(const std::string& windowsPath, long long limitMs)
+{
+    auto start = Clock::now();
+    while (ElapsedMs(start) < limitMs) {
+        if (GetFileAttributesA(windowsPath.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+        Sleep(50);
+    }
+    return false;
+}
+
+std::map<std::string, std::string> ReadResult(const std::string& windowsPath)
+{
+    std::map<std::string, std::string> values;
+    std::istringstream in(ReadAll(windowsPath));
+    std::string line;
+    while (std::getline(in, line)) {
+        size_t equals = line.find('=');
+        if (equals != std::string::npos) values[line.substr(0, equals)] = line.substr(equals + 1);
+    }
+    return values;
+}
+
+// The peer program and a fresh folder for its files.
+class OpenObexPeer {
+public:
+    explicit OpenObexPeer(const char* test)
+    {
+        const std::string fixture = SerialFixtureDir();
+        program_ = fixture.substr(0, fixture.find_last_of('/')) + "/serial_obex_peer";
+        line_ = fixture + "/b1";
+        // A new folder each time; the fixture clears old ones when it starts.
+        out_ = fixture + "/peer-" + test + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+               std::to_string(GetTickCount());
+        EXPECT_TRUE(CreateDirectoryA(WindowsPath(out_).c_str(), nullptr));
+    }
+    // Starts the peer in the background (its stdio away from ctest's pipes).
+    void Start(const std::string& arguments)
+    {
+        ASSERT_TRUE(StartLinux("'" + program_ + "' " + arguments + " </dev/null >'" + out_ +
+                               "/log' 2>&1"));
+        ASSERT_TRUE(WaitForFile(File("ready"), 10000)) << "the peer did not open " << line_;
+    }
+    std::string File(const char* name) const { return WindowsPath(out_ + "/" + name); }
+    const std::string& Line() const { return line_; }
+    const std::string& Out() const { return out_; }
+    std::map<std::string, std::string> Result()
+    {
+        EXPECT_TRUE(WaitForFile(File("result.txt"), 45000)) << "the peer did not finish";
+        return ReadResult(File("result.txt"));
+    }
+
+private:
+    std::string program_, line_, out_;
+};
+
+// Closes the port if the exchange has not ended in time, so a broken peer fails the test
+// instead of hanging it.
+class Watchdog {
+public:
+    Watchdog(ObexSocket& port, DWORD limitMs)
+        : thread_([this, &port, limitMs] {
+              if (WaitForSingleObject(done_, limitMs) == WAIT_TIMEOUT) {
+                  fired = true;
+                  port.Close();
+              }
+          })
+    {
+    }
+    ~Watchdog()
+    {
+        SetEvent(done_);
+        thread_.join();
+        CloseHandle(done_);
+    }
+    std::atomic<bool> fired{false};
+
+private:
+    HANDLE done_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread thread_;
+};
+
+class Collector : public ObexBodyReceiver {
+public:
+    void Receive(ObexObject*, const uint8_t* data, int32_t length, bool) override
+    {
+        bytes.append(reinterpret_cast<const char*>(data), (size_t)length);
+    }
+    std::string bytes;
+};
+
+const char kPictureName[] = "写真ソ表.jpg";  // 0x5C trail bytes included
+
+}  // namespace
+
+TEST(SerialObex, OurClientPutsToOpenObexServer)
+{
+    REQUIRE_SERIAL_FIXTURE();
+    OpenObexPeer peer("server");
+    peer.Start("server '" + peer.Line() + "' '" + peer.Out() + "'");
+
+    const std::string body = Pattern(20000);
+    ObexSerialSocket port("COM7");
+    {
+        ObexClient client(&port);  // opens the port
+        port.SetUpLine(115200);
+        port.PurgeComm();
+        Watchdog watchdog(port, 30000);
+        client.Connect();
+        EXPECT_EQ(client.GetSendCapacity(), 1024) << "libopenobex announces 1024";
+        client.SetName(kPictureName);
+        client.SetType("image/jpeg");
+        client.SetTime(1704164645);  // 2024-01-02 03:04:05 UTC
+        client.SetBody(body.data(), (uint32_t)body.size());
+        client.SetOperation(0x82);
+        client.SendRequest();
+        EXPECT_EQ(client.GetResponseCode(), 0x20);
+        client.SetOperation(0x81);
+        client.SendRequest();
+        EXPECT_EQ(client.GetResponseCode(), 0x20);
+        EXPECT_FALSE(watchdog.fired);
+    }
+    auto result = peer.Result();
+    EXPECT_EQ(result["ok"], "1") << result["error"];
+    EXPECT_EQ(result["puts"], "1");
+    EXPECT_EQ(result["name"], Utf16BigEndianHex(kPictureName));
+    EXPECT_EQ(result["type"], "image/jpeg");
+    EXPECT_EQ(result["length"], "20000");
+    EXPECT_EQ(result["time"].substr(0, 15), "20240102T030405");
+    const std::string received = ReadAll(peer.File("body.bin"));
+    EXPECT_EQ(received.size(), body.size());
+    EXPECT_TRUE(received == body) << "body bytes differ";
+}
+
+TEST(SerialObex, OpenObexClientPutsToOurServer)
+{
+    REQUIRE_SERIAL_FIXTURE();
+    OpenObexPeer peer("client");
+    const std::string body = Pattern(9000);
+    {
+        std::ofstream out(peer.File("payload.bin"), std::ios::binary);
+        out << body;
+    }
+
+    ObexSerialSocket port("COM7");
+    ObexServer server(&port);  // opens the port
+    port.SetUpLine(115200);
+    port.PurgeComm();
+    Watchdog watchdog(port, 30000);
+    peer.Start("client '" + peer.Line() + "' '" + peer.Out() + "' '" + peer.Out() +
+               "/payload.bin' " + Utf16BigEndianHex("着うた.mld") +
+               " audio/mld 20240102T030405Z");
+
+    server.Accept();
+    Collector collector;
+    server.SetBodyReceiver(&collector);
+    server.ReceiveRequest();
+    EXPECT_EQ(server.GetOperation(), 0x82);
+    ASSERT_NE(server.GetName(), nullptr);
+    EXPECT_STREQ(server.GetName(), "着うた.mld");
+    ASSERT_NE(server.GetType(), nullptr);
+    EXPECT_STREQ(server.GetType(), "audio/mld");
+    EXPECT_EQ(server.GetTime(), 1704164645);
+    EXPECT_EQ(server.GetLength(), 9000u);
+    EXPECT_EQ(collector.bytes.size(), body.size());
+    EXPECT_TRUE(collector.bytes == body) << "body bytes differ";
+    server.SendResponse(0x20);
+    server.ReceiveRequest();
+    EXPECT_EQ(server.GetOperation(), 0x81);
+    server.SendResponse(0x20);
+    EXPECT_FALSE(watchdog.fired);
+
+    auto result = peer.Result();
+    EXPECT_EQ(result["ok"], "1") << result["error"];
+    EXPECT_EQ(result["connect"], "32");
+    EXPECT_EQ(result["put"], "32");
+    EXPECT_EQ(result["disconnect"], "32");
+}
+
+TEST(SerialObex, PeerThatGoesSilentIsEndedByClose)
+{
+    // Nobody answers on the far end: the client's CONNECT waits on the line until the cancel.
+    REQUIRE_SERIAL_FIXTURE();
+    ObexSerialSocket port("COM7");
+    ObexClient client(&port);
+    port.SetUpLine(115200);
+    port.PurgeComm();
+    auto start = Clock::now();
+    Watchdog watchdog(port, 1500);
+    ExpectObexError([&] { client.Connect(); }, 5,
+                    "ObexSerialSocket::Receive:データの受信に失敗しました。");
+    EXPECT_TRUE(watchdog.fired);
+    EXPECT_LT(ElapsedMs(start), 4000);
+}

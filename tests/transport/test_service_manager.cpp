@@ -1,0 +1,224 @@
+// ServiceManager against real services in Wine's service control manager: a small test service
+// of ours (helpers/TestService.cpp) registered for each test, in one of its behaviours.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "tests/transport/TransportTestSupport.h"
+#include "transport/win32/ServiceManager.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string TestServicePath()
+{
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string folder(path, length);
+    folder.resize(folder.find_last_of('\\') + 1);
+    return folder + "zv_test_service.exe";
+}
+
+// Stops (briefly) and deletes a service left by an earlier, interrupted run.
+void RemoveService(SC_HANDLE manager, const char* name)
+{
+    SC_HANDLE service = OpenServiceA(manager, name, SERVICE_ALL_ACCESS);
+    if (!service) return;
+    SERVICE_STATUS status;
+    ControlService(service, SERVICE_CONTROL_STOP, &status);
+    for (int i = 0; i < 50 && QueryServiceStatus(service, &status) &&
+                    status.dwCurrentState != SERVICE_STOPPED;
+         ++i) {
+        Sleep(100);
+    }
+    DeleteService(service);
+    CloseServiceHandle(service);
+}
+
+// One registered test service for the life of the object.
+class TestService {
+public:
+    TestService(const char* mode, const char* displayName)
+        : name_(std::string("ZorvexTest") + mode)
+    {
+        manager_ = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+        EXPECT_NE(manager_, nullptr);
+        RemoveService(manager_, name_.c_str());
+        std::string command = "\"" + TestServicePath() + "\" " + mode;
+        service_ = CreateServiceA(manager_, name_.c_str(), displayName, SERVICE_ALL_ACCESS,
+                                  SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START,
+                                  SERVICE_ERROR_NORMAL, command.c_str(), nullptr, nullptr,
+                                  nullptr, nullptr, nullptr);
+        EXPECT_NE(service_, nullptr) << "CreateServiceA error " << GetLastError();
+    }
+    ~TestService()
+    {
+        if (service_) CloseServiceHandle(service_);
+        RemoveService(manager_, name_.c_str());
+        CloseServiceHandle(manager_);
+    }
+    const char* Name() const { return name_.c_str(); }
+    DWORD State()
+    {
+        SERVICE_STATUS status{};
+        QueryServiceStatus(service_, &status);
+        return status.dwCurrentState;
+    }
+    bool WaitFor(DWORD state, DWORD limitMs = 5000)
+    {
+        for (DWORD waited = 0; waited < limitMs; waited += 50) {
+            if (State() == state) return true;
+            Sleep(50);
+        }
+        return State() == state;
+    }
+
+private:
+    std::string name_;
+    SC_HANDLE manager_ = nullptr;
+    SC_HANDLE service_ = nullptr;
+};
+
+template <typename F>
+void ExpectServiceError(F&& call, int32_t code)
+{
+    try {
+        call();
+        ADD_FAILURE() << "no exception, expected code " << code;
+    } catch (ServiceManagerException e) {  // thrown and caught by value
+        EXPECT_EQ(e.GetCode(), code);
+        EXPECT_EQ(e.GetMessageText(), nullptr);
+    }
+}
+
+}  // namespace
+
+TEST(ServiceManagerException, CopiesItsCodeAndMessage)
+{
+    ServiceManagerException empty(2);
+    EXPECT_EQ(empty.GetCode(), 2);
+    EXPECT_EQ(empty.GetMessageText(), nullptr);
+    char text[] = "detail";
+    ServiceManagerException original(3, text);
+    text[0] = 'X';
+    ServiceManagerException copy(original);
+    EXPECT_STREQ(copy.GetMessageText(), "detail");
+    EXPECT_NE(copy.GetMessageText(), original.GetMessageText());
+    copy = empty;
+    EXPECT_EQ(copy.GetCode(), 2);
+    EXPECT_EQ(copy.GetMessageText(), nullptr);
+    copy = copy;
+    EXPECT_EQ(copy.GetCode(), 2);
+}
+
+TEST(ServiceManager, PollPauseFollowsIntervalHintAndDefault)
+{
+    EXPECT_EQ(ServiceManager::PollPause(1000, 0), 300u);
+    EXPECT_EQ(ServiceManager::PollPause(1000, 2000), 1000u);
+    EXPECT_EQ(ServiceManager::PollPause(1000, 500), 500u);
+    EXPECT_EQ(ServiceManager::PollPause(0, 500), 500u);
+    EXPECT_EQ(ServiceManager::PollPause(0, 0), 300u);
+}
+
+TEST(ServiceManager, UnknownServiceThrowsCode2)
+{
+    ExpectServiceError([] { ServiceManager m("ZorvexNoSuchService", nullptr); }, 2);
+}
+
+TEST(ServiceManager, InfraredMonitorBracketByDisplayName)
+{
+    TestService service("Normal", "Infrared Monitor");
+    // The workflow's steps: find by display name, stop only a running service, start it again.
+    ServiceManager monitor("Infrared Monitor", nullptr);
+    monitor.SetWaitInterval(1000);
+    EXPECT_TRUE(monitor.IsStopped());
+    EXPECT_FALSE(monitor.IsRunning());
+
+    auto start = Clock::now();
+    monitor.Start(true);
+    EXPECT_TRUE(monitor.IsRunning());
+    EXPECT_EQ(service.State(), (DWORD)SERVICE_RUNNING);
+
+    monitor.Stop(true);
+    EXPECT_TRUE(monitor.IsStopped());
+    EXPECT_LT(ElapsedMs(start), 3000) << "a service that moves at once needs one pause each";
+
+    monitor.Start(true);
+    EXPECT_TRUE(monitor.IsRunning());
+    monitor.Stop(true);
+    EXPECT_EQ(monitor.GetState(), (DWORD)SERVICE_STOPPED);
+}
+
+TEST(ServiceManager, KeyNamePauseContinueAndNoWait)
+{
+    TestService service("Pausable", "Zorvex Test Pausable");
+    ServiceManager manager(service.Name(), nullptr);
+    manager.Start(false);
+    EXPECT_TRUE(service.WaitFor(SERVICE_RUNNING));
+    manager.Pause(true);
+    EXPECT_TRUE(manager.IsPaused());
+    EXPECT_FALSE(manager.IsPausePending());
+    manager.Continue(true);
+    EXPECT_TRUE(manager.IsRunning());
+    EXPECT_FALSE(manager.IsContinuePending());
+    EXPECT_FALSE(manager.IsStartPending());
+    EXPECT_FALSE(manager.IsStopPending());
+    // A second start of a running service is refused by the manager; without waiting that is
+    // not an error.
+    manager.Start(false);
+    manager.Stop(false);
+    EXPECT_TRUE(service.WaitFor(SERVICE_STOPPED));
+}
+
+TEST(ServiceManager, SlowServiceIsPolledUntilItGetsThere)
+{
+    TestService service("Slow", "Zorvex Test Slow");
+    ServiceManager manager(service.Name(), nullptr);
+    manager.SetWaitInterval(1000);
+    auto start = Clock::now();
+    manager.Start(true);
+    EXPECT_TRUE(manager.IsRunning());
+    EXPECT_GE(ElapsedMs(start), 900) << "about a second of start-pending";
+    manager.Stop(true);
+    EXPECT_TRUE(manager.IsStopped());
+}
+
+TEST(ServiceManager, ServiceThatFailsToStartEndsTheWaitWithCode0)
+{
+    TestService service("Fails", "Zorvex Test Fails");
+    ServiceManager manager(service.Name(), nullptr);
+    manager.Start(false);  // never throws, even though the service does not start
+    EXPECT_TRUE(service.WaitFor(SERVICE_STOPPED));
+    auto start = Clock::now();
+    ExpectServiceError([&] { manager.Start(true); }, 0);
+    long long elapsed = ElapsedMs(start);
+    EXPECT_GE(elapsed, (long long)ServiceManager::kNoProgressLimitMs);
+    EXPECT_LT(elapsed, ServiceManager::kNoProgressLimitMs + 2000);
+}
+
+TEST(ServiceManager, CheckpointMovingBackwardsEndsTheWaitWithCode0)
+{
+    TestService service("Backwards", "Zorvex Test Backwards");
+    ServiceManager manager(service.Name(), nullptr);
+    manager.Start(true);
+    auto start = Clock::now();
+    ExpectServiceError([&] { manager.Stop(true); }, 0);
+    EXPECT_LT(ElapsedMs(start), 2000);
+    EXPECT_TRUE(manager.IsStopPending());
+    EXPECT_TRUE(service.WaitFor(SERVICE_STOPPED, 8000));
+}
+
+TEST(ServiceManager, StopThatNeverProgressesEndsTheWaitWithCode0)
+{
+    TestService service("Stuck", "Zorvex Test Stuck");
+    ServiceManager manager(service.Name(), nullptr);
+    manager.Start(true);
+    auto start = Clock::now();
+    ExpectServiceError([&] { manager.Stop(true); }, 0);
+    long long elapsed = ElapsedMs(start);
+    EXPECT_GE(elapsed, (long long)ServiceManager::kNoProgressLimitMs);
+    EXPECT_LT(elapsed, 4800) << "the service itself stays stop-pending for 5 s";
+    EXPECT_TRUE(service.WaitFor(SERVICE_STOPPED, 10000));
+}
