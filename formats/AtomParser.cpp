@@ -2,14 +2,7 @@
 
 #include <cstring>
 
-namespace {
-
-uint32_t Be32(const uint8_t* p)
-{
-    return ((uint32_t)p[0] << 24) | ((uint32_t)p[1] << 16) | ((uint32_t)p[2] << 8) | p[3];
-}
-
-}  // namespace
+#include "core/ByteOrder.h"
 
 bool AtomParser::IsContainer(const uint8_t* type)
 {

@@ -3,31 +3,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/ByteOrder.h"
+
 using Zorvex::BitmapManagerException;
 
 namespace {
-
-uint32_t Le16(const uint8_t* p)
-{
-    return (uint32_t)p[0] | ((uint32_t)p[1] << 8);
-}
-
-uint32_t Le32(const uint8_t* p)
-{
-    return (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24);
-}
-
-void PutLe16(uint8_t* p, uint32_t v)
-{
-    p[0] = (uint8_t)v;
-    p[1] = (uint8_t)(v >> 8);
-}
-
-void PutLe32(uint8_t* p, uint32_t v)
-{
-    PutLe16(p, v);
-    PutLe16(p + 2, v >> 16);
-}
 
 uint64_t RoundUp4(uint64_t v)
 {

@@ -1,24 +1,13 @@
 // The platform-independent half of ImageManager: the 24-bit BMP file image and its size rules.
 #include <cstring>
 
+#include "core/ByteOrder.h"
 #include "formats/ImageManager.h"
 #include "formats/PictureSize.h"
 
 namespace Zorvex {
 
 namespace {
-
-void PutLe16(uint8_t* p, uint32_t v)
-{
-    p[0] = (uint8_t)v;
-    p[1] = (uint8_t)(v >> 8);
-}
-
-void PutLe32(uint8_t* p, uint32_t v)
-{
-    PutLe16(p, v);
-    PutLe16(p + 2, v >> 16);
-}
 
 uint64_t Stride(int32_t width)
 {

@@ -1,21 +1,8 @@
 #include "formats/PictureSize.h"
 
+#include "core/ByteOrder.h"
+
 namespace {
-
-uint32_t Be16(const uint8_t* p)
-{
-    return ((uint32_t)p[0] << 8) | p[1];
-}
-
-uint32_t Le16(const uint8_t* p)
-{
-    return (uint32_t)p[0] | ((uint32_t)p[1] << 8);
-}
-
-uint32_t Le32(const uint8_t* p)
-{
-    return Le16(p) | (Le16(p + 2) << 16);
-}
 
 bool JpegSize(const uint8_t* b, uint32_t n, uint32_t* width, uint32_t* height)
 {

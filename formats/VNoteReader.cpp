@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "core/ByteOrder.h"
 #include "core/Codecs.h"
 #include "core/MediaObject.h"
 #include "core/TimeConv.h"
@@ -46,18 +47,6 @@ bool StartsWith(const std::vector<uint8_t>& body, const char* prefix)
     return body.size() >= n && std::memcmp(body.data(), prefix, n) == 0;
 }
 
-void Put16(uint8_t* p, uint32_t v)
-{
-    p[0] = (uint8_t)v;
-    p[1] = (uint8_t)(v >> 8);
-}
-
-void Put32(uint8_t* p, uint32_t v)
-{
-    Put16(p, v);
-    Put16(p + 2, v >> 16);
-}
-
 // Raw 5-6-5 pixels (rows top to bottom, no padding) as a bottom-up 16-bit bit-field bitmap file.
 // Returns false when the size lines are missing, not positive, or promise more pixels than came.
 bool RebuildP504iBitmap(const PropertyList& list, std::vector<uint8_t>* body)
@@ -78,18 +67,18 @@ bool RebuildP504iBitmap(const PropertyList& list, std::vector<uint8_t>* body)
     uint8_t* p = image.data();
     p[0] = 'B';
     p[1] = 'M';
-    Put32(p + 2, (uint32_t)fileSize);
-    Put32(p + 10, 66);
-    Put32(p + 14, 40);
-    Put32(p + 18, (uint32_t)w);
-    Put32(p + 22, (uint32_t)h);
-    Put16(p + 26, 1);
-    Put16(p + 28, 16);
-    Put32(p + 30, 3);
-    Put32(p + 34, (uint32_t)(stride * (uint64_t)h));
-    Put32(p + 54, 0xF800);
-    Put32(p + 58, 0x07E0);
-    Put32(p + 62, 0x001F);
+    PutLe32(p + 2, (uint32_t)fileSize);
+    PutLe32(p + 10, 66);
+    PutLe32(p + 14, 40);
+    PutLe32(p + 18, (uint32_t)w);
+    PutLe32(p + 22, (uint32_t)h);
+    PutLe16(p + 26, 1);
+    PutLe16(p + 28, 16);
+    PutLe32(p + 30, 3);
+    PutLe32(p + 34, (uint32_t)(stride * (uint64_t)h));
+    PutLe32(p + 54, 0xF800);
+    PutLe32(p + 58, 0x07E0);
+    PutLe32(p + 62, 0x001F);
     for (uint64_t row = 0; row < (uint64_t)h; ++row) {
         std::memcpy(p + 66 + ((uint64_t)h - 1 - row) * stride, body->data() + row * rowBytes,
                     (size_t)rowBytes);

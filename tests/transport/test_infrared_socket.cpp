@@ -6,21 +6,10 @@
 
 #include "obex/ObexException.h"
 #include "tests/transport/FakeWinSock.h"
+#include "tests/transport/TransportTestSupport.h"
 #include "transport/win32/ObexInfraredSocket.h"
 
 namespace {
-
-template <typename F>
-void ExpectObexError(F&& call, int32_t code, const char* message)
-{
-    try {
-        call();
-        ADD_FAILURE() << "no exception, expected code " << code;
-    } catch (const ObexException& e) {
-        EXPECT_EQ(e.GetCode(), code);
-        EXPECT_STREQ(e.GetMessageText(), message);
-    }
-}
 
 FakeDevice Phone(const char* name, uint8_t first = 0x11)
 {
