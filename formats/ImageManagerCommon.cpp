@@ -1,0 +1,64 @@
+// The platform-independent half of ImageManager: the 24-bit BMP file image and its size rules.
+#include <cstring>
+
+#include "formats/ImageManager.h"
+
+namespace Zorvex {
+
+namespace {
+
+void PutLe16(uint8_t* p, uint32_t v)
+{
+    p[0] = (uint8_t)v;
+    p[1] = (uint8_t)(v >> 8);
+}
+
+void PutLe32(uint8_t* p, uint32_t v)
+{
+    PutLe16(p, v);
+    PutLe16(p + 2, v >> 16);
+}
+
+uint64_t Stride(int32_t width)
+{
+    return ((uint64_t)width * 3 + 3) & ~(uint64_t)3;
+}
+
+}  // namespace
+
+void ImageManager::CheckSizes() const
+{
+    if (width_ <= 0 || height_ <= 0) throw ImageManagerException(2);
+    if (Stride(width_) * (uint64_t)height_ + 54 > kMaxBmpSize) throw ImageManagerException(2);
+}
+
+uint32_t ImageManager::WriteBmp(uint8_t* output, uint32_t capacity) const
+{
+    const uint32_t stride = (uint32_t)Stride(width_);
+    const uint32_t size = stride * (uint32_t)height_ + 54;  // bounded by CheckSizes
+    if (output == nullptr) return size;
+    if (capacity < size) return 0;
+
+    std::memset(output, 0, size);
+    output[0] = 'B';
+    output[1] = 'M';
+    PutLe32(output + 2, size);
+    PutLe32(output + 10, 54);
+    uint8_t* info = output + 14;
+    PutLe32(info, 40);
+    PutLe32(info + 4, (uint32_t)width_);
+    PutLe32(info + 8, (uint32_t)height_);
+    PutLe16(info + 12, 1);
+    PutLe16(info + 14, 24);
+    if (!Render(info, output + 54, stride)) throw ImageManagerException(2);
+    return size;
+}
+
+std::vector<uint8_t> ImageManager::GetBmp() const
+{
+    std::vector<uint8_t> bmp(WriteBmp(nullptr, 0));
+    WriteBmp(bmp.data(), (uint32_t)bmp.size());
+    return bmp;
+}
+
+}  // namespace Zorvex
