@@ -22,10 +22,10 @@ ScrollLayout ComputeScrollBars(const ScrollInput& in)
     if (cw >= pw && ch >= ph) return out;
 
     // A bar narrows the other direction, which may then need its own bar: two passes settle it.
-    // Each bar takes its room once, also when it first turns out to be needed in the second pass
-    // (otherwise the far edge of the picture could not be scrolled into view).
+    // Each bar takes its room once, also when it first turns out to be needed in the second pass,
+    // and positions are limited only by the final ranges: either way the far edge of the
+    // picture could otherwise not be scrolled into view.
     bool hTaken = false, vTaken = false;
-    int hPos = in.hPos, vPos = in.vPos;
     for (int pass = 0; pass < 2; ++pass) {
         out.hBar = out.vBar = false;
         if (cw < pw) {
@@ -35,7 +35,6 @@ ScrollLayout ComputeScrollBars(const ScrollInput& in)
                 hTaken = true;
             }
             out.hMax = pw - cw;
-            hPos = Clamp(hPos, out.hMax);
         }
         if (ch < ph) {
             out.vBar = true;
@@ -44,11 +43,10 @@ ScrollLayout ComputeScrollBars(const ScrollInput& in)
                 vTaken = true;
             }
             out.vMax = ph - ch;
-            vPos = Clamp(vPos, out.vMax);
         }
     }
-    out.hPos = out.hBar ? std::max(0, Clamp(hPos, out.hMax)) : 0;
-    out.vPos = out.vBar ? std::max(0, Clamp(vPos, out.vMax)) : 0;
+    out.hPos = out.hBar ? std::max(0, Clamp(in.hPos, out.hMax)) : 0;
+    out.vPos = out.vBar ? std::max(0, Clamp(in.vPos, out.vMax)) : 0;
     return out;
 }
 

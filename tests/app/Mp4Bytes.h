@@ -1,23 +1,31 @@
 // Builds small 3GP files as bytes: ftyp + moov/trak/mdia/minf/stbl/stsd with one visual entry.
 #pragma once
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace testing_mp4 {
 
-inline void Put32(std::vector<uint8_t>& b, uint32_t v)
-{
-    for (int s = 24; s >= 0; s -= 8) b.push_back((uint8_t)(v >> s));
-}
-
 inline std::vector<uint8_t> Atom(const char* type, const std::vector<uint8_t>& payload)
 {
-    std::vector<uint8_t> b;
-    Put32(b, (uint32_t)(payload.size() + 8));
-    b.insert(b.end(), type, type + 4);
-    b.insert(b.end(), payload.begin(), payload.end());
+    const uint32_t size = (uint32_t)payload.size() + 8;
+    std::vector<uint8_t> b(size);
+    for (int i = 0; i < 4; ++i) {
+        b[i] = (uint8_t)(size >> (24 - 8 * i));
+        b[4 + i] = (uint8_t)type[i];
+    }
+    std::copy(payload.begin(), payload.end(), b.begin() + 8);
     return b;
+}
+
+inline std::vector<uint8_t> Concat(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
+{
+    std::vector<uint8_t> out(a.size() + b.size());
+    std::copy(a.begin(), a.end(), out.begin());
+    std::copy(b.begin(), b.end(), out.begin() + (std::ptrdiff_t)a.size());
+    return out;
 }
 
 // A 3GP file whose only track has a sample entry of `codec` ("mp4v", "s263") sized w × h.
@@ -31,14 +39,10 @@ inline std::vector<uint8_t> Movie(const char* codec, uint16_t width, uint16_t he
     entryPayload[25] = (uint8_t)width;
     entryPayload[26] = (uint8_t)(height >> 8);
     entryPayload[27] = (uint8_t)height;
-    std::vector<uint8_t> stsdPayload = {0, 0, 0, 0, 0, 0, 0, 1};
-    std::vector<uint8_t> entry = Atom(codec, entryPayload);
-    stsdPayload.insert(stsdPayload.end(), entry.begin(), entry.end());
-    std::vector<uint8_t> tree = Atom("stsd", stsdPayload);
+    const std::vector<uint8_t> stsdHeader = {0, 0, 0, 0, 0, 0, 0, 1};
+    std::vector<uint8_t> tree = Atom("stsd", Concat(stsdHeader, Atom(codec, entryPayload)));
     for (const char* t : {"stbl", "minf", "mdia", "trak", "moov"}) tree = Atom(t, tree);
-    std::vector<uint8_t> file = Atom("ftyp", ftypPayload);
-    file.insert(file.end(), tree.begin(), tree.end());
-    return file;
+    return Concat(Atom("ftyp", ftypPayload), tree);
 }
 
 }  // namespace testing_mp4

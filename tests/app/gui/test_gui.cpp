@@ -1,0 +1,346 @@
+// GUI tests of zorvex.exe under Wine: each case starts the program, works it through window
+// messages and reads back what a user would see.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "tests/app/gui/GuiDriver.h"
+
+using namespace gui;
+
+namespace {
+
+// Command ids of the main menu.
+enum {
+    kOpen = 32771, kSave = 32772, kInfo = 32773, kExit = 105, kAbout = 104,
+    kFree = 32785, kScroll = 32783, kStretch = 32784, kManual = 32781,
+};
+
+// Values of the information dialog in control order 1023..1031.
+enum { kFormat, kKind, kSize, kTitle, kSummary, kFileName, kBodySize, kDate, kRedist };
+
+const std::string kData = WinPath(ZV_TEST_DATA) + "\\app\\";
+
+void SetLastWrite(const std::string& path, int year, int month, int day, int hour, int minute, int second)
+{
+    SYSTEMTIME st{};
+    st.wYear = (WORD)year;
+    st.wMonth = (WORD)month;
+    st.wDay = (WORD)day;
+    st.wHour = (WORD)hour;
+    st.wMinute = (WORD)minute;
+    st.wSecond = (WORD)second;
+    FILETIME local, utc;
+    SystemTimeToFileTime(&st, &local);
+    LocalFileTimeToFileTime(&local, &utc);
+    HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    SetFileTime(h, nullptr, nullptr, &utc);
+    CloseHandle(h);
+}
+
+FILETIME LastWrite(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA a{};
+    GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &a);
+    return a.ftLastWriteTime;
+}
+
+bool Near(COLORREF a, COLORREF b, int tolerance)
+{
+    return std::abs((int)GetRValue(a) - (int)GetRValue(b)) <= tolerance &&
+           std::abs((int)GetGValue(a) - (int)GetGValue(b)) <= tolerance &&
+           std::abs((int)GetBValue(a) - (int)GetBValue(b)) <= tolerance;
+}
+
+std::string Hex(COLORREF c)
+{
+    char buf[16];
+    snprintf(buf, sizeof buf, "%06lx", (unsigned long)c);
+    return buf;
+}
+
+COLORREF Pattern(int x, int y) { return RGB((x * 7) & 0xFF, (y * 5) & 0xFF, ((x + y) / 3) & 0xFF); }
+
+}  // namespace
+
+TEST(Gui, StartsWithA320By200ClientArea)
+{
+    App app;
+    ASSERT_NE(nullptr, app.Main());
+    SIZE s = app.ClientSize();
+    EXPECT_EQ(320, s.cx);
+    EXPECT_EQ(200, s.cy);
+    char title[64] = "";
+    GetWindowTextA(app.Main(), title, sizeof title);
+    EXPECT_STREQ("Zorvex", title);
+}
+
+TEST(Gui, SecondStartExitsAndTheFirstWindowStays)
+{
+    App first;
+    ASSERT_NE(nullptr, first.Main());
+    App second;
+    DWORD code = 1234;
+    ASSERT_TRUE(second.Exited(15000, &code)) << "the second copy must end by itself";
+    EXPECT_EQ(0u, code);
+    EXPECT_EQ(nullptr, second.Main()) << "the second copy shows no window";
+    EXPECT_TRUE(IsWindow(first.Main()));
+    EXPECT_TRUE(IsWindowVisible(first.Main()));
+}
+
+TEST(Gui, ExitCommandEndsTheProgramWithZero)
+{
+    App app;
+    ASSERT_NE(nullptr, app.Main());
+    app.Command(kExit);
+    DWORD code = 1234;
+    ASSERT_TRUE(app.Exited(10000, &code));
+    EXPECT_EQ(0u, code);
+}
+
+TEST(Gui, SaveAndInformationWithoutAnObjectSayWhy)
+{
+    App app;
+    ASSERT_NE(nullptr, app.Main());
+    app.Command(kInfo);
+    EXPECT_EQ("データを読み込んでいません。", app.TakeMessageBox("画像の情報"));
+    app.Command(kSave);
+    EXPECT_EQ("保存する対象がありません。", app.TakeMessageBox("ファイルの保存"));
+}
+
+TEST(Gui, AboutBoxOpensFromMenuAndAltSlashAndClosesWithOkOrEscape)
+{
+    App app;
+    ASSERT_NE(nullptr, app.Main());
+    app.Command(kAbout);
+    HWND about = app.WaitDialog("バージョン情報");
+    ASSERT_NE(nullptr, about);
+    PostMessageA(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(about, IDOK));
+    EXPECT_TRUE(app.WaitGone(about));
+
+    for (char key : {'/', '?'}) {
+        ASSERT_TRUE(app.AltChar(key)) << key;
+        about = app.WaitDialog("バージョン情報");
+        ASSERT_NE(nullptr, about) << key;
+        PostMessageA(about, WM_KEYDOWN, VK_ESCAPE, 0);
+        EXPECT_TRUE(app.WaitGone(about)) << "Esc closes it";
+    }
+}
+
+TEST(Gui, ManualMissingFromTheCurrentFolderIsReported)
+{
+    ScratchDir dir;  // no zorvex.html here
+    App app(dir.Path());
+    ASSERT_NE(nullptr, app.Main());
+    PostMessageA(app.Main(), WM_KEYDOWN, VK_F1, 0);
+    EXPECT_EQ("ドキュメントを開けませんでした。", app.TakeMessageBox("Zorvex"));
+}
+
+TEST(Gui, OpeningAJpegFitsTheWindowAndDescribesIt)
+{
+    ScratchDir dir;
+    dir.Write("photo.jpg", ReadFileBytes(kData + "photo.jpg"));
+    SetLastWrite(dir.File("photo.jpg"), 2003, 3, 14, 13, 14, 20);
+    App app;
+    ASSERT_NE(nullptr, app.Main());
+    ASSERT_TRUE(app.OpenFile(dir.File("photo.jpg")));
+    ASSERT_TRUE(WaitUntil([&] { return app.ClientSize().cx == 200; }));
+    EXPECT_EQ(150, app.ClientSize().cy);
+
+    const auto info = app.ReadInformation();
+    ASSERT_EQ(9u, info.size());
+    EXPECT_EQ("ローカルファイル", info[kFormat]);
+    EXPECT_EQ("JPEG", info[kKind]);
+    EXPECT_EQ("200x150", info[kSize]);
+    EXPECT_EQ("(設定されていません。)", info[kTitle]);
+    EXPECT_EQ("(設定されていません。)", info[kSummary]);
+    EXPECT_EQ("photo.jpg", info[kFileName]);
+    EXPECT_EQ(std::to_string(ReadFileBytes(dir.File("photo.jpg")).size()) + " バイト", info[kBodySize]);
+    EXPECT_EQ("2003年3月14日 13時14分20秒", info[kDate]);
+    EXPECT_EQ("許可", info[kRedist]);
+
+    // Free mode at the picture's own size: the four quadrants show their colours (JPEG: near).
+    const struct { int x, y; COLORREF colour; } probes[] = {
+        {50, 37, RGB(208, 48, 48)}, {150, 37, RGB(49, 160, 65)},
+        {50, 112, RGB(48, 80, 191)}, {150, 112, RGB(224, 192, 32)},
+    };
+    for (const auto& p : probes) {
+        COLORREF c = app.ClientPixel(p.x, p.y);
+        EXPECT_TRUE(Near(p.colour, c, 6)) << p.x << "," << p.y << " shows " << Hex(c);
+    }
+}
+
+TEST(Gui, SaveAppendsTheExtensionAndStampsTheObjectsTime)
+{
+    ScratchDir dir;
+    const std::vector<uint8_t> original = ReadFileBytes(kData + "photo.jpg");
+    dir.Write("photo.jpg", original);
+    SetLastWrite(dir.File("photo.jpg"), 2003, 3, 14, 13, 14, 20);
+    App app;
+    ASSERT_NE(nullptr, app.Main());
+    ASSERT_TRUE(app.OpenFile(dir.File("photo.jpg")));
+
+    app.Command(kSave);
+    HWND dlg = app.WaitDialog("保存するファイル名を入力してください。");
+    ASSERT_NE(nullptr, dlg);
+    SendMessageA(GetDlgItem(dlg, 1148), WM_SETTEXT, 0, (LPARAM)dir.File("copy").c_str());
+    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(dlg, IDOK));
+    ASSERT_TRUE(app.WaitGone(dlg));
+    ASSERT_TRUE(WaitUntil([&] { return ReadFileBytes(dir.File("copy.jpg")).size() == original.size(); }));
+    EXPECT_EQ(original, ReadFileBytes(dir.File("copy.jpg")));
+    const FILETIME want = LastWrite(dir.File("photo.jpg"));
+    const FILETIME got = LastWrite(dir.File("copy.jpg"));
+    EXPECT_EQ(0, CompareFileTime(&want, &got));
+
+    // A name with a kept ending stays as it is.
+    app.Command(kSave);
+    dlg = app.WaitDialog("保存するファイル名を入力してください。");
+    ASSERT_NE(nullptr, dlg);
+    SendMessageA(GetDlgItem(dlg, 1148), WM_SETTEXT, 0, (LPARAM)dir.File("second.JPEG").c_str());
+    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(dlg, IDOK));
+    ASSERT_TRUE(app.WaitGone(dlg));
+    EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(dir.File("second.JPEG")) == original; }));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(dir.File("second.JPEG.jpg").c_str()));
+}
+
+TEST(Gui, MovieShowsItsFrameSizeAndReturnsTheWindowTo320By200)
+{
+    ScratchDir dir;
+    dir.Write("photo.jpg", ReadFileBytes(kData + "photo.jpg"));
+    dir.Write("clip.3gp", Make3gp("mp4v", 176, 144));
+    dir.Write("h263.3gp", Make3gp("s263", 176, 144));
+    App app;
+    ASSERT_NE(nullptr, app.Main());
+    ASSERT_TRUE(app.OpenFile(dir.File("photo.jpg")));
+    ASSERT_TRUE(WaitUntil([&] { return app.ClientSize().cx == 200; }));
+
+    ASSERT_TRUE(app.OpenFile(dir.File("clip.3gp")));
+    ASSERT_TRUE(WaitUntil([&] { return app.ClientSize().cx == 320; }));
+    EXPECT_EQ(200, app.ClientSize().cy);
+    auto info = app.ReadInformation();
+    ASSERT_EQ(9u, info.size());
+    EXPECT_EQ("MP4", info[kKind]);
+    EXPECT_EQ("176x144", info[kSize]);
+    EXPECT_EQ("clip.3gp", info[kFileName]);
+
+    ASSERT_TRUE(app.OpenFile(dir.File("h263.3gp")));
+    info = app.ReadInformation();
+    ASSERT_EQ(9u, info.size());
+    EXPECT_EQ("(無効)", info[kSize]);
+}
+
+TEST(Gui, UndecodablePictureLeavesThePreviousObject)
+{
+    ScratchDir dir;
+    dir.Write("photo.jpg", ReadFileBytes(kData + "photo.jpg"));
+    std::vector<uint8_t> fake = {'G', 'I', 'F', '8', '9', 'a'};
+    fake.resize(40, 0x55);
+    dir.Write("broken.gif", fake);
+    dir.Write("short.jpg", std::vector<uint8_t>(29, 0xFF));
+    App app;
+    ASSERT_NE(nullptr, app.Main());
+    ASSERT_TRUE(app.OpenFile(dir.File("photo.jpg")));
+    ASSERT_TRUE(WaitUntil([&] { return app.ClientSize().cx == 200; }));
+
+    ASSERT_TRUE(app.OpenFile(dir.File("broken.gif")));
+    EXPECT_EQ("対応していないデータ形式です。", app.TakeMessageBox("ファイルを開けません。"));
+    ASSERT_TRUE(app.OpenFile(dir.File("short.jpg")));
+    EXPECT_EQ("ファイルが不正です。", app.TakeMessageBox("ファイルアクセス"));
+
+    EXPECT_EQ(200, app.ClientSize().cx);
+    EXPECT_EQ(150, app.ClientSize().cy);
+    const auto info = app.ReadInformation();
+    ASSERT_EQ(9u, info.size());
+    EXPECT_EQ("photo.jpg", info[kFileName]);
+    EXPECT_EQ("JPEG", info[kKind]);
+}
+
+TEST(Gui, BitmapPixelsReachTheScreenUnchanged)
+{
+    ScratchDir dir;
+    dir.Write("pattern.bmp", MakeBmp(160, 120, Pattern));
+    App app;
+    ASSERT_NE(nullptr, app.Main());
+    ASSERT_TRUE(app.OpenFile(dir.File("pattern.bmp")));
+    ASSERT_TRUE(WaitUntil([&] { return app.ClientSize().cx == 160 && app.ClientSize().cy == 120; }));
+    Sleep(300);
+    int bad = 0;
+    for (int y = 0; y < 120; y += 13) {
+        for (int x = 0; x < 160; x += 11) {
+            const COLORREF c = app.ClientPixel(x, y);
+            if (c != Pattern(x, y)) {
+                ADD_FAILURE() << x << "," << y << ": " << Hex(c) << " instead of " << Hex(Pattern(x, y));
+                if (++bad > 5) return;
+            }
+        }
+    }
+}
+
+TEST(Gui, ScrollModeShowsBarsForALargePictureAndScrollsByKey)
+{
+    ScratchDir dir;
+    dir.Write("large.bmp", MakeBmp(2000, 1500, Pattern));
+    App app;
+    ASSERT_NE(nullptr, app.Main());
+    ASSERT_TRUE(app.OpenFile(dir.File("large.bmp")));
+    // Three quarters of the 1024 × 768 desktop.
+    ASSERT_TRUE(WaitUntil([&] { return app.ClientSize().cx == 768; }));
+    EXPECT_EQ(576, app.ClientSize().cy);
+    LONG style = GetWindowLongA(app.Main(), GWL_STYLE);
+    EXPECT_FALSE(style & (WS_HSCROLL | WS_VSCROLL)) << "free mode has no bars";
+
+    app.Command(kScroll);
+    ASSERT_TRUE(WaitUntil([&] {
+        return (GetWindowLongA(app.Main(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL)) ==
+               (WS_HSCROLL | WS_VSCROLL);
+    }));
+    Sleep(300);
+    EXPECT_EQ(Pattern(10, 10), app.ClientPixel(10, 10)) << "unscaled at position 0";
+
+    PostMessageA(app.Main(), WM_KEYDOWN, VK_NEXT, 0);    // 12 down
+    PostMessageA(app.Main(), WM_KEYDOWN, VK_RIGHT, 0);   // 1 right
+    PostMessageA(app.Main(), WM_KEYDOWN, VK_RIGHT, 0);   // 1 right
+    EXPECT_TRUE(WaitUntil([&] { return app.ClientPixel(10, 10) == Pattern(12, 22); }))
+        << "shows " << Hex(app.ClientPixel(10, 10));
+
+    PostMessageA(app.Main(), WM_KEYDOWN, VK_END, 0);  // both directions to their ends
+    const SIZE client = app.ClientSize();
+    EXPECT_TRUE(WaitUntil([&] {
+        return app.ClientPixel(client.cx - 1, client.cy - 1) == Pattern(1999, 1499);
+    })) << "bottom right shows " << Hex(app.ClientPixel(client.cx - 1, client.cy - 1));
+
+    app.Command(kFree);
+    EXPECT_TRUE(WaitUntil([&] {
+        return (GetWindowLongA(app.Main(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL)) == 0;
+    })) << "bars go outside scroll mode";
+}
+
+TEST(Gui, StretchModeKeepsProportionsWhileSizing)
+{
+    ScratchDir dir;
+    dir.Write("wide.bmp", MakeBmp(200, 100, Pattern));
+    App app;
+    ASSERT_NE(nullptr, app.Main());
+    ASSERT_TRUE(app.OpenFile(dir.File("wide.bmp")));
+    ASSERT_TRUE(WaitUntil([&] { return app.ClientSize().cx == 200; }));
+    RECT wr;
+    GetWindowRect(app.Main(), &wr);
+    const int ncw = (wr.right - wr.left) - 200, nch = (wr.bottom - wr.top) - 100;
+
+    RECT drag{wr.left, wr.top, wr.left + ncw + 300, wr.bottom};  // right edge to client width 300
+    SendMessageA(app.Main(), WM_SIZING, WMSZ_RIGHT, (LPARAM)&drag);
+    EXPECT_EQ(wr.bottom, drag.bottom) << "free mode leaves the rectangle alone";
+
+    app.Command(kStretch);
+    Sleep(200);
+    drag = RECT{wr.left, wr.top, wr.left + ncw + 300, wr.bottom};
+    EXPECT_TRUE(SendMessageA(app.Main(), WM_SIZING, WMSZ_RIGHT, (LPARAM)&drag));
+    EXPECT_EQ(wr.top + nch + 150, drag.bottom);
+    drag = RECT{wr.left, wr.top, wr.right, wr.top + nch + 50};  // bottom edge to client height 50
+    EXPECT_TRUE(SendMessageA(app.Main(), WM_SIZING, WMSZ_BOTTOM, (LPARAM)&drag));
+    EXPECT_EQ(wr.left + ncw + 100, drag.right);
+}
