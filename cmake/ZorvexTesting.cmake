@@ -1,6 +1,10 @@
 # GoogleTest from the Debian sources (no download); one helper per test executable.
 set(ZV_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest source tree")
 
+# Included at file scope: GoogleTest's module keeps the path of its discovery script in a
+# variable that test registration in every later scope needs.
+include(GoogleTest)
+
 macro(zv_enable_gtest)
     if(NOT TARGET GTest::gtest_main)
         set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
@@ -12,7 +16,6 @@ macro(zv_enable_gtest)
             target_compile_options(gtest PRIVATE -fexec-charset=UTF-8 -w)
             target_compile_options(gtest_main PRIVATE -fexec-charset=UTF-8 -w)
         endif()
-        include(GoogleTest)
     endif()
 endmacro()
 
