@@ -1,6 +1,7 @@
 #include "tests/app/gui/GuiDriver.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "tests/app/Mp4Bytes.h"
@@ -50,6 +51,15 @@ void ScratchDir::Write(const std::string& name, const std::vector<uint8_t>& byte
     if (!f) return;
     std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
+}
+
+void PauseForScreenshot(const char* what)
+{
+    const char* ms = std::getenv("ZV_GUI_PAUSE_MS");
+    if (!ms) return;
+    std::printf("PAUSE %s\n", what);
+    std::fflush(stdout);
+    Sleep((DWORD)std::atoi(ms));
 }
 
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs)
@@ -108,7 +118,7 @@ App::App(const std::string& workDir)
     }
     WaitUntil([this] {
         main_ = FindProcessWindow(process_.dwProcessId, "ZORVEX", "Zorvex");
-        return main_ != nullptr;
+        return main_ != nullptr || WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0;
     }, 20000);
 }
 
@@ -222,6 +232,62 @@ bool App::AltChar(char c)
     return SendInput((UINT)inputs.size(), inputs.data(), sizeof(INPUT)) == inputs.size();
 }
 
+int App::CheckedViewItem()
+{
+    SetForegroundWindow(main_);
+    PostMessageA(main_, WM_SYSCOMMAND, SC_KEYMENU, 'v');
+    HWND popup = nullptr;
+    WaitUntil([&] {
+        popup = FindProcessWindow(process_.dwProcessId, "#32768", nullptr);
+        return popup != nullptr;
+    }, 5000);
+    if (!popup) return -2;
+    Sleep(500);  // let it paint
+    PauseForScreenshot("menu");
+    RECT r;
+    GetWindowRect(popup, &r);
+    HDC screen = GetDC(nullptr);
+    // The check mark sits in the margin left of the item texts. Each row's background (the
+    // highlighted row has its own) is the colour most common in that margin.
+    int first = -1, last = -1;
+    for (int y = r.top + 2; y < r.bottom - 2; ++y) {
+        // Between the frame (3 pixels) and the texts (from about 20 pixels in).
+        COLORREF row[16];
+        for (int i = 0; i < 16; ++i) row[i] = GetPixel(screen, r.left + 4 + i, y);
+        COLORREF bg = row[0];
+        int best = 0;
+        for (int i = 0; i < 16; ++i) {
+            int n = 0;
+            for (int j = 0; j < 16; ++j) n += row[j] == row[i];
+            if (n > best) {
+                best = n;
+                bg = row[i];
+            }
+        }
+        for (int i = 0; i < 12; ++i) {
+            const COLORREF c = row[i];
+            const int diff = std::abs((int)GetRValue(c) - (int)GetRValue(bg)) +
+                             std::abs((int)GetGValue(c) - (int)GetGValue(bg)) +
+                             std::abs((int)GetBValue(c) - (int)GetBValue(bg));
+            if (diff > 150) {
+                if (first < 0) first = y;
+                last = y;
+                break;
+            }
+        }
+    }
+    ReleaseDC(nullptr, screen);
+    PostMessageA(main_, WM_CANCELMODE, 0, 0);
+    WaitGone(popup, 3000);
+    if (std::getenv("ZV_GUI_DEBUG")) {
+        std::printf("popup %ld,%ld-%ld,%ld marks %d..%d\n", r.left, r.top, r.right, r.bottom, first, last);
+    }
+    if (first < 0) return -1;
+    const int height = r.bottom - r.top;
+    const int a = (first - r.top) * 3 / height, b = (last - r.top) * 3 / height;
+    return a == b ? a : -1;
+}
+
 COLORREF App::ClientPixel(int x, int y) const
 {
     POINT p{x, y};
@@ -289,6 +355,27 @@ std::vector<uint8_t> MakeMidi()
                               'M', 'T', 'r', 'k', 0, 0, 0, 12,
                               0x00, 0x90, 0x3C, 0x40, 0x60, 0x80, 0x3C, 0x40, 0x00, 0xFF, 0x2F, 0x00};
     return b;
+}
+
+BitmapFile::BitmapFile(const std::string& path)
+{
+    bitmap_ = (HBITMAP)LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0,
+                                  LR_LOADFROMFILE | LR_CREATEDIBSECTION);
+    if (!bitmap_) return;
+    BITMAP info{};
+    GetObjectA(bitmap_, sizeof info, &info);
+    width_ = info.bmWidth;
+    height_ = info.bmHeight;
+    dc_ = CreateCompatibleDC(nullptr);
+    old_ = SelectObject(dc_, bitmap_);
+}
+
+BitmapFile::~BitmapFile()
+{
+    if (!bitmap_) return;
+    SelectObject(dc_, old_);
+    DeleteDC(dc_);
+    DeleteObject(bitmap_);
 }
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path)

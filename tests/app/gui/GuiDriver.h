@@ -26,6 +26,9 @@ private:
     std::string path_;
 };
 
+// With ZV_GUI_PAUSE_MS set, prints `what` and holds still that long (for screenshots).
+void PauseForScreenshot(const char* what);
+
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 10000);
 
 class App {
@@ -58,6 +61,10 @@ public:
     // Types a character with Alt held, as real key strokes into the focused main window.
     bool AltChar(char c);
 
+    // Opens the "表示(&V)" popup and returns which of its three items carries the check mark
+    // (0 free, 1 scroll, 2 stretch; -1 none or several), read from the screen; closes it again.
+    int CheckedViewItem();
+
     // Colour of a client-area pixel as the screen shows it.
     COLORREF ClientPixel(int x, int y) const;
 
@@ -78,5 +85,22 @@ std::vector<uint8_t> MakeMelody();  // "melo" header, 40 bytes
 std::vector<uint8_t> MakeMidi();    // "MThd" header, one empty track
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
+
+// Pixels of a bitmap file, read through GDI.
+class BitmapFile {
+public:
+    explicit BitmapFile(const std::string& path);
+    ~BitmapFile();
+    bool Loaded() const { return bitmap_ != nullptr; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    COLORREF Pixel(int x, int y) const { return GetPixel(dc_, x, y); }
+
+private:
+    HBITMAP bitmap_ = nullptr;
+    HDC dc_ = nullptr;
+    HGDIOBJ old_ = nullptr;
+    int width_ = 0, height_ = 0;
+};
 
 }  // namespace gui

@@ -23,6 +23,9 @@ enum {
 enum { kFormat, kKind, kSize, kTitle, kSummary, kFileName, kBodySize, kDate, kRedist };
 
 const std::string kData = WinPath(ZV_TEST_DATA) + "\\app\\";
+const std::string kRes = WinPath(ZV_RES_DIR) + "\\";
+const COLORREF kWindowColour = RGB(255, 255, 255);
+const COLORREF kStaffGrey = RGB(200, 200, 200);
 
 void SetLastWrite(const std::string& path, int year, int month, int day, int hour, int minute, int second)
 {
@@ -168,6 +171,8 @@ TEST(Gui, OpeningAJpegFitsTheWindowAndDescribesIt)
         {50, 37, RGB(208, 48, 48)}, {150, 37, RGB(49, 160, 65)},
         {50, 112, RGB(48, 80, 191)}, {150, 112, RGB(224, 192, 32)},
     };
+    WaitUntil([&] { return Near(probes[0].colour, app.ClientPixel(probes[0].x, probes[0].y), 6); }, 20000);
+    PauseForScreenshot("photo");
     for (const auto& p : probes) {
         COLORREF c = app.ClientPixel(p.x, p.y);
         EXPECT_TRUE(Near(p.colour, c, 6)) << p.x << "," << p.y << " shows " << Hex(c);
@@ -267,7 +272,7 @@ TEST(Gui, BitmapPixelsReachTheScreenUnchanged)
     ASSERT_NE(nullptr, app.Main());
     ASSERT_TRUE(app.OpenFile(dir.File("pattern.bmp")));
     ASSERT_TRUE(WaitUntil([&] { return app.ClientSize().cx == 160 && app.ClientSize().cy == 120; }));
-    Sleep(300);
+    WaitUntil([&] { return app.ClientPixel(159, 119) == Pattern(159, 119); }, 20000);
     int bad = 0;
     for (int y = 0; y < 120; y += 13) {
         for (int x = 0; x < 160; x += 11) {
@@ -298,8 +303,9 @@ TEST(Gui, ScrollModeShowsBarsForALargePictureAndScrollsByKey)
         return (GetWindowLongA(app.Main(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL)) ==
                (WS_HSCROLL | WS_VSCROLL);
     }));
-    Sleep(300);
-    EXPECT_EQ(Pattern(10, 10), app.ClientPixel(10, 10)) << "unscaled at position 0";
+    EXPECT_TRUE(WaitUntil([&] { return app.ClientPixel(10, 10) == Pattern(10, 10); }, 20000))
+        << "unscaled at position 0";
+    PauseForScreenshot("scroll");
 
     PostMessageA(app.Main(), WM_KEYDOWN, VK_NEXT, 0);    // 12 down
     PostMessageA(app.Main(), WM_KEYDOWN, VK_RIGHT, 0);   // 1 right
@@ -343,4 +349,114 @@ TEST(Gui, StretchModeKeepsProportionsWhileSizing)
     drag = RECT{wr.left, wr.top, wr.right, wr.top + nch + 50};  // bottom edge to client height 50
     EXPECT_TRUE(SendMessageA(app.Main(), WM_SIZING, WMSZ_BOTTOM, (LPARAM)&drag));
     EXPECT_EQ(wr.left + ncw + 100, drag.right);
+}
+
+TEST(Gui, StartUpPictureIsCentred)
+{
+    BitmapFile startup(kRes + "startup.bmp");
+    ASSERT_TRUE(startup.Loaded());
+    ASSERT_EQ(264, startup.Width());
+    ASSERT_EQ(100, startup.Height());
+    App app;
+    ASSERT_NE(nullptr, app.Main());
+    Sleep(300);
+    const int left = 160 - 132, top = 100 - 50;
+    int bad = 0;
+    for (int y = 0; y < 100 && bad < 5; y += 9) {
+        for (int x = 0; x < 264 && bad < 5; x += 7) {
+            const COLORREF c = app.ClientPixel(left + x, top + y);
+            if (c != startup.Pixel(x, y)) {
+                ++bad;
+                ADD_FAILURE() << x << "," << y << ": " << Hex(c) << " instead of " << Hex(startup.Pixel(x, y));
+            }
+        }
+    }
+    EXPECT_EQ(kWindowColour, app.ClientPixel(5, 5));
+    EXPECT_EQ(kWindowColour, app.ClientPixel(315, 195));
+}
+
+TEST(Gui, MovieEmblemSitsOnTheFilmBand)
+{
+    ScratchDir dir;
+    dir.Write("clip.3gp", Make3gp("mp4v", 176, 144));
+    BitmapFile tile(kRes + "film_tile.bmp");
+    ASSERT_TRUE(tile.Loaded());
+    App app;
+    ASSERT_NE(nullptr, app.Main());
+    ASSERT_TRUE(app.OpenFile(dir.File("clip.3gp")));
+    const int band = 100 - 64;
+    // The screen shows the window once the dialog's own window has left the display.
+    ASSERT_TRUE(WaitUntil([&] { return app.ClientPixel(11, band + 12) == tile.Pixel(11, 12); }, 20000));
+    PauseForScreenshot("movie");
+    EXPECT_EQ(kWindowColour, app.ClientPixel(5, band - 1)) << "above the band";
+    EXPECT_EQ(kWindowColour, app.ClientPixel(5, band + 128)) << "below the band";
+    // Tiles repeat every 132 pixels; left of the emblem they show unchanged.
+    for (int y = 0; y < 128; y += 5) {
+        for (int x : {2, 11, 134 + 2 - 132}) {
+            ASSERT_EQ(tile.Pixel(x, y), app.ClientPixel(x, band + y)) << x << "," << y;
+        }
+    }
+    // The emblem's red badge covers the band's middle.
+    const COLORREF c = app.ClientPixel(160 - 136 + 8, 100);
+    EXPECT_GT(GetRValue(c), GetGValue(c) + 60) << Hex(c);
+}
+
+TEST(Gui, MelodiesShowTheStaffAndTheirEmblem)
+{
+    ScratchDir dir;
+    dir.Write("ring.mld", MakeMelody());
+    dir.Write("tune.mid", MakeMidi());
+    BitmapFile clef(kRes + "clef.bmp");
+    ASSERT_TRUE(clef.Loaded());
+    App app;
+    ASSERT_NE(nullptr, app.Main());
+
+    for (const char* name : {"ring.mld", "tune.mid"}) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(app.OpenFile(dir.File(name)));
+        ASSERT_TRUE(WaitUntil([&] { return app.ClientSize().cx == 320; }));
+        const int base = 200 - 142 - 40;
+        ASSERT_TRUE(WaitUntil([&] {
+            return app.ClientPixel(318, base + 35) == kStaffGrey &&
+                   app.ClientPixel(318, base + 25) == kWindowColour;
+        }, 20000));
+        PauseForScreenshot(name);
+        for (int line = 0; line < 5; ++line) {
+            EXPECT_EQ(kStaffGrey, app.ClientPixel(318, base + 35 + 20 * line)) << "staff line " << line;
+        }
+        EXPECT_EQ(kWindowColour, app.ClientPixel(318, base + 25));
+        // The clef at the left, above and below the emblem's rows (68 to 133).
+        for (int y = 0; y < 142; y += 3) {
+            const int x = 10;
+            if (base + y >= 200) break;
+            if (base + y >= 68 && base + y <= 133) continue;
+            COLORREF want = clef.Pixel(x, y);
+            if (want == kWindowColour && (y - 35) % 20 == 0 && y >= 35 && y <= 115) want = kStaffGrey;
+            ASSERT_EQ(want, app.ClientPixel(x, base + y)) << "clef row " << y;
+        }
+        const bool midi = std::string(name) == "tune.mid";
+        const COLORREF badge = app.ClientPixel(midi ? 2 + 8 : 21 + 8, 100);
+        if (midi) {
+            EXPECT_GT(GetBValue(badge), GetGValue(badge) + 60) << Hex(badge);
+        } else {
+            EXPECT_GT(GetGValue(badge), GetRValue(badge) + 60) << Hex(badge);
+        }
+        const auto info = app.ReadInformation();
+        ASSERT_EQ(9u, info.size());
+        EXPECT_EQ(midi ? "標準MIDIファイル" : "ｉメロディ", info[kKind]);
+        EXPECT_EQ("(無効)", info[kSize]);
+    }
+}
+
+TEST(Gui, ModeCommandsMoveTheCheckMark)
+{
+    App app;
+    ASSERT_NE(nullptr, app.Main());
+    EXPECT_EQ(0, app.CheckedViewItem()) << "free mode at start";
+    app.Command(kScroll);
+    EXPECT_EQ(1, app.CheckedViewItem());
+    app.Command(kStretch);
+    EXPECT_EQ(2, app.CheckedViewItem());
+    app.Command(kFree);
+    EXPECT_EQ(0, app.CheckedViewItem());
 }
