@@ -154,6 +154,13 @@ TEST(Gui, OpeningAJpegFitsTheWindowAndDescribesIt)
     ASSERT_TRUE(WaitUntil([&] { return app.ClientSize().cx == 200; }));
     EXPECT_EQ(150, app.ClientSize().cy);
 
+    if (std::getenv("ZV_GUI_PAUSE_MS")) {
+        app.Command(kInfo);
+        PauseForScreenshot("information");
+        HWND dlg = app.WaitDialog("ファイルの情報");
+        PostMessageA(dlg, WM_COMMAND, IDOK, 0);
+        app.WaitGone(dlg);
+    }
     const auto info = app.ReadInformation();
     ASSERT_EQ(9u, info.size());
     EXPECT_EQ("ローカルファイル", info[kFormat]);
@@ -459,4 +466,32 @@ TEST(Gui, ModeCommandsMoveTheCheckMark)
     EXPECT_EQ(2, app.CheckedViewItem());
     app.Command(kFree);
     EXPECT_EQ(0, app.CheckedViewItem());
+}
+
+TEST(Gui, ScrollModeWindowNeverOutgrowsASmallPicture)
+{
+    ScratchDir dir;
+    dir.Write("small.bmp", MakeBmp(200, 150, Pattern));
+    App app;
+    ASSERT_NE(nullptr, app.Main());
+    app.Command(kScroll);
+    ASSERT_TRUE(app.OpenFile(dir.File("small.bmp")));
+    ASSERT_TRUE(WaitUntil([&] { return app.ClientSize().cx == 200 && app.ClientSize().cy == 150; }));
+    EXPECT_EQ(0, GetWindowLongA(app.Main(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL));
+
+    // Dragged larger: the window comes back to the picture's size.
+    RECT wr;
+    GetWindowRect(app.Main(), &wr);
+    SetWindowPos(app.Main(), nullptr, 0, 0, wr.right - wr.left + 100, wr.bottom - wr.top + 80,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_TRUE(WaitUntil([&] { return app.ClientSize().cx == 200 && app.ClientSize().cy == 150; }))
+        << app.ClientSize().cx << "x" << app.ClientSize().cy;
+
+    // Made smaller: both bars appear.
+    SetWindowPos(app.Main(), nullptr, 0, 0, wr.right - wr.left - 60, wr.bottom - wr.top - 50,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_TRUE(WaitUntil([&] {
+        return (GetWindowLongA(app.Main(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL)) ==
+               (WS_HSCROLL | WS_VSCROLL);
+    }));
 }
