@@ -122,6 +122,7 @@ TEST(Gui, AboutBoxOpensFromMenuAndAltSlashAndClosesWithOkOrEscape)
     app.Command(kAbout);
     HWND about = app.WaitDialog("バージョン情報");
     ASSERT_NE(nullptr, about);
+    PauseForScreenshot("about");
     PostMessageA(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(about, IDOK));
     EXPECT_TRUE(app.WaitGone(about));
 
