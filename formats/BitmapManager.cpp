@@ -123,8 +123,9 @@ BitmapManager::BitmapManager(const uint8_t* b, uint32_t n)
     // Run-length and other encoded rows cannot be read as plain rows, whatever their length.
     if (bits <= 24 && bits != 16 && compression != 0) Refuse();
 
-    // All sizes are 64-bit here: width and height come straight from the file. Every row and
-    // every row's bytes must fit the data, which also keeps the product below 2^64.
+    // All sizes are 64-bit here: width and height come straight from the file. A row longer
+    // than the data, or more rows than bytes, cannot fit; refusing them first keeps the product
+    // obviously below 2^64.
     if (stride > n || height > n) Refuse();
     const uint64_t rowBytes = stride * height;
     if (rowBytes + fixedSize > n) Refuse();

@@ -58,6 +58,8 @@ private:
 
     // Platform part: loads `data_` into picture_ and sets the four sizes, or throws.
     void Load();
+    // Refuses (code 2), before any decoding, a picture whose headers declare a size too large.
+    void CheckDeclaredSize() const;
     // Refuses (code 2) pixel sizes that are not positive or whose 24-bit image would exceed
     // kMaxBmpSize.
     void CheckSizes() const;

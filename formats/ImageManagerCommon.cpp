@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "formats/ImageManager.h"
+#include "formats/PictureSize.h"
 
 namespace Zorvex {
 
@@ -25,6 +26,14 @@ uint64_t Stride(int32_t width)
 }
 
 }  // namespace
+
+void ImageManager::CheckDeclaredSize() const
+{
+    uint32_t w = 0, h = 0;
+    if (!ReadDeclaredPictureSize(data_.data(), (uint32_t)data_.size(), &w, &h)) return;
+    if (w > 0x7fffffffu || h > 0x7fffffffu) throw ImageManagerException(2);
+    if (Stride((int32_t)w) * h + 54 > kMaxBmpSize) throw ImageManagerException(2);
+}
 
 void ImageManager::CheckSizes() const
 {

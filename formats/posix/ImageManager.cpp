@@ -54,6 +54,7 @@ struct StbFree {
 ImageManager::ImageManager(const uint8_t* bytes, uint32_t length)
     : data_(bytes && length ? bytes : nullptr, bytes && length ? bytes + length : nullptr)
 {
+    CheckDeclaredSize();
     Load();
     CheckSizes();
 }

@@ -1,4 +1,5 @@
-// ImageManager over the system's OLE picture loader and GDI.
+// ImageManager over the system's OLE picture loader and GDI. The picture is rendered into a
+// 24-bit DIB section, so its colours do not depend on the display's colour depth.
 #include <windows.h>
 #include <ole2.h>
 #include <olectl.h>
@@ -40,6 +41,7 @@ private:
 ImageManager::ImageManager(const uint8_t* bytes, uint32_t length)
     : data_(bytes && length ? bytes : nullptr, bytes && length ? bytes + length : nullptr)
 {
+    CheckDeclaredSize();
     Load();
     CheckSizes();
 }
@@ -48,6 +50,7 @@ ImageManager::~ImageManager() = default;
 
 void ImageManager::Load()
 {
+    if (data_.empty()) throw ImageManagerException(2);  // nothing to load
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, data_.size());
     if (block == nullptr) throw ImageManagerException(0);
     void* locked = GlobalLock(block);
@@ -55,7 +58,7 @@ void ImageManager::Load()
         GlobalFree(block);
         throw ImageManagerException(0);
     }
-    if (!data_.empty()) std::memcpy(locked, data_.data(), data_.size());
+    std::memcpy(locked, data_.data(), data_.size());
     GlobalUnlock(block);
 
     IStream* stream = nullptr;
