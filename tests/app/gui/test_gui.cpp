@@ -340,7 +340,8 @@ TEST(Gui, StretchModeKeepsProportionsWhileSizing)
     App app;
     ASSERT_NE(nullptr, app.Main());
     ASSERT_TRUE(app.OpenFile(dir.File("wide.bmp")));
-    ASSERT_TRUE(WaitUntil([&] { return app.ClientSize().cx == 200; }));
+    // At this width the menu bar wraps: wait for the settled size, then measure the frame.
+    ASSERT_TRUE(WaitUntil([&] { return app.ClientSize().cx == 200 && app.ClientSize().cy == 100; }));
     RECT wr;
     GetWindowRect(app.Main(), &wr);
     const int ncw = (wr.right - wr.left) - 200, nch = (wr.bottom - wr.top) - 100;
@@ -350,13 +351,43 @@ TEST(Gui, StretchModeKeepsProportionsWhileSizing)
     EXPECT_EQ(wr.bottom, drag.bottom) << "free mode leaves the rectangle alone";
 
     app.Command(kStretch);
-    Sleep(200);
+    ASSERT_TRUE(WaitUntil([&] { return app.CheckedViewItem() == 2; }));
+    ASSERT_EQ(100, app.ClientSize().cy);
     drag = RECT{wr.left, wr.top, wr.left + ncw + 300, wr.bottom};
     EXPECT_TRUE(SendMessageA(app.Main(), WM_SIZING, WMSZ_RIGHT, (LPARAM)&drag));
     EXPECT_EQ(wr.top + nch + 150, drag.bottom);
     drag = RECT{wr.left, wr.top, wr.right, wr.top + nch + 50};  // bottom edge to client height 50
     EXPECT_TRUE(SendMessageA(app.Main(), WM_SIZING, WMSZ_BOTTOM, (LPARAM)&drag));
     EXPECT_EQ(wr.left + ncw + 100, drag.right);
+}
+
+TEST(Gui, LeftoverTemporaryMoviesAreDeletedAtStartAndEnd)
+{
+    char tmp[MAX_PATH];
+    GetTempPathA(sizeof tmp, tmp);
+    const std::string leftover = std::string(tmp) + "zvxgui1.tmp.3gp";
+    const std::string unrelated = std::string(tmp) + "zvxgui1.tmp.mp4";
+    const std::string later = std::string(tmp) + "zvxgui2.tmp.3gp";
+    const std::vector<uint8_t> bytes = Make3gp("mp4v", 176, 144);
+    auto write = [&bytes](const std::string& path) {
+        FILE* f = fopen(path.c_str(), "wb");
+        ASSERT_NE(nullptr, f);
+        fwrite(bytes.data(), 1, bytes.size(), f);
+        fclose(f);
+    };
+    auto exists = [](const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; };
+    write(leftover);
+    write(unrelated);
+    {
+        App app;
+        ASSERT_NE(nullptr, app.Main());
+        EXPECT_FALSE(exists(leftover)) << "deleted when the window is created";
+        EXPECT_TRUE(exists(unrelated));
+        write(later);
+    }
+    EXPECT_FALSE(exists(later)) << "deleted when the window is destroyed";
+    EXPECT_TRUE(exists(unrelated));
+    DeleteFileA(unrelated.c_str());
 }
 
 TEST(Gui, StartUpPictureIsCentred)
