@@ -32,7 +32,8 @@ struct State {
     int pictureWidth = 0, pictureHeight = 0;
     ViewMode mode = ViewMode::Free;
     int hPos = 0, vPos = 0, hMax = 0, vMax = 0;
-    bool updating = false;
+    bool updating = false;  // scroll bars being recomputed
+    bool pending = false;   // a request came in meanwhile
     StaffSequence staff{};
     Bitmap bitmaps[kBitmapCount] = {
         {IDB_STARTUP}, {IDB_FILM_TILE}, {IDB_MOVIE_MASK}, {IDB_MOVIE}, {IDB_CLEF},
@@ -136,10 +137,29 @@ void PaintStaff(HDC dc, HDC mem, int width, int height, bool midi)
     }
 }
 
+void ComputeScrollBarsOnce(HWND hwnd);
+
+// Showing or hiding a bar sends WM_SIZE, which asks for the computation again: such a nested
+// request returns at once, but is remembered and run once the outer one is done, so that the
+// bars always match the window's final size (bounded, as a size can flip-flop).
 void UpdateScrollBars(HWND hwnd)
 {
-    if (g_view.updating) return;  // showing a bar sends WM_SIZE, which asks again
+    if (g_view.updating) {
+        g_view.pending = true;
+        return;
+    }
     g_view.updating = true;
+    for (int round = 0; round < 4; ++round) {
+        g_view.pending = false;
+        ComputeScrollBarsOnce(hwnd);
+        if (!g_view.pending) break;
+    }
+    g_view.pending = false;
+    g_view.updating = false;
+}
+
+void ComputeScrollBarsOnce(HWND hwnd)
+{
     RECT rc;
     GetClientRect(hwnd, &rc);
     const LONG style = GetWindowLongA(hwnd, GWL_STYLE);
@@ -187,7 +207,6 @@ void UpdateScrollBars(HWND hwnd)
         si.nPos = out.vPos;
         SetScrollInfo(hwnd, SB_VERT, &si, TRUE);
     }
-    g_view.updating = false;
 }
 
 void FitWindowToPicture(HWND hwnd)
