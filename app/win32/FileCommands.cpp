@@ -1,0 +1,159 @@
+#include "app/win32/FileCommands.h"
+
+#include <commdlg.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "app/FileRules.h"
+#include "app/ObjectInfo.h"
+#include "app/win32/View.h"
+#include "core/MediaObject.h"
+#include "core/TimeConv.h"
+#include "res/resource.h"
+
+namespace {
+
+void Warn(HWND owner, const char* text, const char* caption)
+{
+    MessageBoxA(owner, text, caption, MB_OK | MB_ICONWARNING);
+}
+
+bool WriteObjectFile(const char* path, const MediaObject& object)
+{
+    HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_ARCHIVE,
+                           nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const BOOL ok = WriteFile(h, object.GetBody(), object.GetBodyLength(), &written, nullptr);
+    if (object.GetTime() != 0) {
+        CalendarTime t;
+        if (SecondsToLocalCalendar(object.GetTime(), &t)) {
+            SYSTEMTIME st{};
+            st.wYear = (WORD)t.year;
+            st.wMonth = (WORD)t.month;
+            st.wDay = (WORD)t.day;
+            st.wHour = (WORD)t.hour;
+            st.wMinute = (WORD)t.minute;
+            st.wSecond = (WORD)t.second;
+            FILETIME local, utc;
+            if (SystemTimeToFileTime(&st, &local) && LocalFileTimeToFileTime(&local, &utc)) {
+                SetFileTime(h, nullptr, nullptr, &utc);
+            }
+        }
+    }
+    CloseHandle(h);
+    return ok && written == object.GetBodyLength();
+}
+
+INT_PTR CALLBACK InfoProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_INITDIALOG: {
+        const ObjectInfo& info = *reinterpret_cast<const ObjectInfo*>(lParam);
+        SetDlgItemTextA(dlg, IDC_INFO_FORMAT, info.format.c_str());
+        SetDlgItemTextA(dlg, IDC_INFO_KIND, info.kind.c_str());
+        SetDlgItemTextA(dlg, IDC_INFO_SIZE, info.size.c_str());
+        SetDlgItemTextA(dlg, IDC_INFO_TITLE, info.title.c_str());
+        SetDlgItemTextA(dlg, IDC_INFO_SUMMARY, info.summary.c_str());
+        SetDlgItemTextA(dlg, IDC_INFO_FILENAME, info.fileName.c_str());
+        SetDlgItemTextA(dlg, IDC_INFO_BODYSIZE, info.bodySize.c_str());
+        SetDlgItemTextA(dlg, IDC_INFO_DATE, info.date.c_str());
+        SetDlgItemTextA(dlg, IDC_INFO_REDIST, info.redistribution.c_str());
+        return TRUE;
+    }
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dlg, LOWORD(wParam));
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+void OpenFileCommand(HINSTANCE instance, HWND main)
+{
+    char path[MAX_PATH] = "";
+    const std::string filter = OpenFilter();
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = main;
+    ofn.hInstance = instance;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = sizeof path;
+    ofn.lpstrTitle = "ファイルを選択してください。";
+    ofn.Flags = OFN_ENABLESIZING | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST |
+                OFN_HIDEREADONLY;
+    if (GetOpenFileNameA(&ofn)) {
+        std::string error;
+        std::unique_ptr<MediaObject> object = LoadMediaFile(path, &error);
+        if (!object) {
+            Warn(main, error.c_str(), "ファイルアクセス");
+            return;
+        }
+        if (!View::InstallObject(main, object)) {
+            Warn(main, "対応していないデータ形式です。", "ファイルを開けません。");
+            return;
+        }
+    }
+    InvalidateRect(main, nullptr, FALSE);
+    UpdateWindow(main);
+}
+
+void SaveFileCommand(HINSTANCE instance, HWND main)
+{
+    const MediaObject* object = View::CurrentObject();
+    if (!object) {
+        Warn(main, "保存する対象がありません。", "ファイルの保存");
+        return;
+    }
+    const SaveRule* rule = SaveRuleForKind(object->GetKind());
+    if (!rule) {
+        Warn(main, "予期しない形式を検出しました。", "Zorvex for Windows");
+        return;
+    }
+    char name[kMaxSavePath + 1] = "";
+    const std::string initial = InitialSaveName(*object);
+    std::memcpy(name, initial.c_str(), initial.size() + 1);
+    const std::string filter = SaveFilter(*rule);
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = main;
+    ofn.hInstance = instance;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = name;
+    ofn.nMaxFile = sizeof name;
+    ofn.lpstrTitle = "保存するファイル名を入力してください。";
+    ofn.Flags = OFN_ENABLESIZING | OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
+                OFN_OVERWRITEPROMPT;
+    if (!GetSaveFileNameA(&ofn)) return;
+
+    std::string path;
+    if (FinalSaveName(name, *rule, &path) != SaveNameStatus::Ok) {
+        Warn(main, "フルパス名が長すぎます。", "ファイルの保存");
+        return;
+    }
+    if (!WriteObjectFile(path.c_str(), *object)) {
+        Warn(main, "ファイルの書き込みに失敗しました。", "ファイルの保存");
+    }
+}
+
+void FileInfoCommand(HINSTANCE instance, HWND main)
+{
+    const MediaObject* object = View::CurrentObject();
+    if (!object) {
+        Warn(main, "データを読み込んでいません。", "画像の情報");
+        return;
+    }
+    int width = 0, height = 0;
+    const bool hasPicture = View::PictureSize(&width, &height);
+    const ObjectInfo info = DescribeObject(*object, hasPicture, width, height);
+    DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_FILE_INFO), main, InfoProc, (LPARAM)&info);
+}

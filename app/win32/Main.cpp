@@ -1,0 +1,176 @@
+// Process entry and the main window: single instance, window class, message loop, routing.
+#include <windows.h>
+#include <dbt.h>
+#include <objbase.h>
+#include <shellapi.h>
+
+#include "app/win32/FileCommands.h"
+#include "app/win32/Shell.h"
+#include "app/win32/View.h"
+#include "res/resource.h"
+
+namespace {
+
+HINSTANCE g_instance;
+char g_title[100];
+char g_windowClass[100];
+
+const char kHomePage[] = "http://zorvex.example.jp/";
+
+INT_PTR CALLBACK AboutProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM)
+{
+    switch (msg) {
+    case WM_INITDIALOG:
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dlg, LOWORD(wParam));
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}
+
+void OpenWithShell(HWND hwnd, const char* target, const char* failure)
+{
+    HINSTANCE result = ShellExecuteA(nullptr, "open", target, nullptr, nullptr, SW_SHOWNORMAL);
+    if ((INT_PTR)result < 32) MessageBoxA(hwnd, failure, "Zorvex", MB_OK | MB_ICONWARNING);
+}
+
+BOOL CALLBACK ForwardDeviceChange(HWND child, LPARAM)
+{
+    SendMessageA(child, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
+    return TRUE;
+}
+
+// Returns false for an id that is not a command of the program.
+bool OnCommand(HWND hwnd, int id)
+{
+    switch (id) {
+    case IDM_FILE_OPEN: OpenFileCommand(g_instance, hwnd); return true;
+    case IDM_FILE_SAVE: SaveFileCommand(g_instance, hwnd); return true;
+    case IDM_FILE_INFO: FileInfoCommand(g_instance, hwnd); return true;
+    case IDM_EXIT: DestroyWindow(hwnd); return true;
+    case IDM_IR_RECEIVE:
+    case IDM_IR_SEND:
+    case IDM_SERIAL_RECEIVE:
+    case IDM_SERIAL_SEND:
+        return true;  // the transfer workflows are not part of this build yet
+    case IDM_VIEW_FREE: View::SetMode(hwnd, ViewMode::Free); return true;
+    case IDM_VIEW_SCROLL: View::SetMode(hwnd, ViewMode::Scroll); return true;
+    case IDM_VIEW_STRETCH: View::SetMode(hwnd, ViewMode::Stretch); return true;
+    case IDM_HELP_MANUAL:
+        OpenWithShell(hwnd, "zorvex.html", "ドキュメントを開けませんでした。");
+        return true;
+    case IDM_HELP_HOMEPAGE:
+        OpenWithShell(hwnd, kHomePage, "Zorvexのホームページを開けませんでした。");
+        return true;
+    case IDM_ABOUT:
+        DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_ABOUTBOX), hwnd, AboutProc, 0);
+        return true;
+    default:
+        return false;
+    }
+}
+
+LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_CREATE:
+        View::OnCreate(hwnd, g_instance);
+        return 0;
+    case WM_DESTROY:
+        View::OnDestroy(hwnd);
+        PostQuitMessage(0);
+        return 0;
+    case WM_SIZE:
+        return View::OnSize(hwnd, wParam, LOWORD(lParam), HIWORD(lParam));
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        View::OnPaint(hwnd, dc);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    case WM_KEYDOWN:
+        View::OnKeyDown(hwnd, wParam);
+        return 0;
+    case WM_COMMAND:
+        if (OnCommand(hwnd, LOWORD(wParam))) return 0;
+        break;
+    case WM_HSCROLL:
+        View::OnScroll(hwnd, SB_HORZ, wParam);
+        return 0;
+    case WM_VSCROLL:
+        View::OnScroll(hwnd, SB_VERT, wParam);
+        return 0;
+    case WM_SIZING:
+        return View::OnSizing(hwnd, wParam, reinterpret_cast<RECT*>(lParam));
+    case WM_DEVICECHANGE:
+        if (wParam == DBT_DEVNODES_CHANGED) EnumChildWindows(hwnd, ForwardDeviceChange, 0);
+        break;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+ATOM RegisterMainClass(HINSTANCE instance)
+{
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = MainWindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_ZORVEX));
+    wc.hIconSm = LoadIconA(instance, MAKEINTRESOURCEA(IDI_SMALL));
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = nullptr;  // the view paints every pixel
+    wc.lpszMenuName = MAKEINTRESOURCEA(IDC_ZORVEX);
+    wc.lpszClassName = g_windowClass;
+    return RegisterClassExA(&wc);
+}
+
+}  // namespace
+
+namespace Shell {
+HINSTANCE Instance() { return g_instance; }
+const char* Title() { return g_title; }
+const char* WindowClass() { return g_windowClass; }
+}  // namespace Shell
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
+{
+    CoInitialize(nullptr);
+    LoadStringA(instance, IDS_APP_TITLE, g_title, sizeof g_title);
+    LoadStringA(instance, IDS_WINDOW_CLASS, g_windowClass, sizeof g_windowClass);
+    RegisterMainClass(instance);
+
+    g_instance = instance;
+    // Never closed: the mutex marks the running copy until the process ends.
+    SetLastError(0);
+    CreateMutexA(nullptr, FALSE, "ZORVEX_FOR_WINDOWS");
+    if (GetLastError() != 0) {
+        if (HWND other = FindWindowA(g_windowClass, g_title)) SetForegroundWindow(other);
+        return 0;
+    }
+
+    RECT rc{0, 0, 320, 200};
+    AdjustWindowRect(&rc, WS_OVERLAPPEDWINDOW, TRUE);
+    HWND hwnd = CreateWindowExA(0, g_windowClass, g_title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0,
+                                rc.right - rc.left, rc.bottom - rc.top, nullptr, nullptr, instance,
+                                nullptr);
+    if (!hwnd) return 0;
+    ShowWindow(hwnd, show);
+    UpdateWindow(hwnd);
+
+    HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDC_ZORVEX));
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (!TranslateAcceleratorA(msg.hwnd, accelerators, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    CoUninitialize();
+    return (int)msg.wParam;
+}

@@ -1,0 +1,393 @@
+#include "tests/app/gui/GuiDriver.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "tests/app/Mp4Bytes.h"
+
+namespace gui {
+
+std::string WinPath(const std::string& unixPath)
+{
+    std::string p = "Z:" + unixPath;
+    for (char& c : p) {
+        if (c == '/') c = '\\';
+    }
+    return p;
+}
+
+ScratchDir::ScratchDir()
+{
+    char base[MAX_PATH];
+    GetTempPathA(sizeof base, base);
+    static int counter = 0;
+    for (;;) {
+        char name[MAX_PATH];
+        std::snprintf(name, sizeof name, "%szvgui%lu_%d", base, GetCurrentProcessId(), ++counter);
+        if (CreateDirectoryA(name, nullptr)) {
+            path_ = name;
+            return;
+        }
+    }
+}
+
+ScratchDir::~ScratchDir()
+{
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((path_ + "\\*").c_str(), &found);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileA(File(found.cFileName).c_str());
+        } while (FindNextFileA(h, &found));
+        FindClose(h);
+    }
+    RemoveDirectoryA(path_.c_str());
+}
+
+void ScratchDir::Write(const std::string& name, const std::vector<uint8_t>& bytes) const
+{
+    FILE* f = std::fopen(File(name).c_str(), "wb");
+    if (!f) return;
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+}
+
+void PauseForScreenshot(const char* what)
+{
+    const char* ms = std::getenv("ZV_GUI_PAUSE_MS");
+    if (!ms) return;
+    std::printf("PAUSE %s\n", what);
+    std::fflush(stdout);
+    Sleep((DWORD)std::atoi(ms));
+}
+
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (done()) return true;
+        if ((int)(GetTickCount() - start) > timeoutMs) return false;
+        Sleep(20);
+    }
+}
+
+namespace {
+
+struct FindContext {
+    DWORD pid;
+    const char* cls;
+    const char* caption;
+    HWND found;
+};
+
+BOOL CALLBACK FindTopLevel(HWND hwnd, LPARAM lp)
+{
+    FindContext& c = *reinterpret_cast<FindContext*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != c.pid || !IsWindowVisible(hwnd)) return TRUE;
+    char cls[64] = "", caption[256] = "";
+    GetClassNameA(hwnd, cls, sizeof cls);
+    GetWindowTextA(hwnd, caption, sizeof caption);
+    if (std::strcmp(cls, c.cls) == 0 && (!c.caption || std::strcmp(caption, c.caption) == 0)) {
+        c.found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindProcessWindow(DWORD pid, const char* cls, const char* caption)
+{
+    FindContext c{pid, cls, caption, nullptr};
+    EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&c));
+    return c.found;
+}
+
+}  // namespace
+
+App::App(const std::string& workDir)
+{
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    std::string exe = WinPath(ZV_ZORVEX_EXE);
+    std::string cmd = "\"" + exe + "\"";
+    if (!CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        workDir.empty() ? nullptr : workDir.c_str(), &si, &process_)) {
+        return;
+    }
+    WaitUntil([this] {
+        main_ = FindProcessWindow(process_.dwProcessId, "ZORVEX", "Zorvex");
+        return main_ != nullptr || WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0;
+    }, 20000);
+}
+
+App::~App()
+{
+    if (!process_.hProcess) return;
+    // Whatever modal loop a test left open: close it first so WM_CLOSE reaches the window.
+    for (int i = 0; i < 5; ++i) {
+        HWND dlg = FindProcessWindow(process_.dwProcessId, "#32770", nullptr);
+        if (!dlg) break;
+        PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+        WaitGone(dlg, 3000);
+    }
+    if (main_ && IsWindow(main_)) PostMessageA(main_, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(process_.hProcess, 10000) != WAIT_OBJECT_0) {
+        TerminateProcess(process_.hProcess, 1);
+        WaitForSingleObject(process_.hProcess, 5000);
+    }
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+}
+
+bool App::Exited(int timeoutMs, DWORD* code)
+{
+    if (WaitForSingleObject(process_.hProcess, timeoutMs) != WAIT_OBJECT_0) return false;
+    GetExitCodeProcess(process_.hProcess, code);
+    return true;
+}
+
+void App::Command(int id) { PostMessageA(main_, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+SIZE App::ClientSize() const
+{
+    RECT rc{};
+    GetClientRect(main_, &rc);
+    return SIZE{rc.right, rc.bottom};
+}
+
+HWND App::WaitDialog(const char* caption, int timeoutMs) const
+{
+    HWND dlg = nullptr;
+    WaitUntil([&] {
+        dlg = FindProcessWindow(process_.dwProcessId, "#32770", caption);
+        return dlg != nullptr;
+    }, timeoutMs);
+    return dlg;
+}
+
+bool App::WaitGone(HWND window, int timeoutMs) const
+{
+    return WaitUntil([window] { return !IsWindow(window) || !IsWindowVisible(window); }, timeoutMs);
+}
+
+std::string App::TakeMessageBox(const char* caption)
+{
+    HWND box = WaitDialog(caption);
+    if (!box) return "";
+    std::string text = ControlText(box, 0xFFFF);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    WaitGone(box);
+    return text;
+}
+
+bool App::OpenFile(const std::string& path)
+{
+    Command(32771);
+    HWND dlg = WaitDialog("ファイルを選択してください。");
+    if (!dlg) return false;
+    HWND name = GetDlgItem(dlg, 1148);
+    if (!name) return false;
+    SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(dlg, IDOK));
+    return WaitGone(dlg);
+}
+
+std::vector<std::string> App::ReadInformation()
+{
+    std::vector<std::string> out;
+    Command(32773);
+    HWND dlg = WaitDialog("ファイルの情報");
+    if (!dlg) return out;
+    for (int id = 1023; id <= 1031; ++id) out.push_back(ControlText(dlg, id));
+    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(dlg, IDOK));
+    WaitGone(dlg);
+    return out;
+}
+
+bool App::AltChar(char c)
+{
+    SetForegroundWindow(main_);
+    if (!WaitUntil([this] { return GetForegroundWindow() == main_; }, 3000)) return false;
+    const SHORT scan = VkKeyScanA(c);
+    if (scan == -1) return false;
+    std::vector<WORD> keys = {VK_MENU};
+    if (scan & 0x100) keys.push_back(VK_SHIFT);
+    keys.push_back((WORD)(scan & 0xFF));
+    std::vector<INPUT> inputs;
+    for (WORD k : keys) {
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = k;
+        inputs.push_back(in);
+    }
+    for (auto it = keys.rbegin(); it != keys.rend(); ++it) {
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = *it;
+        in.ki.dwFlags = KEYEVENTF_KEYUP;
+        inputs.push_back(in);
+    }
+    return SendInput((UINT)inputs.size(), inputs.data(), sizeof(INPUT)) == inputs.size();
+}
+
+int App::CheckedViewItem()
+{
+    SetForegroundWindow(main_);
+    PostMessageA(main_, WM_SYSCOMMAND, SC_KEYMENU, 'v');
+    HWND popup = nullptr;
+    WaitUntil([&] {
+        popup = FindProcessWindow(process_.dwProcessId, "#32768", nullptr);
+        return popup != nullptr;
+    }, 5000);
+    if (!popup) return -2;
+    Sleep(500);  // let it paint
+    PauseForScreenshot("menu");
+    RECT r;
+    GetWindowRect(popup, &r);
+    HDC screen = GetDC(nullptr);
+    // The check mark sits in the margin left of the item texts. Each row's background (the
+    // highlighted row has its own) is the colour most common in that margin.
+    int first = -1, last = -1;
+    for (int y = r.top + 2; y < r.bottom - 2; ++y) {
+        // Between the frame (3 pixels) and the texts (from about 20 pixels in).
+        COLORREF row[16];
+        for (int i = 0; i < 16; ++i) row[i] = GetPixel(screen, r.left + 4 + i, y);
+        COLORREF bg = row[0];
+        int best = 0;
+        for (int i = 0; i < 16; ++i) {
+            int n = 0;
+            for (int j = 0; j < 16; ++j) n += row[j] == row[i];
+            if (n > best) {
+                best = n;
+                bg = row[i];
+            }
+        }
+        for (int i = 0; i < 12; ++i) {
+            const COLORREF c = row[i];
+            const int diff = std::abs((int)GetRValue(c) - (int)GetRValue(bg)) +
+                             std::abs((int)GetGValue(c) - (int)GetGValue(bg)) +
+                             std::abs((int)GetBValue(c) - (int)GetBValue(bg));
+            if (diff > 150) {
+                if (first < 0) first = y;
+                last = y;
+                break;
+            }
+        }
+    }
+    ReleaseDC(nullptr, screen);
+    PostMessageA(main_, WM_CANCELMODE, 0, 0);
+    WaitGone(popup, 3000);
+    if (std::getenv("ZV_GUI_DEBUG")) {
+        std::printf("popup %ld,%ld-%ld,%ld marks %d..%d\n", r.left, r.top, r.right, r.bottom, first, last);
+    }
+    if (first < 0) return -1;
+    const int height = r.bottom - r.top;
+    const int a = (first - r.top) * 3 / height, b = (last - r.top) * 3 / height;
+    return a == b ? a : -1;
+}
+
+COLORREF App::ClientPixel(int x, int y) const
+{
+    POINT p{x, y};
+    ClientToScreen(main_, &p);
+    HDC screen = GetDC(nullptr);
+    COLORREF c = GetPixel(screen, p.x, p.y);
+    ReleaseDC(nullptr, screen);
+    return c;
+}
+
+std::string ControlText(HWND dialog, int id)
+{
+    HWND control = GetDlgItem(dialog, id);
+    if (!control) return "<no control>";
+    char buf[1024] = "";
+    SendMessageA(control, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf));
+    return buf;
+}
+
+std::vector<uint8_t> MakeBmp(int width, int height, const std::function<COLORREF(int, int)>& pattern)
+{
+    const uint32_t stride = ((uint32_t)width * 3 + 3) & ~3u;
+    const uint32_t size = 54 + stride * (uint32_t)height;
+    std::vector<uint8_t> b(size, 0);
+    auto put32 = [&b](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) b[at + i] = (uint8_t)(v >> (8 * i));
+    };
+    b[0] = 'B';
+    b[1] = 'M';
+    put32(2, size);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, (uint32_t)width);
+    put32(22, (uint32_t)height);
+    b[26] = 1;
+    b[28] = 24;
+    put32(34, stride * (uint32_t)height);
+    for (int y = 0; y < height; ++y) {
+        uint8_t* row = &b[54 + stride * (uint32_t)(height - 1 - y)];
+        for (int x = 0; x < width; ++x) {
+            const COLORREF c = pattern(x, y);
+            row[3 * x] = GetBValue(c);
+            row[3 * x + 1] = GetGValue(c);
+            row[3 * x + 2] = GetRValue(c);
+        }
+    }
+    return b;
+}
+
+std::vector<uint8_t> Make3gp(const char* codec, uint16_t width, uint16_t height)
+{
+    return testing_mp4::Movie(codec, width, height);
+}
+
+std::vector<uint8_t> MakeMelody()
+{
+    std::vector<uint8_t> b = {'m', 'e', 'l', 'o', 0, 0, 0, 32};
+    b.resize(40, 0x20);
+    return b;
+}
+
+std::vector<uint8_t> MakeMidi()
+{
+    std::vector<uint8_t> b = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96,
+                              'M', 'T', 'r', 'k', 0, 0, 0, 12,
+                              0x00, 0x90, 0x3C, 0x40, 0x60, 0x80, 0x3C, 0x40, 0x00, 0xFF, 0x2F, 0x00};
+    return b;
+}
+
+BitmapFile::BitmapFile(const std::string& path)
+{
+    bitmap_ = (HBITMAP)LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0,
+                                  LR_LOADFROMFILE | LR_CREATEDIBSECTION);
+    if (!bitmap_) return;
+    BITMAP info{};
+    GetObjectA(bitmap_, sizeof info, &info);
+    width_ = info.bmWidth;
+    height_ = info.bmHeight;
+    dc_ = CreateCompatibleDC(nullptr);
+    old_ = SelectObject(dc_, bitmap_);
+}
+
+BitmapFile::~BitmapFile()
+{
+    if (!bitmap_) return;
+    SelectObject(dc_, old_);
+    DeleteDC(dc_);
+    DeleteObject(bitmap_);
+}
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path)
+{
+    std::vector<uint8_t> out;
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return out;
+    uint8_t buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.insert(out.end(), buf, buf + n);
+    std::fclose(f);
+    return out;
+}
+
+}  // namespace gui

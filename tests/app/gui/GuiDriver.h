@@ -1,0 +1,106 @@
+// Drives a running zorvex.exe from outside, as a user's actions would: menu commands posted to
+// its main window, common dialogs filled in through their controls, texts read back.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace gui {
+
+// A Unix path (as the build knows it) as Wine's Z: drive path.
+std::string WinPath(const std::string& unixPath);
+
+// A fresh scratch folder (Windows path, ending without a separator) removed by its destructor.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    const std::string& Path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "\\" + name; }
+    void Write(const std::string& name, const std::vector<uint8_t>& bytes) const;
+
+private:
+    std::string path_;
+};
+
+// With ZV_GUI_PAUSE_MS set, prints `what` and holds still that long (for screenshots).
+void PauseForScreenshot(const char* what);
+
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 10000);
+
+class App {
+public:
+    // Starts zorvex.exe in `workDir` (or the driver's folder) and waits for its main window.
+    explicit App(const std::string& workDir = "");
+    ~App();  // closes the window and waits for the process; kills it only if it hangs
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+
+    HWND Main() const { return main_; }
+    DWORD ProcessId() const { return process_.dwProcessId; }
+    bool Exited(int timeoutMs, DWORD* code);
+
+    void Command(int id);  // posted: a command may open a modal loop
+    SIZE ClientSize() const;
+
+    // A top-level dialog (#32770) of this process with this caption, or nullptr after the wait.
+    HWND WaitDialog(const char* caption, int timeoutMs = 10000) const;
+    bool WaitGone(HWND window, int timeoutMs = 10000) const;
+
+    // The message box with this caption: its text, then closes it with OK. Empty when none came.
+    std::string TakeMessageBox(const char* caption);
+
+    // File > Open through the common dialog; returns once the dialog is gone.
+    bool OpenFile(const std::string& path);
+    // File > Information: every value static (ids 1023..1031) read, then closed with OK.
+    std::vector<std::string> ReadInformation();
+
+    // Types a character with Alt held, as real key strokes into the focused main window.
+    bool AltChar(char c);
+
+    // Opens the "表示(&V)" popup and returns which of its three items carries the check mark
+    // (0 free, 1 scroll, 2 stretch; -1 none or several), read from the screen; closes it again.
+    int CheckedViewItem();
+
+    // Colour of a client-area pixel as the screen shows it.
+    COLORREF ClientPixel(int x, int y) const;
+
+private:
+    PROCESS_INFORMATION process_{};
+    HWND main_ = nullptr;
+};
+
+// Text of a control in another process (WM_GETTEXT is sent; GetWindowText would not).
+std::string ControlText(HWND dialog, int id);
+
+// A 24-bit bottom-up BMP file whose pixel (x, y) has colour pattern(x, y) (0x00BBGGRR).
+std::vector<uint8_t> MakeBmp(int width, int height, const std::function<COLORREF(int, int)>& pattern);
+
+// Small phone-style files built as bytes.
+std::vector<uint8_t> Make3gp(const char* codec, uint16_t width, uint16_t height);
+std::vector<uint8_t> MakeMelody();  // "melo" header, 40 bytes
+std::vector<uint8_t> MakeMidi();    // "MThd" header, one empty track
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path);
+
+// Pixels of a bitmap file, read through GDI.
+class BitmapFile {
+public:
+    explicit BitmapFile(const std::string& path);
+    ~BitmapFile();
+    bool Loaded() const { return bitmap_ != nullptr; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    COLORREF Pixel(int x, int y) const { return GetPixel(dc_, x, y); }
+
+private:
+    HBITMAP bitmap_ = nullptr;
+    HDC dc_ = nullptr;
+    HGDIOBJ old_ = nullptr;
+    int width_ = 0, height_ = 0;
+};
+
+}  // namespace gui
