@@ -3,7 +3,7 @@
 #include "app/ObjectInfo.h"
 #include "core/MediaObject.h"
 #include "core/TimeConv.h"
-#include "tests/app/Mp4Bytes.h"
+#include "tests/support/Mp4Bytes.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 
 #include "formats/ProgressSink.h"
 #include "formats/VNoteWriter.h"
+#include "tests/support/Bmp24.h"
 
 namespace vnote_test {
 
@@ -25,32 +26,7 @@ inline std::vector<uint8_t> TinyGif()
 // A 24-bit bottom-up BMP; `rgb` holds 0xRRGGBB values, rows top to bottom.
 inline std::vector<uint8_t> Bmp24(int w, int h, const std::vector<uint32_t>& rgb)
 {
-    const uint32_t stride = (uint32_t)(w * 3 + 3) / 4 * 4;
-    const uint32_t size = 54 + stride * (uint32_t)h;
-    std::vector<uint8_t> b(size, 0);
-    auto put32 = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) b[at + i] = (uint8_t)(v >> (8 * i));
-    };
-    b[0] = 'B';
-    b[1] = 'M';
-    put32(2, size);
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, (uint32_t)w);
-    put32(22, (uint32_t)h);
-    b[26] = 1;
-    b[28] = 24;
-    put32(34, stride * (uint32_t)h);
-    for (int y = 0; y < h; ++y) {
-        uint8_t* row = &b[54 + (size_t)(h - 1 - y) * stride];
-        for (int x = 0; x < w; ++x) {
-            const uint32_t c = rgb[(size_t)y * w + x];
-            row[x * 3] = (uint8_t)c;             // blue
-            row[x * 3 + 1] = (uint8_t)(c >> 8);  // green
-            row[x * 3 + 2] = (uint8_t)(c >> 16); // red
-        }
-    }
-    return b;
+    return testing_bmp::Bmp24(w, h, [&](int x, int y) { return rgb[(size_t)y * w + x]; });
 }
 
 inline void PutBe32(std::vector<uint8_t>& v, uint32_t x)

@@ -5,45 +5,19 @@
 #include <vector>
 
 #include "formats/AtomParser.h"
+#include "tests/support/Mp4Bytes.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-void Put32(Bytes& b, uint32_t v)
-{
-    for (int s = 24; s >= 0; s -= 8) b.push_back((uint8_t)(v >> s));
-}
-
-Bytes Atom(const char* type, const Bytes& payload)
-{
-    Bytes b;
-    b.reserve(8 + payload.size());
-    Put32(b, (uint32_t)(8 + payload.size()));
-    for (int i = 0; i < 4; ++i) b.push_back((uint8_t)type[i]);
-    for (uint8_t c : payload) b.push_back(c);
-    return b;
-}
+using testing_mp4::Atom;
+using testing_mp4::Stsd;
 
 Bytes Cat(std::initializer_list<Bytes> parts)
 {
     Bytes out;
-    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+    for (const Bytes& p : parts) out = testing_mp4::Concat(out, p);
     return out;
-}
-
-// An stsd atom with one visual sample entry of the given type and frame size.
-Bytes Stsd(const char* entryType, uint16_t width, uint16_t height)
-{
-    Bytes entry(78, 0);  // visual sample entry fields after size and type
-    entry[24] = (uint8_t)(width >> 8);
-    entry[25] = (uint8_t)width;
-    entry[26] = (uint8_t)(height >> 8);
-    entry[27] = (uint8_t)height;
-    Bytes payload = {0, 0, 0, 0, 0, 0, 0, 1};  // version/flags, entry count 1
-    Bytes e = Atom(entryType, entry);
-    payload.insert(payload.end(), e.begin(), e.end());
-    return Atom("stsd", payload);
 }
 
 Bytes Movie(const Bytes& stsd)

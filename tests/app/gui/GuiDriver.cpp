@@ -4,7 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "tests/app/Mp4Bytes.h"
+#include "tests/support/Bmp24.h"
+#include "tests/support/Mp4Bytes.h"
 
 namespace gui {
 
@@ -309,32 +310,10 @@ std::string ControlText(HWND dialog, int id)
 
 std::vector<uint8_t> MakeBmp(int width, int height, const std::function<COLORREF(int, int)>& pattern)
 {
-    const uint32_t stride = ((uint32_t)width * 3 + 3) & ~3u;
-    const uint32_t size = 54 + stride * (uint32_t)height;
-    std::vector<uint8_t> b(size, 0);
-    auto put32 = [&b](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) b[at + i] = (uint8_t)(v >> (8 * i));
-    };
-    b[0] = 'B';
-    b[1] = 'M';
-    put32(2, size);
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, (uint32_t)width);
-    put32(22, (uint32_t)height);
-    b[26] = 1;
-    b[28] = 24;
-    put32(34, stride * (uint32_t)height);
-    for (int y = 0; y < height; ++y) {
-        uint8_t* row = &b[54 + stride * (uint32_t)(height - 1 - y)];
-        for (int x = 0; x < width; ++x) {
-            const COLORREF c = pattern(x, y);
-            row[3 * x] = GetBValue(c);
-            row[3 * x + 1] = GetGValue(c);
-            row[3 * x + 2] = GetRValue(c);
-        }
-    }
-    return b;
+    return testing_bmp::Bmp24(width, height, [&pattern](int x, int y) {
+        const COLORREF c = pattern(x, y);
+        return ((uint32_t)GetRValue(c) << 16) | ((uint32_t)GetGValue(c) << 8) | GetBValue(c);
+    });
 }
 
 std::vector<uint8_t> Make3gp(const char* codec, uint16_t width, uint16_t height)

@@ -1,4 +1,5 @@
-// Builds small 3GP files as bytes: ftyp + moov/trak/mdia/minf/stbl/stsd with one visual entry.
+// Builds small 3GP files and atoms as bytes: ftyp + moov/trak/mdia/minf/stbl/stsd with one
+// visual sample entry.
 #pragma once
 #include <algorithm>
 #include <cstddef>
@@ -28,10 +29,9 @@ inline std::vector<uint8_t> Concat(const std::vector<uint8_t>& a, const std::vec
     return out;
 }
 
-// A 3GP file whose only track has a sample entry of `codec` ("mp4v", "s263") sized w × h.
-inline std::vector<uint8_t> Movie(const char* codec, uint16_t width, uint16_t height)
+// An stsd atom holding one visual sample entry of `codec` ("mp4v", "s263") sized w × h.
+inline std::vector<uint8_t> Stsd(const char* codec, uint16_t width, uint16_t height)
 {
-    std::vector<uint8_t> ftypPayload = {'3', 'g', 'p', '4', 0, 0, 2, 0, '3', 'g', 'p', '4'};
     // Visual sample entry: 6 reserved, data ref index, 16 bytes predefined/reserved, then size.
     std::vector<uint8_t> entryPayload(78, 0);
     entryPayload[7] = 1;
@@ -40,7 +40,14 @@ inline std::vector<uint8_t> Movie(const char* codec, uint16_t width, uint16_t he
     entryPayload[26] = (uint8_t)(height >> 8);
     entryPayload[27] = (uint8_t)height;
     const std::vector<uint8_t> stsdHeader = {0, 0, 0, 0, 0, 0, 0, 1};
-    std::vector<uint8_t> tree = Atom("stsd", Concat(stsdHeader, Atom(codec, entryPayload)));
+    return Atom("stsd", Concat(stsdHeader, Atom(codec, entryPayload)));
+}
+
+// A 3GP file whose only track has a sample entry of `codec` sized w × h.
+inline std::vector<uint8_t> Movie(const char* codec, uint16_t width, uint16_t height)
+{
+    std::vector<uint8_t> ftypPayload = {'3', 'g', 'p', '4', 0, 0, 2, 0, '3', 'g', 'p', '4'};
+    std::vector<uint8_t> tree = Stsd(codec, width, height);
     for (const char* t : {"stbl", "minf", "mdia", "trak", "moov"}) tree = Atom(t, tree);
     return Concat(Atom("ftyp", ftypPayload), tree);
 }
