@@ -63,6 +63,8 @@ void ObexClient::Connect()
     AllocateSendBuffer(255);
     AllocateReceiveBuffer(local);
     ResetOutgoingHeaders();
+    // Each attempt starts afresh: the refusal that ended an earlier attempt must not end this one
+    // before its CONNECT has even been sent.
     lastResponse_ = -1;
     answered_ = false;
     while (PrepareConnect()) {

@@ -87,6 +87,19 @@ TEST_F(Client, ConnectRefusals)
     ExpectObexError([&] { client.SendRequest(); }, 8, "SendRequest:既にClose済みです。");
 }
 
+TEST_F(Client, ConnectAfterARefusalSendsAFreshConnect)
+{
+    transport.AddInput(ConnectPacket(0xC3, 1024));
+    ExpectObexError([&] { client.Connect(); }, 11, "PrepareConnect:接続要求に失敗しました。");
+    transport.ClearSent();
+    transport.AddInput(ConnectPacket(0xA0, 512));
+    client.Connect();
+    EXPECT_EQ(2, transport.connects);
+    EXPECT_EQ(ConnectPacket(0x80, 2048), transport.Sent());
+    EXPECT_EQ(512, client.GetSendCapacity());
+    EXPECT_EQ(0x20, client.GetResponseCode());
+}
+
 TEST_F(Client, RequestPreconditions)
 {
     ExpectObexError([&] { client.GetResponseCode(); }, 8, "GetResponseCode:レスポンスは未受信です。");
