@@ -313,7 +313,14 @@ bool InstallObject(HWND hwnd, std::unique_ptr<MediaObject>& object)
         SetClientSize(hwnd, 320, 200);
     }
     InvalidateRect(hwnd, nullptr, FALSE);
-    g_view.object = std::move(object);
+    // Painting reads the object's kind under the lock: swap it there too, so that a paint on the
+    // user-interface thread never reads an object a receiving thread is destroying.
+    std::unique_ptr<MediaObject> previous;
+    {
+        ScopedLock lock(g_viewLock);
+        previous = std::move(g_view.object);
+        g_view.object = std::move(object);
+    }
     return true;
 }
 
