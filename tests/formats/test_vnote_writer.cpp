@@ -177,7 +177,7 @@ TEST(VNoteWriterGolden, NecStandardMidiMelody)
     SendJob job = Job(FORMAT_NEC, MEDIA_SMF, SmfHeader());
     job.fileName = "song.mid";
     job.summary = "";
-    job.position = 0;  // melodies have no position line, so any position is fine
+    job.position = 3;  // melodies carry no position line, whatever the position
     Built b = Build(job);
     ASSERT_EQ(0, b.result);
     EXPECT_EQ("nec_msc.vnt", b.object->name);
@@ -627,6 +627,20 @@ TEST(VNoteWriterRefusal, BadJobsAreRefusedWithNothingBuilt)
     bad.emplace_back("NEC picture at position 0", j);
     j.position = 4;
     bad.emplace_back("NEC picture at position 4", j);
+    // The position is checked for every format, not only where it is written.
+    j = ok;
+    j.position = 0;
+    bad.emplace_back("docomo melody at position 0", j);
+    j = ok;
+    j.format = FORMAT_P504I;
+    j.kind = MEDIA_IMELODY;
+    j.position = 4;
+    bad.emplace_back("P504i melody at position 4", j);
+    j = ok;
+    j.format = FORMAT_DIRECT;
+    j.kind = MEDIA_JPEG;
+    j.position = -1;
+    bad.emplace_back("direct picture at position -1", j);
     j = ok;
     j.format = FORMAT_DIRECT;
     j.kind = MEDIA_JPEG;
