@@ -22,11 +22,11 @@ void Fill(const std::tm& tm, CalendarTime* out)
     out->second = tm.tm_sec;
 }
 
-bool Break(int32_t seconds, CalendarTime* out, bool utc)
+bool Break(int32_t seconds, CalendarTime* out)
 {
     std::lock_guard<std::mutex> g(TimeLock());
     std::time_t t = (std::time_t)seconds;
-    const std::tm* tm = utc ? std::gmtime(&t) : std::localtime(&t);
+    const std::tm* tm = std::localtime(&t);
     if (!tm) return false;
     Fill(*tm, out);
     return true;
@@ -56,8 +56,36 @@ bool LocalCalendarToSeconds(const CalendarTime& local, int32_t* seconds)
     return true;
 }
 
-bool SecondsToLocalCalendar(int32_t seconds, CalendarTime* local) { return Break(seconds, local, false); }
-bool SecondsToUtcCalendar(int32_t seconds, CalendarTime* utc) { return Break(seconds, utc, true); }
+bool SecondsToLocalCalendar(int32_t seconds, CalendarTime* local) { return Break(seconds, local); }
+bool SecondsToUtcCalendar(int32_t seconds, CalendarTime* utc)
+{
+    // Worked out here rather than with gmtime: the Windows C library refuses times before 1970,
+    // which are valid 32-bit times all the same.
+    const int64_t s = seconds;
+    int64_t days = s / 86400;
+    int64_t rest = s % 86400;
+    if (rest < 0) {
+        rest += 86400;
+        --days;
+    }
+    // Days since 1970-01-01 to a proleptic Gregorian date, with years starting in March so
+    // that the leap day falls at the end.
+    const int64_t z = days + 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const int64_t dayOfEra = z - era * 146097;
+    const int64_t yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const int64_t mp = (5 * dayOfYear + 2) / 153;
+    const int64_t month = mp < 10 ? mp + 3 : mp - 9;
+    utc->year = (int)(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
+    utc->month = (int)month;
+    utc->day = (int)(dayOfYear - (153 * mp + 2) / 5 + 1);
+    utc->hour = (int)(rest / 3600);
+    utc->minute = (int)(rest / 60 % 60);
+    utc->second = (int)(rest % 60);
+    return true;
+}
 
 long TimeZoneOffsetWest()
 {

@@ -16,7 +16,8 @@ struct CalendarTime {
 // C library cannot represent it (mktime's -1) or it does not fit 32 bits.
 bool LocalCalendarToSeconds(const CalendarTime& local, int32_t* seconds);
 
-// Seconds to local calendar time (localtime) or UTC calendar time (gmtime); false on failure.
+// Seconds to local calendar time (localtime; false on failure) or UTC calendar time (worked out
+// without the C library, so every 32-bit time converts, 1901 to 2038).
 bool SecondsToLocalCalendar(int32_t seconds, CalendarTime* local);
 bool SecondsToUtcCalendar(int32_t seconds, CalendarTime* utc);
 

@@ -46,10 +46,7 @@ bool HasRequiredFields(const SendJob& job)
         return job.picture || (job.kind != MEDIA_JPEG && job.kind != MEDIA_GIF);
     case FORMAT_NEC:
     case FORMAT_P2102V:
-        if (!job.fileName || !job.summary) return false;
-        // Only pictures carry a position line.
-        return (job.kind != MEDIA_JPEG && job.kind != MEDIA_GIF) ||
-               (job.position >= 1 && job.position <= 3);
+        return job.fileName && job.summary;
     case FORMAT_FUJITSU:
         return job.title.has_value();
     case FORMAT_JN51_JPEG:
@@ -319,7 +316,10 @@ int32_t WriteJn51(const SendJob& job, OutgoingObject& object)
 
 int32_t Build(const SendJob& job, OutgoingObject& object)
 {
-    if (job.body.empty() || !Accepts(job.format, job.kind) || !HasRequiredFields(job)) {
+    // Only NEC pictures write the position, but any other value means the job was not filled
+    // by the send workflow, which always leaves it at 2.
+    if (job.body.empty() || !Accepts(job.format, job.kind) || !HasRequiredFields(job) ||
+        job.position < 1 || job.position > 3) {
         return kSendRefused;
     }
     if (job.format == FORMAT_DIRECT) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <climits>
 #include <thread>
 
 #include "TestFiles.h"
@@ -69,6 +70,32 @@ TEST_F(TimeConvTest, LocalCalendarRoundTrip)
     EXPECT_EQ(6, utc.hour);
     EXPECT_EQ(43, utc.minute);
     EXPECT_EQ(35, utc.second);
+}
+
+TEST_F(TimeConvTest, UtcCalendarCoversThe32BitRange)
+{
+    // Leap days, century years and times before 1970 (which the Windows C library's gmtime
+    // refuses) all break down.
+    const struct {
+        int32_t seconds;
+        CalendarTime utc;
+    } cases[] = {
+        {1204329599, {2008, 2, 29, 23, 59, 59}},
+        {951868800, {2000, 3, 1, 0, 0, 0}},
+        {-1, {1969, 12, 31, 23, 59, 59}},
+        {INT32_MIN, {1901, 12, 13, 20, 45, 52}},
+        {INT32_MAX, {2038, 1, 19, 3, 14, 7}},
+    };
+    for (const auto& c : cases) {
+        CalendarTime utc;
+        ASSERT_TRUE(SecondsToUtcCalendar(c.seconds, &utc)) << c.seconds;
+        EXPECT_EQ(c.utc.year, utc.year) << c.seconds;
+        EXPECT_EQ(c.utc.month, utc.month) << c.seconds;
+        EXPECT_EQ(c.utc.day, utc.day) << c.seconds;
+        EXPECT_EQ(c.utc.hour, utc.hour) << c.seconds;
+        EXPECT_EQ(c.utc.minute, utc.minute) << c.seconds;
+        EXPECT_EQ(c.utc.second, utc.second) << c.seconds;
+    }
 }
 
 TEST_F(TimeConvTest, OffsetIsSecondsWestOfUtc)

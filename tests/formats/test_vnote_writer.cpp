@@ -2,6 +2,7 @@
 // layouts, refusals and conversion failures with their progress phases.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <memory>
 #include <string>
 
@@ -177,7 +178,7 @@ TEST(VNoteWriterGolden, NecStandardMidiMelody)
     SendJob job = Job(FORMAT_NEC, MEDIA_SMF, SmfHeader());
     job.fileName = "song.mid";
     job.summary = "";
-    job.position = 0;  // melodies have no position line, so any position is fine
+    job.position = 3;  // melodies carry no position line, whatever the position
     Built b = Build(job);
     ASSERT_EQ(0, b.result);
     EXPECT_EQ("nec_msc.vnt", b.object->name);
@@ -471,6 +472,25 @@ TEST(VNoteWriterFields, DocomoDateIsUtcWhateverTheZone)
     ASSERT_EQ(0, b.result);
     EXPECT_NE(std::string::npos, b.text.find("\r\nX-DOCOMO-TYPE:SMF\r\n"));
     EXPECT_NE(std::string::npos, b.text.find("\r\nDATE:20061231T235959Z\r\n"));
+
+    // A time before 1970 is a time like any other (only 0 means none), and so are the ends of
+    // the 32-bit range.
+    const struct {
+        int32_t time;
+        const char* date;
+    } cases[] = {
+        {-1, "19691231T235959Z"},
+        {-86400 * 366, "19681231T000000Z"},
+        {INT32_MIN, "19011213T204552Z"},
+        {INT32_MAX, "20380119T031407Z"},
+    };
+    for (const auto& c : cases) {
+        job.time = c.time;
+        b = Build(job);
+        ASSERT_EQ(0, b.result) << c.time;
+        EXPECT_NE(std::string::npos, b.text.find(std::string("\r\nDATE:") + c.date + "\r\n"))
+            << c.time;
+    }
 }
 
 TEST(VNoteWriterFields, NecPicturePositions)
@@ -627,6 +647,20 @@ TEST(VNoteWriterRefusal, BadJobsAreRefusedWithNothingBuilt)
     bad.emplace_back("NEC picture at position 0", j);
     j.position = 4;
     bad.emplace_back("NEC picture at position 4", j);
+    // The position is checked for every format, not only where it is written.
+    j = ok;
+    j.position = 0;
+    bad.emplace_back("docomo melody at position 0", j);
+    j = ok;
+    j.format = FORMAT_P504I;
+    j.kind = MEDIA_IMELODY;
+    j.position = 4;
+    bad.emplace_back("P504i melody at position 4", j);
+    j = ok;
+    j.format = FORMAT_DIRECT;
+    j.kind = MEDIA_JPEG;
+    j.position = -1;
+    bad.emplace_back("direct picture at position -1", j);
     j = ok;
     j.format = FORMAT_DIRECT;
     j.kind = MEDIA_JPEG;
