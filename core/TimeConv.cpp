@@ -1,5 +1,7 @@
 #include "core/TimeConv.h"
 
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <mutex>
 
@@ -97,4 +99,21 @@ long TimeZoneOffsetWest()
     tzset();
     return timezone;
 #endif
+}
+
+bool CompactDateTimeToSeconds(const char* text, bool utc, int32_t* seconds)
+{
+    auto field = [text](int at, int count) {
+        char digits[8] = {};
+        std::memcpy(digits, text + at, (size_t)count);
+        return std::atoi(digits);
+    };
+    const CalendarTime fields = {field(0, 4), field(4, 2),  field(6, 2),
+                                 field(9, 2), field(11, 2), field(13, 2)};
+    int32_t local = 0;
+    if (!LocalCalendarToSeconds(fields, &local)) return false;
+    const long long instant = utc ? (long long)local - TimeZoneOffsetWest() : local;
+    if (instant > 0x7FFFFFFFLL || instant < -0x7FFFFFFFLL - 1) return false;
+    *seconds = (int32_t)instant;
+    return true;
 }

@@ -21,5 +21,11 @@ bool LocalCalendarToSeconds(const CalendarTime& local, int32_t* seconds);
 bool SecondsToLocalCalendar(int32_t seconds, CalendarTime* local);
 bool SecondsToUtcCalendar(int32_t seconds, CalendarTime* utc);
 
+// The date and time fields of "YYYYMMDDTHHMMSS" (each read like atoi; the caller has checked the
+// length and the 'T') to seconds: as local time, or as UTC when `utc` is set (mktime's local
+// result moved by the zone offset). False when the C library cannot convert it or the instant
+// does not fit 32 bits.
+bool CompactDateTimeToSeconds(const char* text, bool utc, int32_t* seconds);
+
 // The C library's time-zone offset: seconds west of UTC (the `timezone` variable after tzset).
 long TimeZoneOffsetWest();

@@ -232,21 +232,8 @@ int32_t ParseVNoteDate(const char* value)
     const size_t n = std::strlen(value);
     const bool utc = n == 16 && value[15] == 'Z';
     if (!(utc || n == 15) || value[8] != 'T') return 0;
-    CalendarTime local;
-    local.year = Decimal(value, 4);
-    local.month = Decimal(value + 4, 2);
-    local.day = Decimal(value + 6, 2);
-    local.hour = Decimal(value + 9, 2);
-    local.minute = Decimal(value + 11, 2);
-    local.second = Decimal(value + 13, 2);
     int32_t seconds = 0;
-    if (!LocalCalendarToSeconds(local, &seconds)) return 0;
-    if (!utc) return seconds;
-    // mktime read the UTC wall clock as local time; moving it by the zone offset gives the
-    // instant that wall clock names in UTC.
-    const int64_t instant = (int64_t)seconds - (int64_t)TimeZoneOffsetWest();
-    if (instant > 0x7FFFFFFFLL || instant < -0x7FFFFFFFLL - 1) return 0;
-    return (int32_t)instant;
+    return CompactDateTimeToSeconds(value, utc, &seconds) ? seconds : 0;
 }
 
 int32_t ParseReceivedObject(const uint8_t* body, uint32_t length, const char* obexName,

@@ -22,13 +22,6 @@ static_assert(sizeof kNonceKey - 1 == 31, "the nonce key is 31 characters");
 }
 
 // Leading decimal digits of a fixed field, like atoi.
-int FieldValue(const uint8_t* text, int count)
-{
-    char field[8] = {};
-    std::memcpy(field, text, (size_t)count);
-    return std::atoi(field);
-}
-
 uint16_t BigEndianWord(const uint8_t* p)
 {
     return (uint16_t)((p[0] << 8) | p[1]);
@@ -399,22 +392,10 @@ int32_t ObexObject::ParseIsoTime(const uint8_t* text, int32_t length)
         Fail(OBEX_ERR_PROTOCOL, "ParseReceivePacket:ISO8601の長さが不正です(2)。");
     }
     if (text[8] != 'T') Fail(OBEX_ERR_PROTOCOL, "ParseReceivePacket:ISO8601の内容が不正です(2)。");
-    CalendarTime fields;
-    fields.year = FieldValue(text, 4);
-    fields.month = FieldValue(text + 4, 2);
-    fields.day = FieldValue(text + 6, 2);
-    fields.hour = FieldValue(text + 9, 2);
-    fields.minute = FieldValue(text + 11, 2);
-    fields.second = FieldValue(text + 13, 2);
     int32_t seconds = 0;
-    if (!LocalCalendarToSeconds(fields, &seconds))
+    if (!CompactDateTimeToSeconds(reinterpret_cast<const char*>(text), utc, &seconds))
         Fail(OBEX_ERR_PROTOCOL, "ParseReceivePacket:ISO8601の内容が不正です(3)。");
-    if (!utc) return seconds;
-    // mktime read the fields as standard local time; take the zone's offset back out.
-    int64_t instant = (int64_t)seconds - (int64_t)TimeZoneOffsetWest();
-    if (instant > INT32_MAX || instant < INT32_MIN)
-        Fail(OBEX_ERR_PROTOCOL, "ParseReceivePacket:ISO8601の内容が不正です(3)。");
-    return (int32_t)instant;
+    return seconds;
 }
 
 void ObexObject::ParseReceivePacket()
