@@ -516,7 +516,10 @@ TEST(Gui, ScrollModeWindowNeverOutgrowsASmallPicture)
     app.Command(kScroll);
     ASSERT_TRUE(app.OpenFile(dir.File("small.bmp")));
     ASSERT_TRUE(WaitUntil([&] { return app.ClientSize().cx == 200 && app.ClientSize().cy == 150; }));
-    EXPECT_EQ(0, GetWindowLongA(app.Main(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL));
+    // The bars go once the view has settled on the new size; they must not stay.
+    EXPECT_TRUE(WaitUntil([&] {
+        return (GetWindowLongA(app.Main(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL)) == 0;
+    })) << std::hex << GetWindowLongA(app.Main(), GWL_STYLE);
 
     // Dragged larger: the window comes back to the picture's size.
     RECT wr;
