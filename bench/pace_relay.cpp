@@ -1,0 +1,109 @@
+// A serial line between two pseudo-terminals, paced like a real one: each byte takes
+// (1 start + 8 data + 1 stop) bits at the given speed, in each direction independently.
+//
+//   pace_relay <linkA> <linkB> <bits-per-second>
+//
+// Makes two ptys, points the symlinks at their terminal ends, prints "ready" and relays until
+// killed. Each side opens its link as it would a serial device (Wine maps a COM port to one).
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Pty {
+    int master = -1;
+    int slave = -1;  // held open so the master never sees a hang-up between the peers' opens
+};
+
+bool MakePty(const char* link, Pty* pty)
+{
+    pty->master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (pty->master < 0 || grantpt(pty->master) != 0 || unlockpt(pty->master) != 0) return false;
+    const char* name = ptsname(pty->master);
+    if (!name) return false;
+    pty->slave = open(name, O_RDWR | O_NOCTTY);
+    if (pty->slave < 0) return false;
+    termios t;
+    if (tcgetattr(pty->slave, &t) == 0) {
+        cfmakeraw(&t);
+        tcsetattr(pty->slave, TCSANOW, &t);
+    }
+    fcntl(pty->master, F_SETFL, fcntl(pty->master, F_GETFL) | O_NONBLOCK);
+    unlink(link);
+    return symlink(name, link) == 0;
+}
+
+// One direction of the line: bytes wait in `queue` until the line has had time to send them.
+struct Direction {
+    int from, to;
+    std::deque<unsigned char> queue;
+    double credit = 0;  // bytes the line may send now; an idle line banks at most one byte
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: %s <linkA> <linkB> <bits-per-second>\n", argv[0]);
+        return 2;
+    }
+    const double bytesPerSecond = std::atof(argv[3]) / 10.0;
+    if (bytesPerSecond <= 0) {
+        std::fprintf(stderr, "pace_relay: bad speed %s\n", argv[3]);
+        return 2;
+    }
+    signal(SIGPIPE, SIG_IGN);
+    Pty a, b;
+    if (!MakePty(argv[1], &a) || !MakePty(argv[2], &b)) {
+        std::perror("pace_relay");
+        return 1;
+    }
+    std::printf("ready\n");
+    std::fflush(stdout);
+
+    Direction dirs[2] = {{a.master, b.master, {}, 0}, {b.master, a.master, {}, 0}};
+    auto last = Clock::now();
+    for (;;) {
+        pollfd fds[2] = {{a.master, POLLIN, 0}, {b.master, POLLIN, 0}};
+        const bool busy = !dirs[0].queue.empty() || !dirs[1].queue.empty();
+        poll(fds, 2, busy ? 1 : 50);
+        const auto now = Clock::now();
+        const double elapsed = std::chrono::duration<double>(now - last).count();
+        last = now;
+        for (int i = 0; i < 2; ++i) {
+            Direction& d = dirs[i];
+            unsigned char buf[4096];
+            for (;;) {
+                const ssize_t n = read(d.from, buf, sizeof buf);
+                if (n <= 0) break;
+                d.queue.insert(d.queue.end(), buf, buf + n);
+            }
+            d.credit += elapsed * bytesPerSecond;
+            if (d.queue.empty()) d.credit = std::min(d.credit, 1.0);
+            const size_t due = std::min(d.queue.size(), (size_t)d.credit);
+            if (due == 0) continue;
+            unsigned char out[4096];
+            const size_t k = std::min(due, sizeof out);
+            std::copy(d.queue.begin(), d.queue.begin() + (long)k, out);
+            const ssize_t w = write(d.to, out, k);
+            if (w > 0) {
+                d.queue.erase(d.queue.begin(), d.queue.begin() + w);
+                d.credit -= (double)w;
+            }
+        }
+    }
+}
