@@ -313,11 +313,11 @@ bool InstallObject(HWND hwnd, std::unique_ptr<MediaObject>& object)
 
 bool Deliver(HWND hwnd, std::unique_ptr<ViewContent> content)
 {
-    const ViewContent* item = content.get();
-    if (!g_handover.Put(std::move(content))) return false;
+    const uint64_t ticket = g_handover.Put(std::move(content));
+    if (ticket == 0) return false;
     if (PostMessageA(hwnd, kContentReady, 0, 0)) return true;
     // Not told: take it back unless an earlier notice already delivered it.
-    return !g_handover.Withdraw(item);
+    return !g_handover.Withdraw(ticket);
 }
 
 void OnContentReady(HWND hwnd)

@@ -30,7 +30,7 @@ TEST_F(Handover, TakesInOrderAndOwnsWhatWaits)
 {
     HandoverQueue<Item> queue;
     EXPECT_EQ(nullptr, queue.Take());
-    for (int id = 1; id <= 3; ++id) EXPECT_TRUE(queue.Put(Make(id)));
+    for (int id = 1; id <= 3; ++id) EXPECT_NE(0u, queue.Put(Make(id)));
     EXPECT_EQ(1, queue.Take()->id);
     EXPECT_EQ(2, queue.Take()->id);
     EXPECT_EQ(1, Item::live.load());  // item 3 still waits; the queue's destructor frees it
@@ -39,11 +39,7 @@ TEST_F(Handover, TakesInOrderAndOwnsWhatWaits)
 TEST_F(Handover, WithdrawFreesOnlyAWaitingItem)
 {
     HandoverQueue<Item> queue;
-    auto first = Make(1), second = Make(2);
-    const Item* a = first.get();
-    const Item* b = second.get();
-    queue.Put(std::move(first));
-    queue.Put(std::move(second));
+    const uint64_t a = queue.Put(Make(1)), b = queue.Put(Make(2));
     std::unique_ptr<Item> taken = queue.Take();
     EXPECT_FALSE(queue.Withdraw(a));  // already taken: the taker owns it
     EXPECT_TRUE(queue.Withdraw(b));
@@ -58,7 +54,7 @@ TEST_F(Handover, CloseFreesWaitingItemsAndRefusesLaterOnes)
     queue.Put(Make(2));
     queue.Close();
     EXPECT_EQ(0, Item::live.load());
-    EXPECT_FALSE(queue.Put(Make(3)));
+    EXPECT_EQ(0u, queue.Put(Make(3)));
     EXPECT_EQ(0, Item::live.load());
     EXPECT_EQ(nullptr, queue.Take());
 }
@@ -74,11 +70,10 @@ TEST_F(Handover, ConcurrentWorkersAndClosingConsumer)
     for (int w = 0; w < kWorkers; ++w) {
         workers.emplace_back([&, w] {
             for (int i = 0; i < kPerWorker; ++i) {
-                auto item = Make(w * kPerWorker + i);
-                const Item* raw = item.get();
-                if (!queue.Put(std::move(item))) {
+                const uint64_t ticket = queue.Put(Make(w * kPerWorker + i));
+                if (ticket == 0) {
                     ++refused;
-                } else if (i % 7 == 0 && queue.Withdraw(raw)) {
+                } else if (i % 7 == 0 && queue.Withdraw(ticket)) {
                     ++withdrawn;
                 }
             }
