@@ -73,7 +73,7 @@ TEST(ViewContent, ReplacingTheObjectKeepsThePictureOnlyForTheSameBody)
     EXPECT_EQ(FORMAT_LOCAL_FILE, current->object->GetFormat());  // a holder of the old one keeps it
 
     std::vector<uint8_t> changed = kBmp;
-    changed.back() ^= 1;
+    changed[60] ^= 1;  // a pixel byte
     EXPECT_EQ(nullptr, WithObject(*current, Object(MEDIA_BMP, changed)));
     EXPECT_EQ(nullptr, WithObject(*current, Object(MEDIA_JPEG, kBmp)));
     EXPECT_EQ(nullptr, WithObject(ViewContent{}, Object(MEDIA_BMP, kBmp)));
