@@ -8,6 +8,7 @@
 
 #include "app/FileRules.h"
 #include "app/ObjectInfo.h"
+#include "app/win32/Dialog.h"
 #include "app/win32/View.h"
 #include "core/MediaObject.h"
 #include "core/TimeConv.h"
@@ -47,30 +48,45 @@ bool WriteObjectFile(const char* path, const MediaObject& object)
     return ok && written == object.GetBodyLength();
 }
 
-INT_PTR CALLBACK InfoProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    switch (msg) {
-    case WM_INITDIALOG: {
-        const ObjectInfo& info = *reinterpret_cast<const ObjectInfo*>(lParam);
-        SetDlgItemTextA(dlg, IDC_INFO_FORMAT, info.format.c_str());
-        SetDlgItemTextA(dlg, IDC_INFO_KIND, info.kind.c_str());
-        SetDlgItemTextA(dlg, IDC_INFO_SIZE, info.size.c_str());
-        SetDlgItemTextA(dlg, IDC_INFO_TITLE, info.title.c_str());
-        SetDlgItemTextA(dlg, IDC_INFO_SUMMARY, info.summary.c_str());
-        SetDlgItemTextA(dlg, IDC_INFO_FILENAME, info.fileName.c_str());
-        SetDlgItemTextA(dlg, IDC_INFO_BODYSIZE, info.bodySize.c_str());
-        SetDlgItemTextA(dlg, IDC_INFO_DATE, info.date.c_str());
-        SetDlgItemTextA(dlg, IDC_INFO_REDIST, info.redistribution.c_str());
+class InfoDialog : public ModalDialog {
+public:
+    explicit InfoDialog(const ObjectInfo& info) : info_(info) {}
+
+private:
+    BOOL OnInit() override
+    {
+        const struct {
+            int id;
+            const std::string& text;
+        } fields[] = {
+            {IDC_INFO_FORMAT, info_.format},     {IDC_INFO_KIND, info_.kind},
+            {IDC_INFO_SIZE, info_.size},         {IDC_INFO_TITLE, info_.title},
+            {IDC_INFO_SUMMARY, info_.summary},   {IDC_INFO_FILENAME, info_.fileName},
+            {IDC_INFO_BODYSIZE, info_.bodySize}, {IDC_INFO_DATE, info_.date},
+            {IDC_INFO_REDIST, info_.redistribution},
+        };
+        for (const auto& f : fields) SetDlgItemTextA(Handle(), f.id, f.text.c_str());
         return TRUE;
     }
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-            EndDialog(dlg, LOWORD(wParam));
-            return TRUE;
-        }
-        break;
-    }
-    return FALSE;
+
+    const ObjectInfo& info_;
+};
+
+// The settings both file dialogs share; the caller adds its own flags.
+OPENFILENAMEA FileDialogSetup(HINSTANCE instance, HWND owner, const std::string& filter,
+                              char* path, DWORD capacity, const char* title)
+{
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.hInstance = instance;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = capacity;
+    ofn.lpstrTitle = title;
+    ofn.Flags = OFN_ENABLESIZING | OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    return ofn;
 }
 
 }  // namespace
@@ -79,17 +95,9 @@ void OpenFileCommand(HINSTANCE instance, HWND main)
 {
     char path[MAX_PATH] = "";
     const std::string filter = OpenFilter();
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = main;
-    ofn.hInstance = instance;
-    ofn.lpstrFilter = filter.c_str();
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = path;
-    ofn.nMaxFile = sizeof path;
-    ofn.lpstrTitle = "ファイルを選択してください。";
-    ofn.Flags = OFN_ENABLESIZING | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST |
-                OFN_HIDEREADONLY;
+    OPENFILENAMEA ofn =
+        FileDialogSetup(instance, main, filter, path, sizeof path, "ファイルを選択してください。");
+    ofn.Flags |= OFN_FILEMUSTEXIST;
     if (GetOpenFileNameA(&ofn)) {
         std::string error;
         std::unique_ptr<MediaObject> object = LoadMediaFile(path, &error);
@@ -108,7 +116,8 @@ void OpenFileCommand(HINSTANCE instance, HWND main)
 
 void SaveFileCommand(HINSTANCE instance, HWND main)
 {
-    const MediaObject* object = View::CurrentObject();
+    // Held across the modal dialog: an object received meanwhile replaces the view's, not this.
+    const std::shared_ptr<const MediaObject> object = View::CurrentObject();
     if (!object) {
         Warn(main, "保存する対象がありません。", "ファイルの保存");
         return;
@@ -122,17 +131,9 @@ void SaveFileCommand(HINSTANCE instance, HWND main)
     const std::string initial = InitialSaveName(*object);
     std::memcpy(name, initial.c_str(), initial.size() + 1);
     const std::string filter = SaveFilter(*rule);
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = main;
-    ofn.hInstance = instance;
-    ofn.lpstrFilter = filter.c_str();
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = name;
-    ofn.nMaxFile = sizeof name;
-    ofn.lpstrTitle = "保存するファイル名を入力してください。";
-    ofn.Flags = OFN_ENABLESIZING | OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
-                OFN_OVERWRITEPROMPT;
+    OPENFILENAMEA ofn = FileDialogSetup(instance, main, filter, name, sizeof name,
+                                        "保存するファイル名を入力してください。");
+    ofn.Flags |= OFN_OVERWRITEPROMPT;
     if (!GetSaveFileNameA(&ofn)) return;
 
     std::string path;
@@ -147,13 +148,14 @@ void SaveFileCommand(HINSTANCE instance, HWND main)
 
 void FileInfoCommand(HINSTANCE instance, HWND main)
 {
-    const MediaObject* object = View::CurrentObject();
-    if (!object) {
+    const std::shared_ptr<const ViewContent> content = View::Current();
+    if (!content) {
         Warn(main, "データを読み込んでいません。", "画像の情報");
         return;
     }
-    int width = 0, height = 0;
-    const bool hasPicture = View::PictureSize(&width, &height);
-    const ObjectInfo info = DescribeObject(*object, hasPicture, width, height);
-    DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_FILE_INFO), main, InfoProc, (LPARAM)&info);
+    const DecodedPicture* picture = content->picture.get();
+    const ObjectInfo info = DescribeObject(*content->object, picture != nullptr,
+                                           picture ? picture->width : 0,
+                                           picture ? picture->height : 0);
+    InfoDialog(info).Run(instance, IDD_FILE_INFO, main);
 }

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "app/Handover.h"
 #include "app/ViewLayout.h"
 #include "core/Sync.h"
-#include "formats/ImageManager.h"
 #include "res/resource.h"
 
 namespace View {
@@ -26,10 +26,8 @@ enum BitmapSlot {
 };
 
 struct State {
-    std::unique_ptr<MediaObject> object;
-    std::unique_ptr<Zorvex::ImageManager> picture;
-    std::vector<uint8_t> image;  // 24-bit BMP file image of the picture
-    int pictureWidth = 0, pictureHeight = 0;
+    // Written on the interface thread only, under g_viewLock; other threads copy it under the lock.
+    std::shared_ptr<const ViewContent> content;
     ViewMode mode = ViewMode::Free;
     int hPos = 0, vPos = 0, hMax = 0, vMax = 0;
     bool updating = false;  // scroll bars being recomputed
@@ -43,11 +41,18 @@ struct State {
 };
 
 State g_view;
-// Guards the picture and its image: installs may come from a worker thread while painting.
 CriticalSection g_viewLock;
+// Content decoded by workers, waiting for the interface thread.
+HandoverQueue<ViewContent> g_handover;
 
-const BITMAPINFO* ImageInfo() { return reinterpret_cast<const BITMAPINFO*>(g_view.image.data() + 14); }
-const void* ImageBits() { return g_view.image.data() + 54; }
+// The current picture, or nullptr (interface thread: the only writer reads without the lock).
+const DecodedPicture* Picture() { return g_view.content ? g_view.content->picture.get() : nullptr; }
+
+void Swap(std::shared_ptr<const ViewContent>& content)
+{
+    ScopedLock lock(g_viewLock);
+    g_view.content.swap(content);
+}
 
 void DeleteTemporaryMovies()
 {
@@ -171,9 +176,10 @@ void ComputeScrollBarsOnce(HWND hwnd)
     in.hBarHeight = GetSystemMetrics(SM_CYHSCROLL);
     in.vBarWidth = GetSystemMetrics(SM_CXVSCROLL);
     in.scrollMode = g_view.mode == ViewMode::Scroll;
-    in.hasPicture = g_view.picture != nullptr;
-    in.pictureWidth = g_view.pictureWidth;
-    in.pictureHeight = g_view.pictureHeight;
+    const DecodedPicture* picture = Picture();
+    in.hasPicture = picture != nullptr;
+    in.pictureWidth = picture ? picture->width : 0;
+    in.pictureHeight = picture ? picture->height : 0;
     in.hPos = g_view.hPos;
     in.vPos = g_view.vPos;
     in.hMax = g_view.hMax;
@@ -211,13 +217,14 @@ void ComputeScrollBarsOnce(HWND hwnd)
 
 void FitWindowToPicture(HWND hwnd)
 {
-    if (!g_view.picture || IsZoomed(hwnd)) {
+    const DecodedPicture* picture = Picture();
+    if (!picture || IsZoomed(hwnd)) {
         InvalidateRect(hwnd, nullptr, FALSE);
         return;
     }
     RECT desk;
     GetWindowRect(GetDesktopWindow(), &desk);
-    Size s = FitToDesktop(g_view.pictureWidth, g_view.pictureHeight, desk.right - desk.left,
+    Size s = FitToDesktop(picture->width, picture->height, desk.right - desk.left,
                           desk.bottom - desk.top);
     SetClientSize(hwnd, s.width, s.height);
 }
@@ -243,6 +250,10 @@ void OnCreate(HWND hwnd, HINSTANCE instance)
 
 void OnDestroy(HWND)
 {
+    // Content still on its way is freed with the window; later deliveries are refused.
+    g_handover.Close();
+    std::shared_ptr<const ViewContent> none;
+    Swap(none);
     for (Bitmap& b : g_view.bitmaps) {
         if (b.handle) DeleteObject(b.handle);
         b.handle = nullptr;
@@ -278,69 +289,80 @@ void SetMode(HWND hwnd, ViewMode mode)
     FitWindowToPicture(hwnd);
 }
 
-bool InstallObject(HWND hwnd, std::unique_ptr<MediaObject>& object)
+void Install(HWND hwnd, std::unique_ptr<ViewContent> content)
 {
-    const int32_t kind = object->GetKind();
-    if (kind == MEDIA_JPEG || kind == MEDIA_GIF || kind == MEDIA_BMP) {
-        // Decode and render outside the lock; a picture that fails either way changes nothing.
-        std::unique_ptr<Zorvex::ImageManager> picture;
-        std::vector<uint8_t> image;
-        try {
-            picture.reset(new Zorvex::ImageManager(object->GetBody(), object->GetBodyLength()));
-            image.resize(picture->WriteBmp(nullptr, 0));
-            if (picture->WriteBmp(image.data(), (uint32_t)image.size()) != image.size()) return false;
-        } catch (const ImageManagerException&) {
-            return false;
-        }
-        {
-            ScopedLock lock(g_viewLock);
-            g_view.pictureWidth = picture->GetWidth();
-            g_view.pictureHeight = picture->GetHeight();
-            g_view.picture = std::move(picture);
-            g_view.image = std::move(image);
-        }
+    std::shared_ptr<const ViewContent> next(std::move(content));
+    Swap(next);  // `next` now holds the previous content, freed on return
+    if (Picture()) {
         g_view.hPos = g_view.vPos = 0;
         if (g_view.mode == ViewMode::Scroll) UpdateScrollBars(hwnd);
         FitWindowToPicture(hwnd);
     } else {
-        {
-            ScopedLock lock(g_viewLock);
-            g_view.picture.reset();
-            g_view.image.clear();
-            g_view.image.shrink_to_fit();
-            g_view.pictureWidth = g_view.pictureHeight = 0;
-        }
         SetClientSize(hwnd, 320, 200);
     }
     InvalidateRect(hwnd, nullptr, FALSE);
-    // Painting reads the object's kind under the lock: swap it there too, so that a paint on the
-    // user-interface thread never reads an object a receiving thread is destroying.
-    std::unique_ptr<MediaObject> previous;
-    {
-        ScopedLock lock(g_viewLock);
-        previous = std::move(g_view.object);
-        g_view.object = std::move(object);
-    }
+}
+
+bool InstallObject(HWND hwnd, std::unique_ptr<MediaObject>& object)
+{
+    std::unique_ptr<ViewContent> content = DecodeContent(object);
+    if (!content) return false;
+    Install(hwnd, std::move(content));
     return true;
 }
 
-const MediaObject* CurrentObject() { return g_view.object.get(); }
+bool Deliver(HWND hwnd, std::unique_ptr<ViewContent> content)
+{
+    const uint64_t ticket = g_handover.Put(std::move(content));
+    if (ticket == 0) return false;
+    if (PostMessageA(hwnd, kContentReady, 0, 0)) return true;
+    // Not told: take it back unless an earlier notice already delivered it.
+    return !g_handover.Withdraw(ticket);
+}
+
+void OnContentReady(HWND hwnd)
+{
+    if (std::unique_ptr<ViewContent> content = g_handover.Take()) Install(hwnd, std::move(content));
+}
+
+bool ReplaceObject(std::unique_ptr<MediaObject> object)
+{
+    if (!g_view.content) return false;
+    std::unique_ptr<ViewContent> replaced = WithObject(*g_view.content, std::move(object));
+    if (!replaced) return false;
+    std::shared_ptr<const ViewContent> next(std::move(replaced));
+    Swap(next);
+    return true;
+}
+
+std::shared_ptr<const ViewContent> Current()
+{
+    ScopedLock lock(g_viewLock);
+    return g_view.content;
+}
+
+std::shared_ptr<const MediaObject> CurrentObject()
+{
+    const std::shared_ptr<const ViewContent> content = Current();
+    return content ? content->object : nullptr;
+}
 
 bool PictureSize(int* width, int* height)
 {
-    ScopedLock lock(g_viewLock);
-    if (!g_view.picture) return false;
-    *width = g_view.pictureWidth;
-    *height = g_view.pictureHeight;
+    const std::shared_ptr<const ViewContent> content = Current();
+    if (!content || !content->picture) return false;
+    *width = content->picture->width;
+    *height = content->picture->height;
     return true;
 }
 
 LRESULT OnSize(HWND hwnd, WPARAM type, int width, int height)
 {
     UpdateScrollBars(hwnd);
-    if (type == SIZE_RESTORED && g_view.mode == ViewMode::Scroll && g_view.picture) {
+    const DecodedPicture* picture = Picture();
+    if (type == SIZE_RESTORED && g_view.mode == ViewMode::Scroll && picture) {
         Size s;
-        if (ClampClientToPicture(width, height, g_view.pictureWidth, g_view.pictureHeight, &s)) {
+        if (ClampClientToPicture(width, height, picture->width, picture->height, &s)) {
             SetClientSize(hwnd, s.width, s.height);
             UpdateScrollBars(hwnd);
         }
@@ -356,13 +378,14 @@ LRESULT OnSize(HWND hwnd, WPARAM type, int width, int height)
 
 LRESULT OnSizing(HWND hwnd, WPARAM edge, RECT* rect)
 {
-    if (g_view.mode != ViewMode::Stretch || !g_view.picture) return 0;
+    const DecodedPicture* picture = Picture();
+    if (g_view.mode != ViewMode::Stretch || !picture) return 0;
     RECT wr, cr;
     GetWindowRect(hwnd, &wr);
     GetClientRect(hwnd, &cr);
     const Size nonClient{(wr.right - wr.left) - cr.right, (wr.bottom - wr.top) - cr.bottom};
     Rect r{rect->left, rect->top, rect->right, rect->bottom};
-    if (!KeepProportions((int)edge, nonClient, g_view.pictureWidth, g_view.pictureHeight, &r)) return 0;
+    if (!KeepProportions((int)edge, nonClient, picture->width, picture->height, &r)) return 0;
     rect->right = r.right;
     rect->bottom = r.bottom;
     return TRUE;
@@ -370,21 +393,21 @@ LRESULT OnSizing(HWND hwnd, WPARAM edge, RECT* rect)
 
 void OnPaint(HWND hwnd, HDC dc)
 {
-    ScopedLock lock(g_viewLock);
     RECT rc;
     GetClientRect(hwnd, &rc);
     const int w = rc.right, h = rc.bottom;
-    if (g_view.picture) {
-        const int pw = g_view.pictureWidth, ph = g_view.pictureHeight;
+    if (const DecodedPicture* picture = Picture()) {
+        const int pw = picture->width, ph = picture->height;
+        const auto* info = reinterpret_cast<const BITMAPINFO*>(picture->bmp.data() + 14);
+        const uint8_t* bits = picture->bmp.data() + 54;
         if (g_view.mode == ViewMode::Scroll) {
             // Unscaled, moved left and up by the scroll positions.
-            SetDIBitsToDevice(dc, -g_view.hPos, -g_view.vPos, pw, ph, 0, 0, 0, ph, ImageBits(),
-                              ImageInfo(), DIB_RGB_COLORS);
+            SetDIBitsToDevice(dc, -g_view.hPos, -g_view.vPos, pw, ph, 0, 0, 0, ph, bits, info,
+                              DIB_RGB_COLORS);
             if (w > pw) FillWindowColour(dc, pw, 0, w, h);
             if (h > ph) FillWindowColour(dc, 0, ph, pw, h);
         } else {
-            StretchDIBits(dc, 0, 0, w, h, 0, 0, pw, ph, ImageBits(), ImageInfo(), DIB_RGB_COLORS,
-                          SRCCOPY);
+            StretchDIBits(dc, 0, 0, w, h, 0, 0, pw, ph, bits, info, DIB_RGB_COLORS, SRCCOPY);
         }
         return;
     }
@@ -392,7 +415,7 @@ void OnPaint(HWND hwnd, HDC dc)
     // Two-colour bitmaps take these colours for their 0 and 1 bits.
     SetTextColor(dc, RGB(0, 0, 0));
     SetBkColor(dc, RGB(255, 255, 255));
-    const MediaObject* object = g_view.object.get();
+    const MediaObject* object = g_view.content ? g_view.content->object.get() : nullptr;
     if (!object) {
         PaintStartup(dc, mem, w, h);
     } else if (object->GetKind() == MEDIA_MOVIE) {
@@ -425,7 +448,7 @@ void OnScroll(HWND hwnd, int bar, WPARAM wParam)
 
 void OnKeyDown(HWND hwnd, WPARAM key)
 {
-    if (g_view.mode != ViewMode::Scroll || !g_view.picture) return;
+    if (g_view.mode != ViewMode::Scroll || !Picture()) return;
     const KeyScroll k = ScrollForKey((unsigned)key);
     const LONG style = GetWindowLongA(hwnd, GWL_STYLE);
     if (k.vertical >= 0 && (style & WS_VSCROLL)) OnScroll(hwnd, SB_VERT, MAKEWPARAM(k.vertical, 0));

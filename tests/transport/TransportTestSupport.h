@@ -10,6 +10,7 @@
 #include <string>
 
 #include "obex/ObexException.h"
+#include "tests/support/WinePath.h"
 
 template <typename F>
 void ExpectObexError(F&& call, int32_t code, const char* message)
@@ -37,15 +38,7 @@ inline std::string SerialFixtureDir()
         if (SerialFixtureDir().empty()) GTEST_SKIP() << "ZV_SERIAL_DIR not set (run ctest)"; \
     } while (0)
 
-// Wine sees the Linux root as drive Z:.
-inline std::string WindowsPath(const std::string& unixPath)
-{
-    std::string path = "Z:" + unixPath;
-    for (char& c : path) {
-        if (c == '/') c = '\\';
-    }
-    return path;
-}
+using testing_wine::WindowsPath;
 
 // Starts `/bin/sh -c command` on the Linux side. Wine neither waits for a Linux process nor
 // passes its exit status back, so callers wait for the command's effect (a file, a closed line).

@@ -4,19 +4,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "res/resource.h"
 #include "tests/support/Bmp24.h"
 #include "tests/support/Mp4Bytes.h"
 
 namespace gui {
-
-std::string WinPath(const std::string& unixPath)
-{
-    std::string p = "Z:" + unixPath;
-    for (char& c : p) {
-        if (c == '/') c = '\\';
-    }
-    return p;
-}
 
 ScratchDir::ScratchDir()
 {
@@ -107,12 +99,13 @@ HWND FindProcessWindow(DWORD pid, const char* cls, const char* caption)
 
 }  // namespace
 
-App::App(const std::string& workDir)
+App::App(const std::string& workDir, const std::string& program, const std::string& arguments)
 {
     STARTUPINFOA si{};
     si.cb = sizeof si;
-    std::string exe = WinPath(ZV_ZORVEX_EXE);
+    std::string exe = WindowsPath(program);
     std::string cmd = "\"" + exe + "\"";
+    if (!arguments.empty()) cmd += " " + arguments;
     if (!CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
                         workDir.empty() ? nullptr : workDir.c_str(), &si, &process_)) {
         return;
@@ -185,9 +178,13 @@ std::string App::TakeMessageBox(const char* caption)
 
 bool App::OpenFile(const std::string& path)
 {
-    Command(32771);
+    Command(IDM_FILE_OPEN);
     HWND dlg = WaitDialog("ファイルを選択してください。");
-    if (!dlg) return false;
+    return dlg && ChooseInOpenDialog(dlg, path);
+}
+
+bool App::ChooseInOpenDialog(HWND dlg, const std::string& path)
+{
     HWND name = GetDlgItem(dlg, 1148);
     if (!name) return false;
     SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
@@ -198,10 +195,10 @@ bool App::OpenFile(const std::string& path)
 std::vector<std::string> App::ReadInformation()
 {
     std::vector<std::string> out;
-    Command(32773);
+    Command(IDM_FILE_INFO);
     HWND dlg = WaitDialog("ファイルの情報");
     if (!dlg) return out;
-    for (int id = 1023; id <= 1031; ++id) out.push_back(ControlText(dlg, id));
+    for (int id = IDC_INFO_FORMAT; id <= IDC_INFO_REDIST; ++id) out.push_back(ControlText(dlg, id));
     PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(dlg, IDOK));
     WaitGone(dlg);
     return out;

@@ -8,10 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/WinePath.h"
+
 namespace gui {
 
-// A Unix path (as the build knows it) as Wine's Z: drive path.
-std::string WinPath(const std::string& unixPath);
+using testing_wine::WindowsPath;
 
 // A fresh scratch folder (Windows path, ending without a separator) removed by its destructor.
 class ScratchDir {
@@ -33,8 +34,10 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 10000);
 
 class App {
 public:
-    // Starts zorvex.exe in `workDir` (or the driver's folder) and waits for its main window.
-    explicit App(const std::string& workDir = "");
+    // Starts zorvex.exe (or another program with its main window, `exe` a Unix path) in
+    // `workDir` (or the driver's folder) and waits for its main window.
+    explicit App(const std::string& workDir = "", const std::string& exe = ZV_ZORVEX_EXE,
+                 const std::string& arguments = "");
     ~App();  // closes the window and waits for the process; kills it only if it hangs
     App(const App&) = delete;
     App& operator=(const App&) = delete;
@@ -55,6 +58,8 @@ public:
 
     // File > Open through the common dialog; returns once the dialog is gone.
     bool OpenFile(const std::string& path);
+    // The part after the command: fills in the open dialog and confirms it.
+    bool ChooseInOpenDialog(HWND dialog, const std::string& path);
     // File > Information: every value static (ids 1023..1031) read, then closed with OK.
     std::vector<std::string> ReadInformation();
 

@@ -7,23 +7,19 @@
 #include <cstdlib>
 #include <string>
 
+#include "res/resource.h"
 #include "tests/app/gui/GuiDriver.h"
+#include "tests/app/gui/ViewHostEvents.h"
 
 using namespace gui;
 
 namespace {
 
-// Command ids of the main menu.
-enum {
-    kOpen = 32771, kSave = 32772, kInfo = 32773, kExit = 105, kAbout = 104,
-    kFree = 32785, kScroll = 32783, kStretch = 32784, kManual = 32781,
-};
-
 // Values of the information dialog in control order 1023..1031.
 enum { kFormat, kKind, kSize, kTitle, kSummary, kFileName, kBodySize, kDate, kRedist };
 
-const std::string kData = WinPath(ZV_TEST_DATA) + "\\app\\";
-const std::string kRes = WinPath(ZV_RES_DIR) + "\\";
+const std::string kData = WindowsPath(ZV_TEST_DATA) + "\\app\\";
+const std::string kRes = WindowsPath(ZV_RES_DIR) + "\\";
 const COLORREF kWindowColour = RGB(255, 255, 255);
 const COLORREF kStaffGrey = RGB(200, 200, 200);
 
@@ -109,7 +105,7 @@ TEST(Gui, ExitCommandEndsTheProgramWithZero)
 {
     App app;
     ASSERT_NE(nullptr, app.Main());
-    app.Command(kExit);
+    app.Command(IDM_EXIT);
     DWORD code = 1234;
     ASSERT_TRUE(app.Exited(10000, &code));
     EXPECT_EQ(0u, code);
@@ -119,9 +115,9 @@ TEST(Gui, SaveAndInformationWithoutAnObjectSayWhy)
 {
     App app;
     ASSERT_NE(nullptr, app.Main());
-    app.Command(kInfo);
+    app.Command(IDM_FILE_INFO);
     EXPECT_EQ("データを読み込んでいません。", app.TakeMessageBox("画像の情報"));
-    app.Command(kSave);
+    app.Command(IDM_FILE_SAVE);
     EXPECT_EQ("保存する対象がありません。", app.TakeMessageBox("ファイルの保存"));
 }
 
@@ -129,7 +125,7 @@ TEST(Gui, AboutBoxOpensFromMenuAndAltSlashAndClosesWithOkOrEscape)
 {
     App app;
     ASSERT_NE(nullptr, app.Main());
-    app.Command(kAbout);
+    app.Command(IDM_ABOUT);
     HWND about = app.WaitDialog("バージョン情報");
     ASSERT_NE(nullptr, about);
     PauseForScreenshot("about");
@@ -165,7 +161,7 @@ TEST(Gui, OpeningAJpegFitsTheWindowAndDescribesIt)
     ASSERT_TRUE(WaitForClient(app, 200, 150));
 
     if (std::getenv("ZV_GUI_PAUSE_MS")) {
-        app.Command(kInfo);
+        app.Command(IDM_FILE_INFO);
         PauseForScreenshot("information");
         HWND dlg = app.WaitDialog("ファイルの情報");
         PostMessageA(dlg, WM_COMMAND, IDOK, 0);
@@ -206,7 +202,7 @@ TEST(Gui, SaveAppendsTheExtensionAndStampsTheObjectsTime)
     ASSERT_NE(nullptr, app.Main());
     ASSERT_TRUE(app.OpenFile(dir.File("photo.jpg")));
 
-    app.Command(kSave);
+    app.Command(IDM_FILE_SAVE);
     HWND dlg = app.WaitDialog("保存するファイル名を入力してください。");
     ASSERT_NE(nullptr, dlg);
     SendMessageA(GetDlgItem(dlg, 1148), WM_SETTEXT, 0, (LPARAM)dir.File("copy").c_str());
@@ -219,7 +215,7 @@ TEST(Gui, SaveAppendsTheExtensionAndStampsTheObjectsTime)
     EXPECT_EQ(0, CompareFileTime(&want, &got));
 
     // A name with a kept ending stays as it is.
-    app.Command(kSave);
+    app.Command(IDM_FILE_SAVE);
     dlg = app.WaitDialog("保存するファイル名を入力してください。");
     ASSERT_NE(nullptr, dlg);
     SendMessageA(GetDlgItem(dlg, 1148), WM_SETTEXT, 0, (LPARAM)dir.File("second.JPEG").c_str());
@@ -313,7 +309,7 @@ TEST(Gui, ScrollModeShowsBarsForALargePictureAndScrollsByKey)
     LONG style = GetWindowLongA(app.Main(), GWL_STYLE);
     EXPECT_FALSE(style & (WS_HSCROLL | WS_VSCROLL)) << "free mode has no bars";
 
-    app.Command(kScroll);
+    app.Command(IDM_VIEW_SCROLL);
     ASSERT_TRUE(WaitUntil([&] {
         return (GetWindowLongA(app.Main(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL)) ==
                (WS_HSCROLL | WS_VSCROLL);
@@ -334,7 +330,7 @@ TEST(Gui, ScrollModeShowsBarsForALargePictureAndScrollsByKey)
         return app.ClientPixel(client.cx - 1, client.cy - 1) == Pattern(1999, 1499);
     })) << "bottom right shows " << Hex(app.ClientPixel(client.cx - 1, client.cy - 1));
 
-    app.Command(kFree);
+    app.Command(IDM_VIEW_FREE);
     EXPECT_TRUE(WaitUntil([&] {
         return (GetWindowLongA(app.Main(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL)) == 0;
     })) << "bars go outside scroll mode";
@@ -357,7 +353,7 @@ TEST(Gui, StretchModeKeepsProportionsWhileSizing)
     SendMessageA(app.Main(), WM_SIZING, WMSZ_RIGHT, (LPARAM)&drag);
     EXPECT_EQ(wr.bottom, drag.bottom) << "free mode leaves the rectangle alone";
 
-    app.Command(kStretch);
+    app.Command(IDM_VIEW_STRETCH);
     ASSERT_TRUE(WaitUntil([&] { return app.CheckedViewItem() == 2; }));
     ASSERT_EQ(100, app.ClientSize().cy);
     drag = RECT{wr.left, wr.top, wr.left + ncw + 300, wr.bottom};
@@ -505,11 +501,11 @@ TEST(Gui, ModeCommandsMoveTheCheckMark)
     App app;
     ASSERT_NE(nullptr, app.Main());
     EXPECT_EQ(0, app.CheckedViewItem()) << "free mode at start";
-    app.Command(kScroll);
+    app.Command(IDM_VIEW_SCROLL);
     EXPECT_EQ(1, app.CheckedViewItem());
-    app.Command(kStretch);
+    app.Command(IDM_VIEW_STRETCH);
     EXPECT_EQ(2, app.CheckedViewItem());
-    app.Command(kFree);
+    app.Command(IDM_VIEW_FREE);
     EXPECT_EQ(0, app.CheckedViewItem());
 }
 
@@ -519,7 +515,7 @@ TEST(Gui, ScrollModeWindowNeverOutgrowsASmallPicture)
     dir.Write("small.bmp", MakeBmp(200, 150, Pattern));
     App app;
     ASSERT_NE(nullptr, app.Main());
-    app.Command(kScroll);
+    app.Command(IDM_VIEW_SCROLL);
     ASSERT_TRUE(app.OpenFile(dir.File("small.bmp")));
     ASSERT_TRUE(WaitUntil([&] { return app.ClientSize().cx == 200 && app.ClientSize().cy == 150; }));
     // The bars go once the view has settled on the new size; they must not stay.
@@ -542,4 +538,46 @@ TEST(Gui, ScrollModeWindowNeverOutgrowsASmallPicture)
         return (GetWindowLongA(app.Main(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL)) ==
                (WS_HSCROLL | WS_VSCROLL);
     }));
+}
+
+// The view host's worker decodes a red 120 × 90 picture and hands it over 40 times while the
+// user's File > Open dialog is up: the interface thread installs every handover from inside the
+// dialog's loop (nothing waits on the worker), then installs the user's own blue 200 × 150
+// picture; a last burst into the closing window is freed and the process ends with 0 (its
+// worker decoded every time, so COM was up on that thread).
+TEST(Gui, WorkerHandoverDuringOpenIsInstalledByTheInterfaceThread)
+{
+    ScratchDir dir;
+    dir.Write("worker.bmp", MakeBmp(120, 90, [](int, int) { return RGB(255, 0, 0); }));
+    dir.Write("user.bmp", MakeBmp(200, 150, [](int, int) { return RGB(0, 0, 255); }));
+    App app("", ZV_VIEW_HOST_EXE, dir.File("worker.bmp") + " 40");
+    ASSERT_NE(nullptr, app.Main());
+    HANDLE go = OpenEventA(EVENT_MODIFY_STATE, FALSE, ViewHostEventName("go", app.ProcessId()).c_str());
+    HANDLE done = OpenEventA(SYNCHRONIZE, FALSE, ViewHostEventName("done", app.ProcessId()).c_str());
+    ASSERT_NE(nullptr, go);
+    ASSERT_NE(nullptr, done);
+
+    app.Command(IDM_FILE_OPEN);
+    HWND open = app.WaitDialog("ファイルを選択してください。");
+    ASSERT_NE(nullptr, open);
+    SetEvent(go);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(done, 20000));
+    EXPECT_TRUE(WaitForClient(app, 120, 90));
+    EXPECT_TRUE(IsWindowVisible(open));  // (it covers the client area: no pixels to read yet)
+
+    ASSERT_TRUE(app.ChooseInOpenDialog(open, dir.File("user.bmp")));
+    EXPECT_TRUE(WaitForClient(app, 200, 150));
+    EXPECT_TRUE(WaitUntil([&] { return app.ClientPixel(100, 75) == RGB(0, 0, 255); }));
+    const auto info = app.ReadInformation();
+    ASSERT_EQ(9u, info.size());
+    EXPECT_EQ("200x150", info[kSize]);
+    EXPECT_EQ("user.bmp", info[kFileName]);
+
+    SetEvent(go);
+    PostMessageA(app.Main(), WM_CLOSE, 0, 0);
+    DWORD code = 1;
+    ASSERT_TRUE(app.Exited(20000, &code));
+    EXPECT_EQ(0u, code);
+    CloseHandle(go);
+    CloseHandle(done);
 }

@@ -1,9 +1,9 @@
-// Process entry and the main window: single instance, window class, message loop, routing.
-#include <windows.h>
+#include "app/win32/MainWindow.h"
+
 #include <dbt.h>
-#include <objbase.h>
 #include <shellapi.h>
 
+#include "app/win32/Dialog.h"
 #include "app/win32/FileCommands.h"
 #include "app/win32/Shell.h"
 #include "app/win32/View.h"
@@ -16,21 +16,6 @@ char g_title[100];
 char g_windowClass[100];
 
 const char kHomePage[] = "http://zorvex.example.jp/";
-
-INT_PTR CALLBACK AboutProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM)
-{
-    switch (msg) {
-    case WM_INITDIALOG:
-        return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-            EndDialog(dlg, LOWORD(wParam));
-            return TRUE;
-        }
-        break;
-    }
-    return FALSE;
-}
 
 void OpenWithShell(HWND hwnd, const char* target, const char* failure)
 {
@@ -67,14 +52,29 @@ bool OnCommand(HWND hwnd, int id)
         OpenWithShell(hwnd, kHomePage, "Zorvexのホームページを開けませんでした。");
         return true;
     case IDM_ABOUT:
-        DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_ABOUTBOX), hwnd, AboutProc, 0);
+        ModalDialog().Run(g_instance, IDD_ABOUTBOX, hwnd);
         return true;
     default:
         return false;
     }
 }
 
-LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+// Ends the painting a WM_PAINT began, however the handler leaves.
+class PaintScope {
+public:
+    explicit PaintScope(HWND hwnd) : hwnd_(hwnd) { dc_ = BeginPaint(hwnd, &ps_); }
+    ~PaintScope() { EndPaint(hwnd_, &ps_); }
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+    HDC Dc() const { return dc_; }
+
+private:
+    HWND hwnd_;
+    PAINTSTRUCT ps_;
+    HDC dc_;
+};
+
+LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
     case WM_CREATE:
@@ -87,12 +87,13 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     case WM_SIZE:
         return View::OnSize(hwnd, wParam, LOWORD(lParam), HIWORD(lParam));
     case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        View::OnPaint(hwnd, dc);
-        EndPaint(hwnd, &ps);
+        PaintScope paint(hwnd);
+        View::OnPaint(hwnd, paint.Dc());
         return 0;
     }
+    case View::kContentReady:
+        View::OnContentReady(hwnd);
+        return 0;
     case WM_KEYDOWN:
         View::OnKeyDown(hwnd, wParam);
         return 0;
@@ -114,8 +115,32 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
-ATOM RegisterMainClass(HINSTANCE instance)
+LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    try {
+        return HandleMessage(hwnd, msg, wParam, lParam);
+    } catch (...) {
+        // No exception may return into the system; a command says that it failed.
+        if (msg == WM_COMMAND) WarnUnexpected(hwnd);
+        return 0;
+    }
+}
+
+}  // namespace
+
+namespace Shell {
+HINSTANCE Instance() { return g_instance; }
+const char* Title() { return g_title; }
+const char* WindowClass() { return g_windowClass; }
+}  // namespace Shell
+
+namespace MainWindow {
+
+void Register(HINSTANCE instance)
+{
+    g_instance = instance;
+    LoadStringA(instance, IDS_APP_TITLE, g_title, sizeof g_title);
+    LoadStringA(instance, IDS_WINDOW_CLASS, g_windowClass, sizeof g_windowClass);
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
     wc.style = CS_HREDRAW | CS_VREDRAW;
@@ -127,42 +152,24 @@ ATOM RegisterMainClass(HINSTANCE instance)
     wc.hbrBackground = nullptr;  // the view paints every pixel
     wc.lpszMenuName = MAKEINTRESOURCEA(IDC_ZORVEX);
     wc.lpszClassName = g_windowClass;
-    return RegisterClassExA(&wc);
+    RegisterClassExA(&wc);
 }
 
-}  // namespace
-
-namespace Shell {
-HINSTANCE Instance() { return g_instance; }
-const char* Title() { return g_title; }
-const char* WindowClass() { return g_windowClass; }
-}  // namespace Shell
-
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
+HWND Create(HINSTANCE instance, int show)
 {
-    CoInitialize(nullptr);
-    LoadStringA(instance, IDS_APP_TITLE, g_title, sizeof g_title);
-    LoadStringA(instance, IDS_WINDOW_CLASS, g_windowClass, sizeof g_windowClass);
-    RegisterMainClass(instance);
-
-    g_instance = instance;
-    // Never closed: the mutex marks the running copy until the process ends.
-    SetLastError(0);
-    CreateMutexA(nullptr, FALSE, "ZORVEX_FOR_WINDOWS");
-    if (GetLastError() != 0) {
-        if (HWND other = FindWindowA(g_windowClass, g_title)) SetForegroundWindow(other);
-        return 0;
-    }
-
     RECT rc{0, 0, 320, 200};
     AdjustWindowRect(&rc, WS_OVERLAPPEDWINDOW, TRUE);
     HWND hwnd = CreateWindowExA(0, g_windowClass, g_title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0,
                                 rc.right - rc.left, rc.bottom - rc.top, nullptr, nullptr, instance,
                                 nullptr);
-    if (!hwnd) return 0;
+    if (!hwnd) return nullptr;
     ShowWindow(hwnd, show);
     UpdateWindow(hwnd);
+    return hwnd;
+}
 
+int RunMessageLoop(HINSTANCE instance)
+{
     HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDC_ZORVEX));
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
@@ -171,6 +178,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
             DispatchMessageA(&msg);
         }
     }
-    CoUninitialize();
     return (int)msg.wParam;
 }
+
+}  // namespace MainWindow

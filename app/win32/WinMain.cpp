@@ -1,0 +1,24 @@
+// Process entry: one running copy, the main window and its message loop.
+#include <windows.h>
+#include <objbase.h>
+
+#include "app/win32/MainWindow.h"
+#include "app/win32/Shell.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
+{
+    CoInitialize(nullptr);
+    MainWindow::Register(instance);
+    // Never closed: the mutex marks the running copy until the process ends.
+    SetLastError(0);
+    CreateMutexA(nullptr, FALSE, "ZORVEX_FOR_WINDOWS");
+    if (GetLastError() != 0) {
+        if (HWND other = FindWindowA(Shell::WindowClass(), Shell::Title())) SetForegroundWindow(other);
+        return 0;
+    }
+    if (!MainWindow::Create(instance, show)) return 0;
+    const int code = MainWindow::RunMessageLoop(instance);
+    // The view released everything it held in WM_DESTROY, before this.
+    CoUninitialize();
+    return code;
+}
