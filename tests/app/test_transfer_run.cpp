@@ -380,7 +380,9 @@ TEST(SendTransfer, PutsExactlyWhatTheWriterBuilds)
         EXPECT_EQ(kTime, taken.time);
         EXPECT_EQ(expected.body.size(), taken.length);
         EXPECT_EQ(expected.body, taken.body);
+        // Each report comes before a piece is handed out: the first says nothing is sent yet.
         ASSERT_FALSE(ui.progress.empty());
+        EXPECT_EQ(std::make_pair(0u, (uint32_t)expected.body.size()), ui.progress.front());
         EXPECT_EQ((uint32_t)expected.body.size(), ui.progress.back().second);
     }
 }
@@ -453,6 +455,15 @@ TEST(SendTransfer, CancelEndsConnectRetriesAndBlockedPut)
         EXPECT_EQ(c.result, result);
         EXPECT_EQ("送信中にエラーが発生しました。", ui.LastStatus());
     }
+}
+
+TEST(ReceiveTransfer, CancelBeforeTheTransportExistsStillEndsIt)
+{
+    MemoryTransports transports;
+    RecordingUi ui;
+    ReceiveTransfer transfer(ui, transports);
+    transfer.Cancel();
+    EXPECT_EQ(RECEIVE_CONNECT_FAILED, transfer.Run());
 }
 
 TEST(InfraredMonitorBracket, StopsARunningServiceAndRestartsIt)
