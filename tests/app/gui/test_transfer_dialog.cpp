@@ -24,6 +24,7 @@ TEST(GuiTransfer, InfraredReceiveWithoutAPortEndsWithItsMessageUntilClosed)
         EXPECT_EQ("赤外線ポートが使用できません。", ControlText(dialog, kStatus));
         EXPECT_EQ("了解", ControlText(dialog, kButton));
         EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, kLine1)));
+        PauseForScreenshot("progress dialog");
         // Closing waits for the worker's last message; the button and Escape both close then.
         EXPECT_TRUE(WaitUntil([&] {
             PostMessageA(dialog, WM_COMMAND, close, 0);
