@@ -197,7 +197,11 @@ int32_t ParseVNote(const uint8_t* body, uint32_t length, const char* obexName,
             return kReceiveUnknownFormat;
         }
         out->kind = MEDIA_JPEG;
-        TakeText(out->fileName, list.Get("X-JPGNE-FILENAME;CHARSET=SHIFT_JIS;ENCODING=QUOTED-PRINTABLE"));
+        if (const char* qp = list.Get("X-JPGNE-FILENAME;CHARSET=SHIFT_JIS;ENCODING=QUOTED-PRINTABLE")) {
+            // Decoded when every escape is sound; otherwise the bytes as received.
+            std::string decoded(QpDecodedLength(qp), '\0');
+            out->fileName = QpDecode(&decoded[0], qp) ? decoded.c_str() : qp;
+        }
         if (obexTime) out->time = *obexTime;
         content = list.Get("BODY;ENCODING=BASE64");
     } else {

@@ -4,6 +4,8 @@
 
 namespace {
 
+constexpr int32_t kSetPathOperation = 0x05;
+
 [[noreturn]] void Fail(int32_t code, const char* message)
 {
     throw ObexException(code, message);
@@ -105,6 +107,11 @@ void ObexServer::ReceiveRequest()
     ReceivePacket();
     operation_ = ReadByte();
     ReadWord();
+    // SETPATH carries flags and constants before its headers; skipping them lets the caller see
+    // the operation instead of a header error.
+    if ((operation_ & 0x7F) == kSetPathOperation) {
+        for (int i = 0; i < 2 && GetReadPosition() < GetReceivedPacketLength(); ++i) ReadByte();
+    }
     ParseReceivePacket();
     while (!(operation_ & OBEX_FINAL_BIT)) {
         BeginPacket(OBEX_RSP_CONTINUE);

@@ -25,6 +25,14 @@
 #define IDC_INFO_REDIST_LABEL 1032
 #define IDC_INFO_REDIST_LINE 1033
 
+// Transfer progress dialog (both directions)
+#define IDD_PROGRESS         130
+#define IDC_PROGRESS_BUTTON  1019
+#define IDC_PROGRESS_STATUS  1020
+#define IDC_PROGRESS_LINE1   1021
+#define IDC_PROGRESS_LINE2   1022
+#define IDC_PROGRESS_BAR     1034
+
 // View bitmaps
 #define IDB_STARTUP          134
 #define IDB_MOVIE            135

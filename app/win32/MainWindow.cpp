@@ -6,6 +6,7 @@
 #include "app/win32/Dialog.h"
 #include "app/win32/FileCommands.h"
 #include "app/win32/Shell.h"
+#include "app/win32/TransferDialog.h"
 #include "app/win32/View.h"
 #include "res/resource.h"
 
@@ -37,7 +38,7 @@ bool OnCommand(HWND hwnd, int id)
     case IDM_FILE_SAVE: SaveFileCommand(g_instance, hwnd); return true;
     case IDM_FILE_INFO: FileInfoCommand(g_instance, hwnd); return true;
     case IDM_EXIT: DestroyWindow(hwnd); return true;
-    case IDM_IR_RECEIVE:
+    case IDM_IR_RECEIVE: ReceiveCommand(g_instance, hwnd); return true;
     case IDM_IR_SEND:
     case IDM_SERIAL_RECEIVE:
     case IDM_SERIAL_SEND:

@@ -345,7 +345,7 @@ TEST(VNoteReaderFields, FujitsuAndItsCorrections)
     EXPECT_EQ(MEDIA_MOVIE, p.object.kind);
 }
 
-TEST(VNoteReaderFields, Jn51FileNameIsKeptEncoded)
+TEST(VNoteReaderFields, Jn51FileNameIsDecodedWhenSound)
 {
     Parsed p = Parse("BEGIN:VNOTE\r\nVERSION:1.1\r\nX-JPGNE-TYPE:DCF\r\n"
                      "X-JPGNE-FILENAME;CHARSET=SHIFT_JIS;ENCODING=QUOTED-PRINTABLE:=8E=CA=90^200=\r\n"
@@ -354,8 +354,14 @@ TEST(VNoteReaderFields, Jn51FileNameIsKeptEncoded)
     ASSERT_EQ(0, p.result);
     EXPECT_EQ(FORMAT_JN51_DCF, p.object.format);
     EXPECT_EQ(MEDIA_JPEG, p.object.kind);
-    EXPECT_EQ("=8E=CA=90^2008=2D03.jpg", Opt(p.object.fileName));
+    EXPECT_EQ("写真2008-03.jpg", Opt(p.object.fileName));
     EXPECT_EQ(kTime, p.object.time);
+
+    // A name with a broken escape is kept as received.
+    p = Parse("X-JPGNE-TYPE:JPEG\r\nX-JPGNE-FILENAME;CHARSET=SHIFT_JIS;ENCODING=QUOTED-PRINTABLE:"
+              "a=ZZ=8.jpg\r\nBODY;ENCODING=BASE64:/9j/\r\n");
+    ASSERT_EQ(0, p.result);
+    EXPECT_EQ("a=ZZ=8.jpg", Opt(p.object.fileName));
 }
 
 TEST(VNoteReaderFields, DateForms)

@@ -142,7 +142,7 @@ TEST(VNoteRoundTrip, NecShortNamesComeBackAsP2102v)
     }
 }
 
-TEST(VNoteRoundTrip, Jn51ShiftJisNameComesBackEncoded)
+TEST(VNoteRoundTrip, Jn51ShiftJisNameComesBackAsWritten)
 {
     SendJob job;
     job.format = FORMAT_JN51_JPEG;
@@ -154,8 +154,8 @@ TEST(VNoteRoundTrip, Jn51ShiftJisNameComesBackEncoded)
     ReceivedObject back;
     ASSERT_EQ(0, ParseReceivedObject(object->body.GetData(), object->body.GetSize(), "nec.vnt",
                                      nullptr, &back));
-    // The soft break is undone; the name stays quoted-printable text.
-    EXPECT_EQ("=8E=CA=90^2008=2D03.jpg", Opt(back.fileName));
+    // The soft break is undone and the name decoded.
+    EXPECT_EQ("写真2008-03.jpg", Opt(back.fileName));
     EXPECT_EQ(0, back.time);
 }
 

@@ -9,8 +9,10 @@
 #include <sstream>
 #include <thread>
 
+#include "app/win32/TransferServices.h"
 #include "obex/ObexClient.h"
 #include "obex/ObexServer.h"
+#include "tests/app/TransferFixtures.h"
 #include "tests/transport/TransportTestSupport.h"
 #include "transport/win32/ObexSerialSocket.h"
 
@@ -237,4 +239,68 @@ TEST(SerialObex, PeerThatGoesSilentIsEndedByClose)
                     "ObexSerialSocket::Receive:データの受信に失敗しました。");
     EXPECT_TRUE(watchdog.fired);
     EXPECT_LT(ElapsedMs(start), 4000);
+}
+
+// The receive and send transfers over COM7 through the program's transport factory, as the
+// serial commands run them.
+const SerialSelection kCom7{true, 7, 115200};
+
+TEST(SerialTransfer, ReceivesAPushedPictureAndSendsOne)
+{
+    REQUIRE_SERIAL_FIXTURE();
+    const std::string jpeg = ReadAll(WindowsPath(std::string(ZV_TEST_DATA) + "/pictures/dot.jpg"));
+    ASSERT_FALSE(jpeg.empty());
+    {
+        OpenObexPeer peer("receive");
+        std::ofstream(peer.File("payload.bin"), std::ios::binary) << jpeg;
+        Win32Transports transports(kCom7);
+        RecordingUi ui;
+        KeepingSink sink;
+        // The phone starts once the port is open and waiting.
+        std::thread phone([&] {
+            std::unique_lock<std::mutex> g(ui.lock);
+            ui.changed.wait(g, [&] { return !ui.statuses.empty() && ui.statuses.back() == "接続待ち中です。"; });
+            g.unlock();
+            peer.Start("client '" + peer.Line() + "' '" + peer.Out() + "' '" + peer.Out() +
+                       "/payload.bin' " + Utf16BigEndianHex("dot.jpg") + " image/jpeg 20240102T030405Z");
+        });
+        const bool ok = RunReceiveWorker(ui, transports, nullptr, sink, ui.cancelRequested);
+        phone.join();
+        EXPECT_TRUE(ok) << ui.LastStatus();
+        ASSERT_TRUE(sink.kept);
+        EXPECT_EQ(MEDIA_JPEG, sink.kept->GetKind());
+        EXPECT_EQ(FORMAT_DIRECT, sink.kept->GetFormat());
+        EXPECT_TRUE(std::string((const char*)sink.kept->GetBody(), sink.kept->GetBodyLength()) == jpeg);
+        EXPECT_TRUE(ui.captions.size() == 1 && ui.captions[0] == "受信完了");
+    }
+    {
+        OpenObexPeer peer("send");
+        peer.Start("server '" + peer.Line() + "' '" + peer.Out() + "'");
+        Win32Transports transports(kCom7);
+        RecordingUi ui;
+        SendSettings settings;
+        settings.format = FORMAT_DIRECT;
+        std::snprintf(settings.fileName, sizeof settings.fileName, "%s", kPictureName);
+        settings.time = 1704164645;
+        EXPECT_TRUE(RunSendWorker(ui, transports, nullptr, settings,
+                                  SendPayload{MEDIA_JPEG, std::vector<uint8_t>(jpeg.begin(), jpeg.end())},
+                                  ui.cancelRequested))
+            << ui.LastStatus();
+        auto result = peer.Result();
+        EXPECT_EQ(result["ok"], "1") << result["error"];
+        EXPECT_EQ(result["name"], Utf16BigEndianHex(kPictureName));
+        EXPECT_TRUE(ReadAll(peer.File("body.bin")) == jpeg);
+    }
+}
+
+TEST(SerialTransfer, CancelWhileWaitingForAPhoneEndsTheReceive)
+{
+    REQUIRE_SERIAL_FIXTURE();
+    Win32Transports transports(kCom7);
+    RecordingUi ui;
+    KeepingSink sink;
+    std::thread dialog([&] { ui.CancelWhenShown("接続待ち中です。"); });
+    EXPECT_FALSE(RunReceiveWorker(ui, transports, nullptr, sink, ui.cancelRequested));
+    dialog.join();
+    EXPECT_EQ("受信をキャンセルしました。", ui.LastStatus());
 }

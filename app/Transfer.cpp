@@ -1,0 +1,257 @@
+#include "app/Transfer.h"
+
+#include "obex/ObexClient.h"
+#include "obex/ObexServer.h"
+
+namespace {
+
+constexpr int32_t kResponseSuccess = 0x20;
+constexpr uint32_t kConnectRetryMs = 100;
+constexpr uint32_t kServiceSettleMs = 500;
+
+// A refusal or an unexpected request ends Run with a result of its own.
+struct Failure {
+    int32_t result;
+};
+
+}  // namespace
+
+// --- TransferState ------------------------------------------------------------------------------
+
+TransferState::TransferState(Direction direction, TransferUi& ui, TransportFactory& transports)
+    : direction_(direction), ui_(ui), transports_(transports)
+{
+}
+
+TransferState::~TransferState() = default;
+
+void TransferState::SetPhase(int32_t phase)
+{
+    phase_ = phase;
+    if (const char* text = PhaseText(direction_, phase)) ui_.SetStatus(text);
+    std::string name;
+    {
+        ScopedLock hold(lock_);
+        if (activeTransport_ && transportKind_ == TRANSPORT_IRDA) {
+            name = transports_.PeerName(*activeTransport_);
+        }
+    }
+    if (!name.empty()) ui_.SetCaption(DeviceCaption(direction_, name.c_str()));
+}
+
+void TransferState::Cancel()
+{
+    ScopedLock hold(lock_);
+    cancelled_ = true;
+    if (activeTransport_) activeTransport_->Close();
+}
+
+void TransferState::SetActive(ObexSocket* transport)
+{
+    ScopedLock hold(lock_);
+    activeTransport_ = transport;
+    if (transport && cancelled_) transport->Close();
+}
+
+bool TransferState::IsCancelled()
+{
+    ScopedLock hold(lock_);
+    return cancelled_;
+}
+
+void TransferState::SetUpLine(ObexSocket& transport)
+{
+    transportKind_ = transports_.IsSerial() ? TRANSPORT_SERIAL : TRANSPORT_IRDA;
+    transports_.SetUpLine(transport);
+}
+
+template <typename Socket>
+TransferState::ActiveTransport<Socket>::ActiveTransport(TransferState& owner,
+                                                        std::unique_ptr<Socket> created)
+    : state(owner), socket(std::move(created))
+{
+    state.SetActive(socket.get());
+}
+
+template <typename Socket>
+TransferState::ActiveTransport<Socket>::~ActiveTransport()
+{
+    // Cleared before the transport goes, so that a cancel never meets a destroyed one.
+    state.SetActive(nullptr);
+}
+
+// --- Body receiver and source -------------------------------------------------------------------
+
+void ProgressBodyReceiver::Receive(ObexObject* owner, const uint8_t* data, int32_t length, bool)
+{
+    if (length > 0) buffer_.Append(data, (uint32_t)length);
+    ui_.ReportProgress(buffer_.GetSize(), owner ? owner->GetLength() : 0);
+}
+
+int32_t ProgressBodySource::Read(ObexObject* owner, uint8_t* buffer, int32_t maximum)
+{
+    ui_.ReportProgress(GetPosition(), GetSize());
+    return MemoryBodySource::Read(owner, buffer, maximum);
+}
+
+// --- Receive ------------------------------------------------------------------------------------
+
+int32_t ReceiveTransfer::Run()
+{
+    SetPhase(PHASE_INITIALISING);
+    Reset();
+    SetPhase(PHASE_STARTING);
+    int32_t result = RECEIVE_NO_PORT;
+    bool completed = false;
+    try {
+        ActiveTransport<ObexServerSocket> active(*this, transports_.CreateServerSocket());
+        ObexServer server(active.socket.get());
+        SetUpLine(*active.socket);
+
+        SetPhase(PHASE_CONNECTING);
+        result = RECEIVE_CONNECT_FAILED;
+        server.Accept();
+
+        SetPhase(PHASE_TRANSFERRING);
+        result = RECEIVE_LINK_LOST;
+        ProgressBodyReceiver receiver(ui_);
+        server.SetBodyReceiver(&receiver);
+        server.ReceiveRequest();
+        if (server.GetOperation() != (OBEX_OP_PUT | OBEX_FINAL_BIT)) throw Failure{RECEIVE_BAD_REQUEST};
+
+        SetPhase(PHASE_UNPACKING);
+        const int32_t time = server.GetTime();
+        ByteBuffer& body = receiver.Buffer();
+        const int32_t parsed = ParseReceivedObject(body.GetData(), body.GetSize(), server.GetName(),
+                                                   time ? &time : nullptr, &received_);
+        if (parsed != 0) throw Failure{parsed};
+
+        result = RECEIVE_LINK_LOST;
+        server.SendResponse(kResponseSuccess);
+
+        SetPhase(PHASE_DISCONNECTING);
+        server.ReceiveRequest();
+        if (server.GetOperation() != OBEX_OP_DISCONNECT) throw Failure{RECEIVE_BAD_REQUEST};
+        server.SendResponse(kResponseSuccess);
+        completed = true;
+        result = RECEIVE_RELEASE_FAILED;  // releasing cannot fail: destructors do not throw
+    } catch (const Failure& failure) {
+        result = failure.result;
+    } catch (const Exception&) {
+        // `result` names the step that failed.
+    }
+    if (!completed) {
+        Reset();
+        SetPhase(PHASE_FAILED);
+        return result;
+    }
+    SetPhase(PHASE_FINISHED);
+    return RECEIVE_OK;
+}
+
+// --- Send ---------------------------------------------------------------------------------------
+
+void SendTransfer::SetPicture(std::unique_ptr<Zorvex::ImageManager> picture)
+{
+    picture_ = std::move(picture);
+    job_.picture = picture_.get();
+}
+
+int32_t SendTransfer::Run()
+{
+    std::unique_ptr<OutgoingObject> object;
+    const int32_t built = BuildOutgoingObject(job_, this, &object);
+    if (built != 0) return built;
+
+    int32_t result = SEND_NO_PORT;
+    bool completed = false;
+    try {
+        ByteBuffer& bytes = object->body;
+        ProgressBodySource source(ui_, bytes.GetData(), bytes.GetSize());
+        ActiveTransport<ObexClientSocket> active(*this, transports_.CreateClientSocket());
+        ObexClient client(active.socket.get());
+        SetUpLine(*active.socket);
+
+        SetPhase(PHASE_CONNECTING);
+        result = SEND_NO_PEER;
+        for (;;) {
+            try {
+                client.Connect();
+                break;
+            } catch (const ObexException& e) {
+                // No phone in range yet: look again until one answers or the user cancels.
+                if (e.GetCode() != OBEX_ERR_NO_DEVICE || IsCancelled()) throw;
+            }
+            transports_.Pause(kConnectRetryMs);
+        }
+
+        SetPhase(PHASE_TRANSFERRING);
+        client.SetName(object->name.c_str());
+        if (object->type) client.SetType(object->type->c_str());
+        if (job_.time != 0) client.SetTime(job_.time);
+        client.SetBodySource(&source);
+        client.SetLength(source.GetSize());
+        client.SetOperation(OBEX_OP_PUT | OBEX_FINAL_BIT);
+        result = SEND_LINK_LOST;
+        try {
+            client.SendRequest();
+        } catch (const ObexException& e) {
+            // The engine throws on a refusing answer; that is the phone's refusal, not a lost link.
+            if (e.GetCode() == OBEX_ERR_REFUSED) throw Failure{SEND_REFUSED_BY_PHONE};
+            throw;
+        }
+        if (client.GetResponseCode() != kResponseSuccess) throw Failure{SEND_REFUSED_BY_PHONE};
+
+        SetPhase(PHASE_DISCONNECTING);
+        client.SetOperation(OBEX_OP_DISCONNECT);
+        result = SEND_REFUSED_BY_PHONE;
+        client.SendRequest();
+        if (client.GetResponseCode() != kResponseSuccess) throw Failure{SEND_REFUSED_BY_PHONE};
+        completed = true;
+        result = SEND_RELEASE_FAILED;  // releasing cannot fail: destructors do not throw
+    } catch (const Failure& failure) {
+        result = failure.result;
+    } catch (const Exception&) {
+        // `result` names the step that failed.
+    }
+    if (!completed) {
+        SetPhase(PHASE_FAILED);
+        return result;
+    }
+    SetPhase(PHASE_FINISHED);
+    return SEND_OK;
+}
+
+// --- Infrared Monitor -----------------------------------------------------------------------------
+
+InfraredMonitorBracket::InfraredMonitorBracket(InfraredMonitor* monitor, TransferUi& ui,
+                                               TransportFactory& timing)
+    : monitor_(monitor), ui_(ui), timing_(timing)
+{
+    if (!monitor_) return;
+    try {
+        wasRunning_ = monitor_->IsRunning();
+        if (wasRunning_) {
+            ui_.SetStatus("Infrared Monitorサービスを停止中です。");
+            monitor_->Stop();
+            timing_.Pause(kServiceSettleMs);
+            ui_.SetStatus("Infrared Monitorサービスを停止しました。");
+        }
+    } catch (const ServiceError&) {
+        ui_.SetStatus("Infrared Monitorサービスの操作に失敗しました。");
+    }
+}
+
+void InfraredMonitorBracket::Restore()
+{
+    if (!monitor_ || !wasRunning_) return;
+    wasRunning_ = false;
+    try {
+        ui_.SetStatus("Infrared Monitorサービスを開始中です。");
+        timing_.Pause(kServiceSettleMs);
+        monitor_->Start();
+        ui_.SetStatus("Infrared Monitorサービスを開始しました。");
+    } catch (const ServiceError&) {
+        ui_.SetStatus("Infrared Monitorサービスの開始に失敗しました。");
+    }
+}

@@ -1,0 +1,74 @@
+#include "app/win32/TransferServices.h"
+
+#include "transport/win32/ObexInfraredSocket.h"
+#include "transport/win32/ObexSerialSocket.h"
+#include "transport/win32/ServiceManager.h"
+
+std::string Win32Transports::PortName() const
+{
+    return "COM" + std::to_string(serial_.portNumber);
+}
+
+std::unique_ptr<ObexServerSocket> Win32Transports::CreateServerSocket()
+{
+    if (serial_.active) return std::make_unique<ObexSerialSocket>(PortName().c_str());
+    return std::make_unique<ObexInfraredServerSocket>();
+}
+
+std::unique_ptr<ObexClientSocket> Win32Transports::CreateClientSocket()
+{
+    if (serial_.active) return std::make_unique<ObexSerialSocket>(PortName().c_str());
+    return std::make_unique<ObexInfraredClientSocket>();
+}
+
+void Win32Transports::SetUpLine(ObexSocket& transport)
+{
+    if (!serial_.active) return;
+    if (auto* port = dynamic_cast<ObexSerialSocket*>(&transport)) port->SetUpLine(serial_.speed);
+}
+
+std::string Win32Transports::PeerName(ObexSocket& transport)
+{
+    auto* named = dynamic_cast<OwnedString*>(&transport);
+    const char* name = named ? named->GetText() : nullptr;
+    return name ? name : "";
+}
+
+Win32InfraredMonitor::Win32InfraredMonitor() = default;
+Win32InfraredMonitor::~Win32InfraredMonitor() = default;
+
+ServiceManager& Win32InfraredMonitor::Manager()
+{
+    if (!manager_) {
+        manager_ = std::make_unique<ServiceManager>("Infrared Monitor", nullptr);
+        manager_->SetWaitInterval(1000);
+    }
+    return *manager_;
+}
+
+bool Win32InfraredMonitor::IsRunning()
+{
+    try {
+        return Manager().IsRunning();
+    } catch (const ServiceManagerException& e) {
+        throw ServiceError{e.GetCode()};
+    }
+}
+
+void Win32InfraredMonitor::Stop()
+{
+    try {
+        Manager().Stop(true);
+    } catch (const ServiceManagerException& e) {
+        throw ServiceError{e.GetCode()};
+    }
+}
+
+void Win32InfraredMonitor::Start()
+{
+    try {
+        Manager().Start(true);
+    } catch (const ServiceManagerException& e) {
+        throw ServiceError{e.GetCode()};
+    }
+}

@@ -1,0 +1,480 @@
+// Both transfers end to end over an in-memory link whose other end plays the phone: our own
+// OBEX engine for well-formed objects, raw packets for phones that misbehave.
+#include <fstream>
+#include <iterator>
+
+#include <gtest/gtest.h>
+
+#include "obex/ObexClient.h"
+#include "obex/ObexServer.h"
+#include "tests/app/TransferFixtures.h"
+#include "tests/formats/VNoteFixtures.h"
+#include "tests/obex/ObexTestPackets.h"
+
+namespace {
+
+using ::Bytes;
+using vnote_test::Bmp24;
+using vnote_test::kTime;
+using vnote_test::MldHeader;
+using vnote_test::TinyGif;
+using vnote_test::TinyMovie;
+
+std::vector<uint8_t> ReadTestFile(const char* name)
+{
+    std::ifstream in(std::string(ZV_TEST_DATA) + "/" + name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// What a phone pushes: the writer's object for a job, or a bare file.
+struct Pushed {
+    std::string name;
+    std::optional<std::string> type;
+    std::vector<uint8_t> body;
+};
+
+Pushed Written(SendJob& job)
+{
+    std::unique_ptr<OutgoingObject> object;
+    EXPECT_EQ(0, BuildOutgoingObject(job, nullptr, &object));
+    Pushed p{object->name, object->type, {}};
+    p.body.assign(object->body.GetData(), object->body.GetData() + object->body.GetSize());
+    return p;
+}
+
+// A phone that pushes one object with our client: CONNECT, PUT, DISCONNECT.
+void PushWithClient(MemoryEnd& end, const Pushed& pushed)
+{
+    ObexClient client(&end);
+    client.Connect();
+    client.SetName(pushed.name.c_str());
+    if (pushed.type) client.SetType(pushed.type->c_str());
+    client.SetTime(kTime);
+    client.SetBody(pushed.body.data(), (uint32_t)pushed.body.size());
+    client.SetOperation(OBEX_OP_PUT | OBEX_FINAL_BIT);
+    client.SendRequest();
+    client.SetOperation(OBEX_OP_DISCONNECT);
+    client.SendRequest();
+}
+
+Bytes ReadPacket(MemoryEnd& end)
+{
+    Bytes packet(3);
+    for (int32_t got = 0; got < 3;) got += end.Receive(packet.data(), got, 3 - got);
+    const int32_t length = packet[1] << 8 | packet[2];
+    packet.resize((size_t)length);
+    for (int32_t got = 3; got < length;) got += end.Receive(packet.data(), got, length - got);
+    return packet;
+}
+
+void SendAll(MemoryEnd& end, const Bytes& packet)
+{
+    for (int32_t sent = 0; sent < (int32_t)packet.size();)
+        sent += end.Send(packet.data(), sent, (int32_t)packet.size() - sent);
+}
+
+// A phone that sends each packet and reads the answer.
+void Script(MemoryEnd& end, const std::vector<Bytes>& packets)
+{
+    for (const Bytes& p : packets) {
+        SendAll(end, p);
+        ReadPacket(end);
+    }
+}
+
+const Bytes kName = UnicodeHeader(OBEX_HI_NAME, u"a.vnt");
+
+bool Shown(RecordingUi& ui, const std::string& text)
+{
+    for (const std::string& s : ui.statuses)
+        if (s == text) return true;
+    return false;
+}
+
+// --- Receive ------------------------------------------------------------------------------------
+
+struct ReceiveCase {
+    const char* what;
+    std::function<Pushed()> push;
+    int32_t kind, format;
+    const char* fileName;  // expected, nullptr = none
+};
+
+TEST(ReceiveTransfer, PhoneObjectsBecomeCurrentObjects)
+{
+    const std::vector<uint8_t> jpeg = ReadTestFile("pictures/dot.jpg");
+    const std::vector<uint8_t> gif = TinyGif();
+    const ReceiveCase cases[] = {
+        {"bare JPEG", [&] { return Pushed{"dot.jpg", {}, jpeg}; }, MEDIA_JPEG, FORMAT_DIRECT, nullptr},
+        {"docomo picture",
+         [&] {
+             SendJob job;
+             job.kind = MEDIA_GIF, job.format = FORMAT_DOCOMO, job.body = gif, job.time = kTime;
+             job.fileName = "tiny.gif", job.summary = "青い空";
+             Zorvex::ImageManager picture(gif.data(), (uint32_t)gif.size());
+             job.picture = &picture;
+             return Written(job);
+         },
+         MEDIA_GIF, FORMAT_DOCOMO, "tiny.gif"},
+        {"melody",
+         [&] {
+             SendJob job;
+             job.kind = MEDIA_IMELODY, job.format = FORMAT_DOCOMO, job.body = MldHeader();
+             job.time = kTime, job.fileName = "m.mld", job.summary = "";
+             return Written(job);
+         },
+         MEDIA_IMELODY, FORMAT_DOCOMO, "m.mld"},
+        {"movie",
+         [&] {
+             SendJob job;
+             job.kind = MEDIA_MOVIE, job.format = FORMAT_DOCOMO, job.body = TinyMovie(176, 144);
+             job.time = kTime, job.fileName = "m.3gp", job.summary = "";
+             return Written(job);
+         },
+         MEDIA_MOVIE, FORMAT_DOCOMO, "m.3gp"},
+        // The phone sends the file name quoted-printable; it comes back as it was written.
+        {"J-N51 picture",
+         [&] {
+             SendJob job;
+             job.kind = MEDIA_JPEG, job.format = FORMAT_JN51_JPEG, job.body = jpeg;
+             job.fileName = "写真=1.jpg", job.time = kTime;
+             Zorvex::ImageManager picture(jpeg.data(), (uint32_t)jpeg.size());
+             job.picture = &picture;
+             return Written(job);
+         },
+         MEDIA_JPEG, FORMAT_JN51_JPEG, "写真=1.jpg"},
+    };
+    for (const ReceiveCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        const bool serial = (&c - cases) % 2 == 1;  // both transports take turns
+        const Pushed pushed = c.push();
+        MemoryTransports transports(2048, serial);
+        transports.peerName = "P900i";
+        RecordingUi ui;
+        KeepingSink sink;
+        bool ok;
+        {
+            PhoneThread phone([&] { PushWithClient(transports.phone, pushed); });
+            ok = RunReceiveWorker(ui, transports, nullptr, sink, ui.cancelRequested);
+        }
+        EXPECT_TRUE(ok);
+        EXPECT_EQ("受信に成功しました。", ui.LastStatus());
+        EXPECT_EQ(std::vector<bool>{true}, ui.doneCalls);
+        // Only an infrared link names the phone in the caption; only a serial one has a line
+        // to set up, but the set-up is asked for either way.
+        ASSERT_FALSE(ui.captions.empty());
+        EXPECT_EQ(serial ? "受信完了" : "デバイス〝P900i〟より受信中", ui.captions.front());
+        EXPECT_EQ(1, transports.lineSetUps);
+        ASSERT_TRUE(sink.kept);
+        EXPECT_EQ(c.kind, sink.kept->GetKind());
+        EXPECT_EQ(c.format, sink.kept->GetFormat());
+        EXPECT_STREQ(c.fileName, sink.kept->GetFileName());
+        const std::vector<uint8_t> expected =
+            c.format == FORMAT_DIRECT ? pushed.body
+            : c.kind == MEDIA_GIF     ? gif
+            : c.kind == MEDIA_IMELODY ? MldHeader()
+            : c.kind == MEDIA_MOVIE   ? TinyMovie(176, 144)
+                                      : jpeg;
+        EXPECT_EQ(expected, std::vector<uint8_t>(sink.kept->GetBody(),
+                                                 sink.kept->GetBody() + sink.kept->GetBodyLength()));
+        // Progress counts the PUT's body against the announced Length.
+        ASSERT_FALSE(ui.progress.empty());
+        EXPECT_EQ(std::make_pair((uint32_t)pushed.body.size(), (uint32_t)pushed.body.size()),
+                  ui.progress.back());
+    }
+}
+
+struct ReceiveFailure {
+    const char* what;
+    std::vector<Bytes> packets;  // after the CONNECT
+    bool dropAfter;              // the phone goes away after its packets
+    const char* message;
+};
+
+TEST(ReceiveTransfer, FailuresEndWithTheirMessages)
+{
+    const Bytes connect = ConnectPacket(OBEX_OP_CONNECT, 8192);
+    const Bytes noMarker = Text("BEGIN:VNOTE\r\nVERSION:1.1\r\nEND:VNOTE\r\n");
+    const ReceiveFailure cases[] = {
+        {"GET", {Packet(OBEX_OP_GET | OBEX_FINAL_BIT, kName)}, false, "不正な要求が行われました。"},
+        {"SETPATH", {Packet(0x85, Cat({{0x02, 0x00}, kName}))}, false,
+         "不正な要求が行われました。"},
+        {"PUT without body", {Packet(OBEX_OP_PUT | OBEX_FINAL_BIT, kName)}, false,
+         "データが渡されませんでした。"},
+        {"vNote without marker",
+         {Packet(OBEX_OP_PUT | OBEX_FINAL_BIT, Cat({kName, BytesHeader(OBEX_HI_END_OF_BODY, noMarker)}))},
+         false, "サポートしていないファイル形式です。"},
+        {"link dropped mid-PUT", {Packet(OBEX_OP_PUT & ~OBEX_FINAL_BIT, Cat({kName, BytesHeader(OBEX_HI_BODY, noMarker)}))},
+         true, "予期しない接続解除が行われました。"},
+        {"no DISCONNECT",
+         {Packet(OBEX_OP_PUT | OBEX_FINAL_BIT,
+                 Cat({kName, BytesHeader(OBEX_HI_END_OF_BODY, ReadTestFile("pictures/dot.jpg"))})),
+          Packet(OBEX_OP_GET | OBEX_FINAL_BIT)},
+         false, "不正な要求が行われました。"},
+    };
+    for (const ReceiveFailure& c : cases) {
+        SCOPED_TRACE(c.what);
+        MemoryTransports transports;
+        RecordingUi ui;
+        KeepingSink sink;
+        bool ok;
+        {
+            PhoneThread phone([&] {
+                Script(transports.phone, {connect});
+                for (const Bytes& p : c.packets) SendAll(transports.phone, p);
+                if (c.dropAfter) ReadPacket(transports.phone);  // the CONTINUE
+                if (c.dropAfter) transports.phone.Close();
+            });
+            ok = RunReceiveWorker(ui, transports, nullptr, sink, ui.cancelRequested);
+        }
+        EXPECT_FALSE(ok);
+        EXPECT_EQ(c.message, ui.LastStatus());
+        EXPECT_TRUE(Shown(ui, "受信中にエラーが発生しました。"));
+        EXPECT_EQ("受信失敗", ui.captions.back());
+        EXPECT_EQ(std::vector<bool>{false}, ui.doneCalls);
+        EXPECT_FALSE(sink.kept);
+    }
+}
+
+TEST(ReceiveTransfer, PortFailureNamesThePortAndPictureFailureIsReported)
+{
+    for (bool serial : {false, true}) {
+        MemoryTransports transports(2048, serial);
+        transports.failCreate = true;
+        RecordingUi ui;
+        KeepingSink sink;
+        EXPECT_FALSE(RunReceiveWorker(ui, transports, nullptr, sink, ui.cancelRequested));
+        EXPECT_EQ(serial ? "指定の通信ポートが使用できません。" : "赤外線ポートが使用できません。",
+                  ui.LastStatus());
+    }
+    // The transfer succeeded but the picture cannot be shown.
+    MemoryTransports transports;
+    RecordingUi ui;
+    KeepingSink refusing(false);
+    bool ok;
+    {
+        PhoneThread phone([&] {
+            PushWithClient(transports.phone, Pushed{"a.jpg", {}, ReadTestFile("pictures/dot.jpg")});
+        });
+        ok = RunReceiveWorker(ui, transports, nullptr, refusing, ui.cancelRequested);
+    }
+    EXPECT_FALSE(ok);
+    EXPECT_EQ("対応していないデータ形式です。", ui.LastStatus());
+}
+
+TEST(ReceiveTransfer, CancelWhileWaitingEndsPromptly)
+{
+    MemoryTransports transports;
+    transports.peerName = "P900i";
+    RecordingUi ui;
+    KeepingSink sink;
+    std::thread dialog([&] { ui.CancelWhenShown("接続待ち中です。"); });
+    EXPECT_FALSE(RunReceiveWorker(ui, transports, nullptr, sink, ui.cancelRequested));
+    dialog.join();
+    EXPECT_EQ("受信をキャンセルしました。", ui.LastStatus());
+    EXPECT_EQ("受信失敗", ui.captions.back());
+    EXPECT_EQ(nullptr, ui.active);
+}
+
+// --- Send ---------------------------------------------------------------------------------------
+
+// A phone that takes one object with our server, answering every request with `answer`.
+struct Taken {
+    std::string name, type;
+    int32_t time = 0;
+    uint32_t length = 0;
+    std::vector<uint8_t> body;
+};
+
+class Collector : public ObexBodyReceiver {
+public:
+    void Receive(ObexObject*, const uint8_t* data, int32_t length, bool) override
+    {
+        bytes.insert(bytes.end(), data, data + length);
+    }
+    std::vector<uint8_t> bytes;
+};
+
+void TakeWithServer(MemoryEnd& end, Taken* taken)
+{
+    ObexServer server(&end);
+    server.Accept();
+    Collector collector;
+    server.SetBodyReceiver(&collector);
+    server.ReceiveRequest();
+    taken->name = server.GetName() ? server.GetName() : "";
+    taken->type = server.GetType() ? server.GetType() : "";
+    taken->time = server.GetTime();
+    taken->length = server.GetLength();
+    taken->body = collector.bytes;
+    server.SendResponse(0x20);
+    server.ReceiveRequest();
+    server.SendResponse(0x20);
+}
+
+SendSettings Settings(int32_t format, const char* fileName)
+{
+    SendSettings s;
+    s.format = format;
+    std::snprintf(s.title, sizeof s.title, "%s", "タイトル");
+    std::snprintf(s.summary, sizeof s.summary, "%s", "サマリー");
+    std::snprintf(s.fileName, sizeof s.fileName, "%s", fileName);
+    s.time = kTime;
+    return s;
+}
+
+TEST(SendTransfer, PutsExactlyWhatTheWriterBuilds)
+{
+    const std::vector<uint8_t> gif = TinyGif();
+    struct Case { int32_t kind, format; std::vector<uint8_t> body; const char* file; } cases[] = {
+        {MEDIA_GIF, FORMAT_DOCOMO, gif, "tiny.gif"},
+        {MEDIA_IMELODY, FORMAT_FUJITSU, MldHeader(), "m.mld"},  // with a Type header
+        {MEDIA_BMP, FORMAT_P504I, Bmp24(2, 2, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF}), "b.bmp"},
+        {MEDIA_MOVIE, FORMAT_NEC, TinyMovie(128, 96), "m.3gp"},
+        {MEDIA_JPEG, FORMAT_DIRECT, ReadTestFile("pictures/dot.jpg"), "dot.jpg"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.format);
+        const SendSettings settings = Settings(c.format, c.file);
+        // The oracle: the writer's object for the same job.
+        SendJob job;
+        job.kind = c.kind, job.format = c.format, job.body = c.body, job.time = kTime;
+        job.title = settings.title, job.summary = settings.summary, job.fileName = settings.fileName;
+        std::unique_ptr<Zorvex::ImageManager> picture;
+        if (c.kind == MEDIA_GIF) picture = std::make_unique<Zorvex::ImageManager>(gif.data(), (uint32_t)gif.size());
+        job.picture = picture.get();
+        const Pushed expected = Written(job);
+
+        MemoryTransports transports;
+        RecordingUi ui;
+        Taken taken;
+        bool ok;
+        {
+            PhoneThread phone([&] { TakeWithServer(transports.phone, &taken); });
+            ok = RunSendWorker(ui, transports, nullptr, settings, SendPayload{c.kind, c.body},
+                               ui.cancelRequested);
+        }
+        EXPECT_TRUE(ok);
+        EXPECT_EQ("送信に成功しました。", ui.LastStatus());
+        EXPECT_EQ("送信完了", ui.captions.back());
+        EXPECT_EQ(expected.name, taken.name);
+        EXPECT_EQ(expected.type.value_or(""), taken.type);
+        EXPECT_EQ(kTime, taken.time);
+        EXPECT_EQ(expected.body.size(), taken.length);
+        EXPECT_EQ(expected.body, taken.body);
+        // Each report comes before a piece is handed out: the first says nothing is sent yet.
+        ASSERT_FALSE(ui.progress.empty());
+        EXPECT_EQ(std::make_pair(0u, (uint32_t)expected.body.size()), ui.progress.front());
+        EXPECT_EQ((uint32_t)expected.body.size(), ui.progress.back().second);
+    }
+}
+
+TEST(SendTransfer, RefusalsAndUnsendableKinds)
+{
+    // The phone refuses the PUT: no DISCONNECT follows.
+    MemoryTransports transports;
+    RecordingUi ui;
+    int packetsAfterRefusal = -1;
+    bool ok;
+    {
+        PhoneThread phone([&] {
+            MemoryEnd& end = transports.phone;
+            ReadPacket(end);
+            SendAll(end, ConnectPacket(OBEX_RSP_SUCCESS, 8192));
+            ReadPacket(end);
+            SendAll(end, Packet(0xC3));  // Forbidden
+            packetsAfterRefusal = 0;
+            for (;;) {
+                ReadPacket(end);
+                ++packetsAfterRefusal;
+            }
+        });
+        ok = RunSendWorker(ui, transports, nullptr, Settings(FORMAT_DIRECT, "a.jpg"),
+                           SendPayload{MEDIA_JPEG, ReadTestFile("pictures/dot.jpg")},
+                           ui.cancelRequested);
+    }
+    EXPECT_FALSE(ok);
+    EXPECT_EQ("データの受け取りを拒否されました。", ui.LastStatus());
+    EXPECT_EQ(0, packetsAfterRefusal);
+
+    for (int32_t kind : {0, 5, 8}) {
+        MemoryTransports unused;
+        RecordingUi refused;
+        EXPECT_FALSE(RunSendWorker(refused, unused, nullptr, Settings(FORMAT_DIRECT, "x"),
+                                   SendPayload{kind, MldHeader()}, refused.cancelRequested));
+        EXPECT_EQ("この形式の送信には対応していません。", refused.LastStatus());
+        EXPECT_EQ(std::vector<bool>{false}, refused.doneCalls);
+    }
+}
+
+TEST(SendTransfer, CancelEndsConnectRetriesAndBlockedPut)
+{
+    struct Case { const char* cancelAt; bool noPhone; int32_t result; } cases[] = {
+        {"接続待ち中です。", true, SEND_NO_PEER},      // no phone in range: retried until cancel
+        {"送信中です。", false, SEND_LINK_LOST},       // the phone never answers the PUT
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.cancelAt);
+        MemoryTransports transports;
+        transports.noDeviceUntilClosed = c.noPhone;
+        RecordingUi ui;
+        SendTransfer transfer(ui, transports);
+        SendJob& job = transfer.Job();
+        job.kind = MEDIA_JPEG, job.format = FORMAT_DIRECT, job.time = kTime;
+        job.body = ReadTestFile("pictures/dot.jpg"), job.fileName = "a.jpg";
+        ui.SetActiveTransfer(&transfer);
+        int32_t result;
+        {
+            PhoneThread phone([&] {
+                if (c.noPhone) return;
+                ReadPacket(transports.phone);
+                SendAll(transports.phone, ConnectPacket(OBEX_RSP_SUCCESS, 255));
+            });
+            std::thread dialog([&] { ui.CancelWhenShown(c.cancelAt); });
+            result = transfer.Run();
+            dialog.join();
+        }
+        EXPECT_EQ(c.result, result);
+        EXPECT_EQ("送信中にエラーが発生しました。", ui.LastStatus());
+    }
+}
+
+TEST(ReceiveTransfer, CancelBeforeTheTransportExistsStillEndsIt)
+{
+    MemoryTransports transports;
+    RecordingUi ui;
+    ReceiveTransfer transfer(ui, transports);
+    transfer.Cancel();
+    EXPECT_EQ(RECEIVE_CONNECT_FAILED, transfer.Run());
+}
+
+TEST(InfraredMonitorBracket, StopsARunningServiceAndRestartsIt)
+{
+    using F = FakeMonitor;
+    struct Case {
+        bool running; F::Fault fault; std::vector<std::string> statuses; int stops, starts;
+    } cases[] = {
+        {true, F::NoFault,
+         {"Infrared Monitorサービスを停止中です。", "Infrared Monitorサービスを停止しました。",
+          "Infrared Monitorサービスを開始中です。", "Infrared Monitorサービスを開始しました。"},
+         1, 1},
+        {false, F::NoFault, {}, 0, 0},
+        {false, F::QueryFails, {"Infrared Monitorサービスの操作に失敗しました。"}, 0, 0},
+        {true, F::StartFails,
+         {"Infrared Monitorサービスを停止中です。", "Infrared Monitorサービスを停止しました。",
+          "Infrared Monitorサービスを開始中です。", "Infrared Monitorサービスの開始に失敗しました。"},
+         1, 0},
+    };
+    for (const Case& c : cases) {
+        FakeMonitor monitor(c.running, c.fault);
+        MemoryTransports timing;
+        RecordingUi ui;
+        InfraredMonitorBracket bracket(&monitor, ui, timing);
+        bracket.Restore();
+        EXPECT_EQ(c.statuses, ui.statuses);
+        EXPECT_EQ(c.stops, monitor.stops);
+        EXPECT_EQ(c.starts, monitor.starts);
+    }
+}
+
+}  // namespace
