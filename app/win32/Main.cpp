@@ -1,10 +1,13 @@
 // Process entry and the main window: single instance, window class, message loop, routing.
 #include <windows.h>
+#include <commctrl.h>
 #include <dbt.h>
 #include <objbase.h>
 #include <shellapi.h>
 
 #include "app/win32/FileCommands.h"
+#include "app/win32/SendSettingsDialog.h"
+#include "app/win32/SerialSettingsDialog.h"
 #include "app/win32/Shell.h"
 #include "app/win32/View.h"
 #include "res/resource.h"
@@ -52,11 +55,12 @@ bool OnCommand(HWND hwnd, int id)
     case IDM_FILE_SAVE: SaveFileCommand(g_instance, hwnd); return true;
     case IDM_FILE_INFO: FileInfoCommand(g_instance, hwnd); return true;
     case IDM_EXIT: DestroyWindow(hwnd); return true;
-    case IDM_IR_RECEIVE:
-    case IDM_IR_SEND:
+    case IDM_IR_RECEIVE: return true;  // the receive workflow is not part of this build yet
+    case IDM_IR_SEND: SendCommand(hwnd); return true;
     case IDM_SERIAL_RECEIVE:
-    case IDM_SERIAL_SEND:
-        return true;  // the transfer workflows are not part of this build yet
+        RunSerialCommand(hwnd, SerialDirection::Receive, IDM_IR_RECEIVE);
+        return true;
+    case IDM_SERIAL_SEND: SerialSendCommand(hwnd); return true;
     case IDM_VIEW_FREE: View::SetMode(hwnd, ViewMode::Free); return true;
     case IDM_VIEW_SCROLL: View::SetMode(hwnd, ViewMode::Scroll); return true;
     case IDM_VIEW_STRETCH: View::SetMode(hwnd, ViewMode::Stretch); return true;
@@ -141,6 +145,8 @@ const char* WindowClass() { return g_windowClass; }
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
 {
     CoInitialize(nullptr);
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_DATE_CLASSES};
+    InitCommonControlsEx(&icc);
     LoadStringA(instance, IDS_APP_TITLE, g_title, sizeof g_title);
     LoadStringA(instance, IDS_WINDOW_CLASS, g_windowClass, sizeof g_windowClass);
     RegisterMainClass(instance);

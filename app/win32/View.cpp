@@ -324,6 +324,12 @@ bool InstallObject(HWND hwnd, std::unique_ptr<MediaObject>& object)
     return true;
 }
 
+void ReplaceObject(std::unique_ptr<MediaObject> object)
+{
+    ScopedLock lock(g_viewLock);
+    g_view.object.swap(object);
+}
+
 const MediaObject* CurrentObject() { return g_view.object.get(); }
 
 bool PictureSize(int* width, int* height)

@@ -24,6 +24,10 @@ void SetMode(HWND hwnd, ViewMode mode);
 // Callable from the user-interface thread or a worker thread.
 bool InstallObject(HWND hwnd, std::unique_ptr<MediaObject>& object);
 
+// Makes `object` current in place of an object with the same body: the decoded picture stays
+// and nothing is redrawn. User-interface thread.
+void ReplaceObject(std::unique_ptr<MediaObject> object);
+
 // The current object (user-interface thread), or nullptr.
 const MediaObject* CurrentObject();
 
