@@ -107,8 +107,12 @@ bool OnOk(HWND dlg, SerialDialog& d)
         Warn(dlg, SpeedStatusMessage(status), SerialCaption(d.direction));
         return false;
     }
+    // A refresh may have emptied the list: there is then no port to choose.
     const LRESULT sel = SendDlgItemMessageA(dlg, IDC_SERIAL_PORT, CB_GETCURSEL, 0, 0);
-    if (sel < 0 || (size_t)sel >= d.ports.size()) return false;
+    if (sel < 0 || (size_t)sel >= d.ports.size()) {
+        Warn(dlg, kNoSerialPortsMessage, SerialCaption(d.direction));
+        return false;
+    }
     d.chosen.active = true;
     d.chosen.portNumber = PortNumberFromName(d.ports[(size_t)sel].name.c_str());
     d.chosen.speed = speed;
@@ -124,7 +128,8 @@ INT_PTR CALLBACK SerialSettingsProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lP
         Fill(dlg, *reinterpret_cast<SerialDialog*>(lParam));
         return TRUE;
     case WM_DEVICECHANGE:
-        if (d && wParam == DBT_DEVNODES_CHANGED) OnDevicesChanged(dlg, *d);
+        if (!d || wParam != DBT_DEVNODES_CHANGED) break;
+        OnDevicesChanged(dlg, *d);
         return TRUE;
     case WM_COMMAND: {
         const int id = LOWORD(wParam);

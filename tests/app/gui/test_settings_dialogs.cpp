@@ -249,11 +249,39 @@ private:
     std::vector<std::string> values_;
 };
 
+// Wine hands list texts across processes as UTF-16 whichever way they are asked for.
 std::string ComboLine(HWND dlg, int index)
 {
-    char text[512] = "";
-    SendDlgItemMessageA(dlg, kPortCombo, CB_GETLBTEXT, (WPARAM)index, (LPARAM)text);
-    return text;
+    wchar_t text[512] = L"";
+    SendDlgItemMessageW(dlg, kPortCombo, CB_GETLBTEXT, (WPARAM)index, (LPARAM)text);
+    char out[1024] = "";
+    WideCharToMultiByte(932, 0, text, -1, out, sizeof out, nullptr, nullptr);
+    return out;
+}
+
+// The message box that `dlg` shows with the dialog's own caption: its text, closed with OK.
+std::string TakeBoxOver(HWND dlg)
+{
+    struct Find {
+        HWND dlg, box;
+    } find{dlg, nullptr};
+    WaitUntil([&] {
+        EnumWindows([](HWND w, LPARAM p) -> BOOL {
+            Find& f = *reinterpret_cast<Find*>(p);
+            if (GetWindow(w, GW_OWNER) != f.dlg || !GetDlgItem(w, 0xFFFF)) return TRUE;
+            f.box = w;
+            return FALSE;
+        }, (LPARAM)&find);
+        return find.box != nullptr;
+    });
+    if (!find.box) return "";
+    char caption[64] = "", own[64] = "";
+    GetWindowTextA(find.box, caption, sizeof caption);
+    GetWindowTextA(dlg, own, sizeof own);
+    std::string text = ControlText(find.box, 0xFFFF);
+    PostMessageA(find.box, WM_COMMAND, IDOK, 0);
+    WaitUntil([&] { return !IsWindow(find.box); });
+    return std::string(caption) == own ? text : "caption " + std::string(caption);
 }
 
 int ComboCount(HWND dlg) { return (int)SendDlgItemMessageA(dlg, kPortCombo, CB_GETCOUNT, 0, 0); }
@@ -272,6 +300,19 @@ std::string SpeedPattern(HWND dlg)
     return out;
 }
 
+// Sets a fixture port's line speed; the pseudo-terminal keeps it after the port is closed.
+bool SetPortSpeed(const char* port, DWORD speed)
+{
+    HANDLE h = CreateFileA((std::string("\\\\.\\") + port).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                           nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    const bool ok = GetCommState(h, &dcb) && (dcb.BaudRate = speed, SetCommState(h, &dcb));
+    CloseHandle(h);
+    return ok;
+}
+
 }  // namespace
 
 // COM5..COM8 are pseudo-terminals of the serial fixture; Wine reports such a port at 38400.
@@ -282,6 +323,7 @@ TEST(SerialDialog, ListPrefersObexAndShowsThePortsSpeed)
     ports.Add("COM6", "Communications Port");
     ports.Add("COM5", "USB OBEX Cable");
     ports.Add("COM9", "Missing Modem");
+    ASSERT_TRUE(SetPortSpeed("COM6", 230400));
     App app;
     ASSERT_NE(nullptr, app.Main());
     ASSERT_TRUE(app.OpenFile(files.dir.File("photo.jpg")));
@@ -298,8 +340,16 @@ TEST(SerialDialog, ListPrefersObexAndShowsThePortsSpeed)
     // A port that cannot be opened is reported; the buttons stay.
     SendDlgItemMessageA(dlg, kPortCombo, CB_SETCURSEL, 2, 0);
     PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(kPortCombo, CBN_SELCHANGE), (LPARAM)GetDlgItem(dlg, kPortCombo));
-    EXPECT_EQ("シリアルポート COM9 のオープンに失敗しました。", app.TakeMessageBox("送信 - シリアル設定"));
+    EXPECT_EQ("シリアルポート COM9 のオープンに失敗しました。", TakeBoxOver(dlg));
     EXPECT_EQ("0000000001000000", SpeedPattern(dlg));
+
+    // A speed outside the table is shown as the manual one.
+    SendDlgItemMessageA(dlg, kPortCombo, CB_SETCURSEL, 1, 0);
+    SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(kPortCombo, CBN_SELCHANGE), (LPARAM)GetDlgItem(dlg, kPortCombo));
+    EXPECT_EQ("0000000000000001", SpeedPattern(dlg));
+    EXPECT_TRUE(Enabled(dlg, kManualEdit));
+    EXPECT_EQ("230400", ControlText(dlg, kManualEdit));
+    EXPECT_TRUE(SetPortSpeed("COM6", 38400));
 
     // The manual speed: refused empty or 0; a number goes on to the send settings.
     Click(dlg, kManual);
@@ -308,7 +358,7 @@ TEST(SerialDialog, ListPrefersObexAndShowsThePortsSpeed)
                                 std::make_pair("0", "通信速度が不正です。")}) {
         SetText(dlg, kManualEdit, refusal.first);
         Press(dlg, IDOK);
-        EXPECT_EQ(refusal.second, app.TakeMessageBox("送信 - シリアル設定"));
+        EXPECT_EQ(refusal.second, TakeBoxOver(dlg));
         EXPECT_TRUE(IsWindowVisible(dlg));
     }
     Click(dlg, kSpeed38400);
