@@ -66,6 +66,20 @@ HWND OpenSendDialog(App& app, const std::string& file)
     return app.WaitDialog(kSendDialog);
 }
 
+bool SetLocalWriteTime(const std::string& path, int year, int month, int day, int hour, int minute,
+                       int second)
+{
+    SYSTEMTIME st{};
+    st.wYear = (WORD)year, st.wMonth = (WORD)month, st.wDay = (WORD)day;
+    st.wHour = (WORD)hour, st.wMinute = (WORD)minute, st.wSecond = (WORD)second;
+    FILETIME local, utc;
+    HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const bool ok = h != INVALID_HANDLE_VALUE && SystemTimeToFileTime(&st, &local) &&
+                    LocalFileTimeToFileTime(&local, &utc) && SetFileTime(h, nullptr, nullptr, &utc);
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    return ok;
+}
+
 struct Pictures {
     ScratchDir dir;
     Pictures()
@@ -120,10 +134,14 @@ TEST(SendDialog, FormatsPerKind)
 TEST(SendDialog, FieldRulesFollowTheClickedFormat)
 {
     Pictures files;
+    ASSERT_TRUE(SetLocalWriteTime(files.dir.File("photo.jpg"), 2003, 3, 14, 13, 4, 20));
     App app;
     ASSERT_NE(nullptr, app.Main());
     HWND dlg = OpenSendDialog(app, files.dir.File("photo.jpg"));
     ASSERT_NE(nullptr, dlg);
+    // The object's time in the pickers' display formats.
+    EXPECT_EQ("2003年03月14日", ControlText(dlg, kDate));
+    EXPECT_EQ("13時04分20秒", ControlText(dlg, kTime));
     const struct {
         int button;
         const char* hints[4];  // title, summary, file name, date; kNo means disabled
