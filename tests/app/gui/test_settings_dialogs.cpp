@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/app/gui/GuiDriver.h"
+#include "tests/transport/TransportTestSupport.h"
 
 using namespace gui;
 
@@ -427,4 +428,50 @@ TEST(SerialDialog, NoPortsIsReportedBeforeTheDialog)
     ASSERT_TRUE(app.OpenFile(files.dir.File("photo.jpg")));
     app.Command(kSerialSend);
     EXPECT_EQ("使用可能なシリアルポートがありません。", app.TakeMessageBox("送信 - シリアル設定"));
+}
+
+// libopenobex on the far end of COM7 takes the send; the sent format and texts become current.
+TEST(SerialDialog, SuccessfulSendMakesTheSentFormatAndTextsCurrent)
+{
+    REQUIRE_SERIAL_FIXTURE();
+    Pictures files;
+    ASSERT_TRUE(SetLocalWriteTime(files.dir.File("photo.jpg"), 2003, 3, 14, 13, 4, 20));
+    RegistryPorts ports;
+    ports.Add("COM7", "OBEX Peer");
+    const std::string fixture = SerialFixtureDir();
+    const std::string out = fixture + "/peer-settings-" + std::to_string(GetTickCount());
+    ASSERT_TRUE(CreateDirectoryA(WindowsPath(out).c_str(), nullptr));
+    ASSERT_TRUE(StartLinux("'" + fixture.substr(0, fixture.find_last_of('/')) +
+                           "/serial_obex_peer' server '" + fixture + "/b1' '" + out +
+                           "' </dev/null >'" + out + "/log' 2>&1"));
+    ASSERT_TRUE(WaitUntil([&] { return GetFileAttributesA(WindowsPath(out + "/ready").c_str()) != INVALID_FILE_ATTRIBUTES; }));
+
+    App app;
+    ASSERT_NE(nullptr, app.Main());
+    ASSERT_TRUE(app.OpenFile(files.dir.File("photo.jpg")));
+    app.Command(kSerialSend);
+    HWND serial = app.WaitDialog("送信 - シリアル設定");
+    ASSERT_NE(nullptr, serial);
+    Press(serial, IDOK);
+    HWND dlg = app.WaitDialog("シリアル送信設定");
+    ASSERT_NE(nullptr, dlg);
+    Click(dlg, 1002);
+    SetText(dlg, kTitle, "夏の海");
+    Press(dlg, IDOK);
+    HWND progress = app.WaitDialog("送信完了", 60000);
+    ASSERT_NE(nullptr, progress) << "the send did not succeed";
+    EXPECT_TRUE(WaitUntil([&] {
+        PostMessageA(progress, WM_COMMAND, 1019, 0);
+        return !IsWindow(progress);
+    }));
+    EXPECT_TRUE(app.WaitGone(dlg)) << "a successful send closes the settings";
+
+    const auto info = app.ReadInformation();
+    ASSERT_EQ(9u, info.size());
+    EXPECT_EQ("FOMA F2051/F2102V", info[0]);
+    EXPECT_EQ("夏の海", info[3]);
+    EXPECT_EQ("(設定されていません。)", info[4]);
+    EXPECT_EQ("photo.jpg", info[5]) << "a disabled field's text is still sent and kept";
+    EXPECT_EQ("2003年3月14日 13時4分20秒", info[7]);
+    EXPECT_TRUE(WaitUntil([&] { return GetFileAttributesA(WindowsPath(out + "/result.txt").c_str()) != INVALID_FILE_ATTRIBUTES; }));
 }
