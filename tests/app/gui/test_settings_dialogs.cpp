@@ -278,19 +278,24 @@ std::string ComboLine(HWND dlg, int index)
     return out;
 }
 
+struct BoxSearch {
+    HWND owner, box;
+};
+
+BOOL CALLBACK FindBox(HWND w, LPARAM p)
+{
+    BoxSearch& f = *reinterpret_cast<BoxSearch*>(p);
+    if (GetWindow(w, GW_OWNER) != f.owner || !GetDlgItem(w, 0xFFFF)) return TRUE;
+    f.box = w;
+    return FALSE;
+}
+
 // The message box that `dlg` shows with the dialog's own caption: its text, closed with OK.
 std::string TakeBoxOver(HWND dlg)
 {
-    struct Find {
-        HWND dlg, box;
-    } find{dlg, nullptr};
+    BoxSearch find{dlg, nullptr};
     WaitUntil([&] {
-        EnumWindows([](HWND w, LPARAM p) -> BOOL {
-            Find& f = *reinterpret_cast<Find*>(p);
-            if (GetWindow(w, GW_OWNER) != f.dlg || !GetDlgItem(w, 0xFFFF)) return TRUE;
-            f.box = w;
-            return FALSE;
-        }, (LPARAM)&find);
+        EnumWindows(FindBox, (LPARAM)&find);
         return find.box != nullptr;
     });
     if (!find.box) return "";
