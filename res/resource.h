@@ -10,7 +10,9 @@
 
 // Dialogs
 #define IDD_ABOUTBOX         103
+#define IDD_SEND_SETTINGS    129
 #define IDD_FILE_INFO        131
+#define IDD_SERIAL_SETTINGS  148
 
 // File information dialog
 #define IDC_INFO_FORMAT      1023
@@ -32,6 +34,51 @@
 #define IDC_PROGRESS_LINE1   1021
 #define IDC_PROGRESS_LINE2   1022
 #define IDC_PROGRESS_BAR     1034
+
+// Send settings dialog: format buttons, fields and their hints, the hidden redistribution group
+#define IDC_FMT_DOCOMO       1000
+#define IDC_FMT_NEC          1001
+#define IDC_FMT_FUJITSU      1002
+#define IDC_REDIST_ALLOW     1003
+#define IDC_REDIST_FORBID    1004
+#define IDC_SEND_TITLE       1005
+#define IDC_SEND_SUMMARY     1006
+#define IDC_SEND_FILENAME    1007
+#define IDC_FMT_P504I        1008
+#define IDC_FMT_P2102V       1009
+#define IDC_FMT_DIRECT       1012
+#define IDC_HINT_TITLE       1014
+#define IDC_HINT_SUMMARY     1015
+#define IDC_HINT_FILENAME    1016
+#define IDC_HINT_DATE        1017
+#define IDC_HINT_REDIST      1018
+#define IDC_FMT_JN51_JPEG    1020
+#define IDC_FMT_JN51_DCF     1021
+#define IDC_SEND_DATE        1025
+#define IDC_SEND_TIME        1026
+#define IDC_FORMAT_GROUP     1027
+#define IDC_EXTRA_GROUP      1028
+#define IDC_REDIST_GROUP     1029
+
+// Serial port settings dialog
+#define IDC_SERIAL_PORT      1035
+#define IDC_SPEED_110        1038
+#define IDC_SPEED_300        1039
+#define IDC_SPEED_600        1040
+#define IDC_SPEED_1200       1041
+#define IDC_SPEED_2400       1042
+#define IDC_SPEED_4800       1043
+#define IDC_SPEED_EDIT       1044
+#define IDC_SPEED_9600       1046
+#define IDC_SPEED_14400      1047
+#define IDC_SPEED_19200      1048
+#define IDC_SPEED_38400      1049
+#define IDC_SPEED_56000      1050
+#define IDC_SPEED_57600      1051
+#define IDC_SPEED_115200     1052
+#define IDC_SPEED_128000     1053
+#define IDC_SPEED_256000     1054
+#define IDC_SPEED_MANUAL     1055
 
 // View bitmaps
 #define IDB_STARTUP          134

@@ -5,6 +5,8 @@
 
 #include "app/win32/Dialog.h"
 #include "app/win32/FileCommands.h"
+#include "app/win32/SendSettingsDialog.h"
+#include "app/win32/SerialSettingsDialog.h"
 #include "app/win32/Shell.h"
 #include "app/win32/TransferDialog.h"
 #include "app/win32/View.h"
@@ -39,10 +41,11 @@ bool OnCommand(HWND hwnd, int id)
     case IDM_FILE_INFO: FileInfoCommand(g_instance, hwnd); return true;
     case IDM_EXIT: DestroyWindow(hwnd); return true;
     case IDM_IR_RECEIVE: ReceiveCommand(g_instance, hwnd); return true;
-    case IDM_IR_SEND:
+    case IDM_IR_SEND: SendCommand(hwnd); return true;
     case IDM_SERIAL_RECEIVE:
-    case IDM_SERIAL_SEND:
-        return true;  // the transfer workflows are not part of this build yet
+        RunSerialCommand(hwnd, SerialDirection::Receive, IDM_IR_RECEIVE);
+        return true;
+    case IDM_SERIAL_SEND: SerialSendCommand(hwnd); return true;
     case IDM_VIEW_FREE: View::SetMode(hwnd, ViewMode::Free); return true;
     case IDM_VIEW_SCROLL: View::SetMode(hwnd, ViewMode::Scroll); return true;
     case IDM_VIEW_STRETCH: View::SetMode(hwnd, ViewMode::Stretch); return true;

@@ -1,0 +1,78 @@
+// What the send settings dialog allows and refuses: which fields each phone format uses, which
+// formats each media kind can be sent in, the checks at Send, and the object that a successful
+// send leaves current.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/SendSettings.h"
+#include "core/TimeConv.h"
+
+class MediaObject;
+
+// Field rules: which fields a format uses, and the hint beside each.
+enum class FieldRule { A, B, C, D, E, F };
+
+struct FieldState {
+    bool enabled;
+    const char* hint;
+};
+
+struct FieldStates {
+    FieldState title, summary, fileName, date, redistribution;
+};
+
+FieldStates StatesForRule(FieldRule rule);
+
+struct FormatButton {
+    int id;
+    int32_t format;
+    FieldRule rule;
+};
+constexpr int kFormatButtonCount = 8;
+// In the order Send looks for the checked button: 1000, 1001, 1002, 1009, 1008, 1020, 1021, 1012.
+extern const FormatButton kFormatButtons[kFormatButtonCount];
+
+// The button of a format (a local file counts as docomo standard); nullptr for an unknown code.
+const FormatButton* ButtonForFormat(int32_t format);
+// The button with this control id, or nullptr.
+const FormatButton* ButtonForId(int id);
+
+// The format of the first checked button (`checked` in table order), 0 when none is checked.
+int32_t FormatFromChecked(const bool checked[kFormatButtonCount]);
+
+// Which formats an object of `kind` can be sent in. Unknown kinds (and 5) leave every format
+// enabled and are reported. A BMP forces P504i.
+struct KindFormats {
+    bool known;
+    bool enabled[kFormatButtonCount];  // table order
+    int32_t forcedFormat;              // 0, or the format to select instead of the object's
+};
+KindFormats FormatsForKind(int32_t kind);
+
+extern const char kUnexpectedFormatMessage[];  // "予期しないフォーマットです。"
+extern const char kUnexpectedKindMessage[];    // "予期しないタイプです。"
+extern const char kNoFormatCheckedMessage[];
+extern const char kNothingToSendMessage[];
+
+// The refusal of the entries for `format` in the order the user is told about them, or nullptr
+// when they may be sent.
+const char* RefusalForEntries(int32_t format, const char* title, const char* summary,
+                              const char* fileName);
+
+// Letters, digits, '-', '.' and '_'; where allowed, a double-byte character of the ANSI code
+// page too. A name that ends in a lone lead byte is refused.
+bool FileNameCharactersOk(const char* name, bool doubleByteAllowed);
+
+// At most `maxBytes` of `text`, never ending in half a double-byte character.
+std::string FitAnsiText(const std::string& text, size_t maxBytes);
+
+// The instant shown by the pickers: the date picker's day and the time picker's time of day,
+// as local time (daylight-saving flag 0).
+bool PickerSeconds(const CalendarTime& date, const CalendarTime& timeOfDay, int32_t* seconds);
+
+// The object a successful send leaves current: the current kind, position and a copy of the
+// body with the format, texts (only non-empty ones), time and flag that were sent.
+std::unique_ptr<MediaObject> BuildSentObject(const MediaObject& current,
+                                             const SendSettings& sent);

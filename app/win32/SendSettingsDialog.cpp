@@ -1,0 +1,253 @@
+#include "app/win32/SendSettingsDialog.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+#include <ctime>
+#include <memory>
+#include <string>
+
+#include "app/SendSettingsRules.h"
+#include "app/win32/TransferDialog.h"
+#include "app/win32/SerialSettingsDialog.h"
+#include "app/win32/Shell.h"
+#include "app/win32/View.h"
+#include "core/MediaObject.h"
+#include "core/TimeConv.h"
+#include "res/resource.h"
+
+namespace {
+
+const char kAppCaption[] = "Zorvex for Windows";
+const char kSendCaption[] = "送信";
+
+struct SendDialog {
+    SendSettings settings;  // lives here while the progress dialog runs
+};
+
+void Warn(HWND owner, const char* text, const char* caption)
+{
+    MessageBoxA(owner, text, caption, MB_OK | MB_ICONWARNING);
+}
+
+// The only calls into the view: what is current, and the object a successful send leaves.
+std::shared_ptr<const MediaObject> Current() { return View::CurrentObject(); }
+void MakeCurrent(std::unique_ptr<MediaObject> sent) { View::ReplaceObject(std::move(sent)); }
+
+SYSTEMTIME ToSystemTime(const CalendarTime& t)
+{
+    SYSTEMTIME st{};
+    st.wYear = (WORD)t.year;
+    st.wMonth = (WORD)t.month;
+    st.wDay = (WORD)t.day;
+    st.wHour = (WORD)t.hour;
+    st.wMinute = (WORD)t.minute;
+    st.wSecond = (WORD)t.second;
+    return st;
+}
+
+CalendarTime FromSystemTime(const SYSTEMTIME& st)
+{
+    CalendarTime t;
+    t.year = st.wYear;
+    t.month = st.wMonth;
+    t.day = st.wDay;
+    t.hour = st.wHour;
+    t.minute = st.wMinute;
+    t.second = st.wSecond;
+    return t;
+}
+
+void SetField(HWND dlg, const int* controls, int hint, const FieldState& state)
+{
+    for (; *controls; ++controls) EnableWindow(GetDlgItem(dlg, *controls), state.enabled);
+    SetDlgItemTextA(dlg, hint, state.hint);
+}
+
+void ApplyRule(HWND dlg, FieldRule rule)
+{
+    static const int title[] = {IDC_SEND_TITLE, 0};
+    static const int summary[] = {IDC_SEND_SUMMARY, 0};
+    static const int fileName[] = {IDC_SEND_FILENAME, 0};
+    static const int date[] = {IDC_SEND_DATE, IDC_SEND_TIME, 0};
+    static const int redist[] = {IDC_REDIST_ALLOW, IDC_REDIST_FORBID, 0};
+    const FieldStates s = StatesForRule(rule);
+    SetField(dlg, title, IDC_HINT_TITLE, s.title);
+    SetField(dlg, summary, IDC_HINT_SUMMARY, s.summary);
+    SetField(dlg, fileName, IDC_HINT_FILENAME, s.fileName);
+    SetField(dlg, date, IDC_HINT_DATE, s.date);
+    SetField(dlg, redist, IDC_HINT_REDIST, s.redistribution);
+}
+
+void SelectFormat(HWND dlg, const FormatButton& button)
+{
+    for (const FormatButton& b : kFormatButtons) CheckDlgButton(dlg, b.id, BST_UNCHECKED);
+    CheckDlgButton(dlg, button.id, BST_CHECKED);
+    ApplyRule(dlg, button.rule);
+}
+
+void SetUpPickers(HWND dlg)
+{
+    HWND date = GetDlgItem(dlg, IDC_SEND_DATE);
+    HWND time = GetDlgItem(dlg, IDC_SEND_TIME);
+    SendMessageA(date, DTM_SETFORMATA, 0, (LPARAM) "yyyy'年'MM'月'dd'日'");
+    SendMessageA(time, DTM_SETFORMATA, 0, (LPARAM) "HH'時'mm'分'ss'秒'");
+    SYSTEMTIME range[2] = {};
+    range[0].wYear = 1990;
+    range[0].wMonth = 1;
+    range[0].wDay = 1;
+    GetLocalTime(&range[1]);
+    SendMessageA(date, DTM_SETRANGE, GDTR_MIN | GDTR_MAX, (LPARAM)range);
+}
+
+void ShowObject(HWND dlg, const MediaObject& object)
+{
+    SendDlgItemMessageA(dlg, IDC_SEND_TITLE, EM_LIMITTEXT, sizeof SendSettings().title - 1, 0);
+    SendDlgItemMessageA(dlg, IDC_SEND_SUMMARY, EM_LIMITTEXT, sizeof SendSettings().summary - 1, 0);
+    SendDlgItemMessageA(dlg, IDC_SEND_FILENAME, EM_LIMITTEXT, sizeof SendSettings().fileName - 1,
+                        0);
+    if (object.GetTitle()) SetDlgItemTextA(dlg, IDC_SEND_TITLE, object.GetTitle());
+    if (object.GetSummary()) SetDlgItemTextA(dlg, IDC_SEND_SUMMARY, object.GetSummary());
+    if (object.GetFileName()) SetDlgItemTextA(dlg, IDC_SEND_FILENAME, object.GetFileName());
+    CalendarTime local;
+    if (object.GetTime() != 0 && SecondsToLocalCalendar(object.GetTime(), &local)) {
+        SYSTEMTIME st = ToSystemTime(local);
+        SendDlgItemMessageA(dlg, IDC_SEND_DATE, DTM_SETSYSTEMTIME, GDT_VALID, (LPARAM)&st);
+        SendDlgItemMessageA(dlg, IDC_SEND_TIME, DTM_SETSYSTEMTIME, GDT_VALID, (LPARAM)&st);
+    }
+    CheckDlgButton(dlg, object.GetRedistributionForbidden() ? IDC_REDIST_FORBID : IDC_REDIST_ALLOW,
+                   BST_CHECKED);
+}
+
+void OnInit(HWND dlg)
+{
+    SetUpPickers(dlg);
+    const std::shared_ptr<const MediaObject> object = Current();
+    if (!object) return;  // the command checks first; nothing to show
+    ShowObject(dlg, *object);
+    const FormatButton* button = ButtonForFormat(object->GetFormat());
+    if (!button) {
+        Warn(GetParent(dlg), kUnexpectedFormatMessage, kAppCaption);
+        return;
+    }
+    SelectFormat(dlg, *button);
+    if (CurrentSerialSelection().active) SetWindowTextA(dlg, "シリアル送信設定");
+    const KindFormats formats = FormatsForKind(object->GetKind());
+    if (!formats.known) {
+        Warn(GetParent(dlg), kUnexpectedKindMessage, kAppCaption);
+        return;
+    }
+    for (int i = 0; i < kFormatButtonCount; ++i) {
+        EnableWindow(GetDlgItem(dlg, kFormatButtons[i].id), formats.enabled[i]);
+    }
+    if (formats.forcedFormat) SelectFormat(dlg, *ButtonForFormat(formats.forcedFormat));
+}
+
+// Reads an edit into a fixed field: whole characters only, at most the field's size less one.
+void ReadText(HWND dlg, int id, char* field, size_t size)
+{
+    HWND edit = GetDlgItem(dlg, id);
+    std::string text((size_t)GetWindowTextLengthA(edit) + 1, '\0');
+    text.resize((size_t)GetWindowTextA(edit, &text[0], (int)text.size()));
+    const std::string fitted = FitAnsiText(text, size - 1);
+    std::memcpy(field, fitted.c_str(), fitted.size() + 1);
+}
+
+int32_t PickerTime(HWND dlg)
+{
+    SYSTEMTIME date{}, time{};
+    SendDlgItemMessageA(dlg, IDC_SEND_DATE, DTM_GETSYSTEMTIME, 0, (LPARAM)&date);
+    SendDlgItemMessageA(dlg, IDC_SEND_TIME, DTM_GETSYSTEMTIME, 0, (LPARAM)&time);
+    int32_t seconds = 0;
+    // The date picker's range keeps the instant convertible; the clock is the fallback anyway.
+    if (!PickerSeconds(FromSystemTime(date), FromSystemTime(time), &seconds)) {
+        seconds = (int32_t)std::time(nullptr);
+    }
+    return seconds;
+}
+
+void OnSend(HWND dlg, SendDialog& d)
+{
+    bool checked[kFormatButtonCount];
+    for (int i = 0; i < kFormatButtonCount; ++i) {
+        checked[i] = IsDlgButtonChecked(dlg, kFormatButtons[i].id) == BST_CHECKED;
+    }
+    SendSettings& s = d.settings;
+    s.format = FormatFromChecked(checked);
+    if (s.format == 0) {
+        Warn(dlg, kNoFormatCheckedMessage, kAppCaption);
+        return;
+    }
+    ReadText(dlg, IDC_SEND_TITLE, s.title, sizeof s.title);
+    ReadText(dlg, IDC_SEND_SUMMARY, s.summary, sizeof s.summary);
+    ReadText(dlg, IDC_SEND_FILENAME, s.fileName, sizeof s.fileName);
+    if (const char* refusal = RefusalForEntries(s.format, s.title, s.summary, s.fileName)) {
+        Warn(dlg, refusal, kSendCaption);
+        return;
+    }
+    s.redistributionForbidden = IsDlgButtonChecked(dlg, IDC_REDIST_FORBID) == BST_CHECKED;
+    s.time = PickerTime(dlg);
+    s.mainWindow = GetParent(dlg);
+    const std::shared_ptr<const MediaObject> current = Current();
+    if (!current || RunSendProgressDialog(dlg, s) != 1) return;
+    MakeCurrent(BuildSentObject(*current, s));
+    EndDialog(dlg, IDOK);
+}
+
+INT_PTR SendSettingsMessage(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_INITDIALOG:
+        SetWindowLongPtrA(dlg, DWLP_USER, lParam);
+        OnInit(dlg);
+        return TRUE;
+    case WM_COMMAND: {
+        const int id = LOWORD(wParam);
+        if (const FormatButton* button = ButtonForId(id)) {
+            if (HIWORD(wParam) == BN_CLICKED) ApplyRule(dlg, button->rule);
+            return TRUE;
+        }
+        if (id == IDOK) {
+            OnSend(dlg, *reinterpret_cast<SendDialog*>(GetWindowLongPtrA(dlg, DWLP_USER)));
+            return TRUE;
+        }
+        if (id == IDCANCEL) {
+            EndDialog(dlg, IDCANCEL);
+            return TRUE;
+        }
+        break;
+    }
+    }
+    return FALSE;
+}
+
+INT_PTR CALLBACK SendSettingsProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    try {
+        return SendSettingsMessage(dlg, msg, wParam, lParam);
+    } catch (...) {
+        return FALSE;  // nothing may leave a dialog procedure
+    }
+}
+
+bool HaveObjectToSend(HWND main)
+{
+    if (Current()) return true;
+    Warn(main, kNothingToSendMessage, kSendCaption);
+    return false;
+}
+
+}  // namespace
+
+void SendCommand(HWND main)
+{
+    if (!HaveObjectToSend(main)) return;
+    SendDialog d;
+    DialogBoxParamA(Shell::Instance(), MAKEINTRESOURCEA(IDD_SEND_SETTINGS), main, SendSettingsProc,
+                    (LPARAM)&d);
+}
+
+void SerialSendCommand(HWND main)
+{
+    if (HaveObjectToSend(main)) RunSerialCommand(main, SerialDirection::Send, IDM_IR_SEND);
+}

@@ -1,0 +1,7 @@
+// Communication > Infrared send and Serial send: the send settings dialog over the main window.
+#pragma once
+#include <windows.h>
+
+void SendCommand(HWND main);
+// Chooses the serial port first, then runs the send command over it.
+void SerialSendCommand(HWND main);

@@ -1,0 +1,482 @@
+// GUI tests of the send settings and serial port settings dialogs: what each kind and format
+// enables, the refusals at Send, and the port list with the ports' current speeds.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <dbt.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/app/gui/GuiDriver.h"
+#include "tests/transport/TransportTestSupport.h"
+
+using namespace gui;
+
+namespace {
+
+enum { kIrSend = 32775, kSerialReceive = 32786, kSerialSend = 32787 };
+
+// Send settings dialog.
+const char kSendDialog[] = "赤外線送信の設定";
+const int kFormatIds[] = {1000, 1001, 1002, 1009, 1008, 1020, 1021, 1012};  // formats 1..8
+enum { kTitle = 1005, kSummary = 1006, kFileName = 1007, kDate = 1025, kTime = 1026 };
+const int kHintIds[] = {1014, 1015, 1016, 1017};
+const char kNo[] = "指定できません。";
+const char kWide[] = "全角使用可です。";
+const char kAscii[] = "ASCII文字の一部のみ可です。";
+
+// Serial settings dialog.
+enum { kPortCombo = 1035, kManual = 1055, kManualEdit = 1044, kSpeed38400 = 1049 };
+const int kSpeedIds[] = {1038, 1039, 1040, 1041, 1042, 1043, 1046, 1047,
+                         1048, 1049, 1050, 1051, 1052, 1053, 1054, 1055};
+
+const std::string kData = WindowsPath(ZV_TEST_DATA) + "\\app\\";
+
+bool Checked(HWND dlg, int id) { return SendDlgItemMessageA(dlg, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool Enabled(HWND dlg, int id) { return IsWindowEnabled(GetDlgItem(dlg, id)) != FALSE; }
+void Click(HWND dlg, int id) { SendDlgItemMessageA(dlg, id, BM_CLICK, 0, 0); }
+void SetText(HWND dlg, int id, const std::string& text)
+{
+    SendDlgItemMessageA(dlg, id, WM_SETTEXT, 0, (LPARAM)text.c_str());
+}
+void Press(HWND dlg, int id) { PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dlg, id)); }
+
+// "10100000": which of the format buttons (formats 1..8) pass `test`.
+template <class Test>
+std::string FormatPattern(HWND dlg, Test test)
+{
+    std::string out;
+    for (int id : kFormatIds) out += test(dlg, id) ? '1' : '0';
+    return out;
+}
+
+void Close(App& app, HWND dlg)
+{
+    Press(dlg, IDCANCEL);
+    EXPECT_TRUE(app.WaitGone(dlg));
+}
+
+// Opens `file` and the send settings dialog over it.
+HWND OpenSendDialog(App& app, const std::string& file)
+{
+    if (!app.OpenFile(file)) return nullptr;
+    app.Command(kIrSend);
+    return app.WaitDialog(kSendDialog);
+}
+
+bool SetLocalWriteTime(const std::string& path, int year, int month, int day, int hour, int minute,
+                       int second)
+{
+    SYSTEMTIME st{};
+    st.wYear = (WORD)year, st.wMonth = (WORD)month, st.wDay = (WORD)day;
+    st.wHour = (WORD)hour, st.wMinute = (WORD)minute, st.wSecond = (WORD)second;
+    FILETIME local, utc;
+    HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const bool ok = h != INVALID_HANDLE_VALUE && SystemTimeToFileTime(&st, &local) &&
+                    LocalFileTimeToFileTime(&local, &utc) && SetFileTime(h, nullptr, nullptr, &utc);
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    return ok;
+}
+
+struct Pictures {
+    ScratchDir dir;
+    Pictures()
+    {
+        dir.Write("photo.jpg", ReadFileBytes(kData + "photo.jpg"));
+        dir.Write("pic.bmp", MakeBmp(8, 8, [](int, int) { return RGB(1, 2, 3); }));
+        dir.Write("clip.3gp", Make3gp("mp4v", 176, 144));
+        dir.Write("ring.mld", MakeMelody());
+        dir.Write("tune.mid", MakeMidi());
+    }
+};
+
+}  // namespace
+
+TEST(SendDialog, NothingToSend)
+{
+    App app;
+    ASSERT_NE(nullptr, app.Main());
+    for (int command : {kIrSend, kSerialSend}) {
+        app.Command(command);
+        EXPECT_EQ("送信対象のデータがありません。", app.TakeMessageBox("送信")) << command;
+    }
+}
+
+TEST(SendDialog, FormatsPerKind)
+{
+    Pictures files;
+    App app;
+    ASSERT_NE(nullptr, app.Main());
+    const struct {
+        const char* file;
+        const char* enabled;  // formats 1..8
+        const char* checked;
+    } cases[] = {
+        {"photo.jpg", "11111111", "10000000"}, {"clip.3gp", "11110000", "10000000"},
+        {"ring.mld", "11111000", "10000000"},  {"tune.mid", "11110000", "10000000"},
+        {"pic.bmp", "00001000", "00001000"},
+    };
+    for (const auto& c : cases) {
+        HWND dlg = OpenSendDialog(app, files.dir.File(c.file));
+        ASSERT_NE(nullptr, dlg) << c.file;
+        EXPECT_EQ(c.enabled, FormatPattern(dlg, Enabled)) << c.file;
+        EXPECT_EQ(c.checked, FormatPattern(dlg, Checked)) << c.file;
+        if (c.checked[4] == '1') {  // P504i: every field off
+            for (int id : {kTitle, kSummary, kFileName, kDate, kTime}) EXPECT_FALSE(Enabled(dlg, id)) << id;
+            for (int id : kHintIds) EXPECT_EQ(kNo, ControlText(dlg, id)) << id;
+        }
+        Close(app, dlg);
+    }
+}
+
+TEST(SendDialog, FieldRulesFollowTheClickedFormat)
+{
+    Pictures files;
+    ASSERT_TRUE(SetLocalWriteTime(files.dir.File("photo.jpg"), 2003, 3, 14, 13, 4, 20));
+    App app;
+    ASSERT_NE(nullptr, app.Main());
+    HWND dlg = OpenSendDialog(app, files.dir.File("photo.jpg"));
+    ASSERT_NE(nullptr, dlg);
+    // The object's time in the pickers' display formats.
+    EXPECT_EQ("2003年03月14日", ControlText(dlg, kDate));
+    EXPECT_EQ("13時04分20秒", ControlText(dlg, kTime));
+    const struct {
+        int button;
+        const char* hints[4];  // title, summary, file name, date; kNo means disabled
+    } rows[] = {
+        {1001, {kNo, kWide, kWide, kNo}},          {1002, {kWide, kNo, kNo, kNo}},
+        {1008, {kNo, kNo, kNo, kNo}},              {1020, {kNo, kNo, kWide, kNo}},
+        {1021, {kNo, kNo, kWide, kNo}},            {1012, {kNo, kNo, kAscii, kNo}},
+        {1009, {kNo, kWide, kWide, kNo}},
+        {1000, {kNo, kWide, kAscii, "保存日時になります。"}},
+    };
+    const int fields[] = {kTitle, kSummary, kFileName, kDate};
+    for (const auto& row : rows) {
+        Click(dlg, row.button);
+        EXPECT_TRUE(Checked(dlg, row.button)) << row.button;
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(row.hints[i], ControlText(dlg, kHintIds[i])) << row.button << " field " << i;
+            EXPECT_EQ(row.hints[i] != kNo, Enabled(dlg, fields[i])) << row.button << " field " << i;
+        }
+        EXPECT_EQ(Enabled(dlg, kDate), Enabled(dlg, kTime)) << row.button;
+    }
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(dlg, 1029)));
+    EXPECT_TRUE(Checked(dlg, 1003)) << "a local file may be redistributed";
+    Close(app, dlg);
+}
+
+TEST(SendDialog, RefusalsInOrderKeepTheEntries)
+{
+    Pictures files;
+    App app;
+    ASSERT_NE(nullptr, app.Main());
+    HWND dlg = OpenSendDialog(app, files.dir.File("photo.jpg"));
+    ASSERT_NE(nullptr, dlg);
+    EXPECT_EQ("photo.jpg", ControlText(dlg, kFileName));
+    SetText(dlg, kFileName, "");
+    const std::string badName =
+        "ファイル名は半角英数字およびマイナス（-）、ドット（.）、アンダーバー（_）のみで入力してください。";
+    const struct {
+        int format;
+        const char *summary, *fileName, *refusal;
+    } steps[] = {
+        {1000, "", "", "サマリーを入力してください。"},
+        {1000, "夏の海", "", "ファイル名を入力してください。"},
+        {1000, "夏の海", "photo 1.jpg", badName.c_str()},
+        {1012, "夏の海", "写真.jpg", badName.c_str()},
+        {1012, "夏の海", "ｶﾒﾗ.jpg", badName.c_str()},
+        {1002, "", "", "タイトルを入力してください。"},
+    };
+    for (const auto& s : steps) {
+        Click(dlg, s.format);
+        SetText(dlg, kSummary, s.summary);
+        SetText(dlg, kFileName, s.fileName);
+        Press(dlg, IDOK);
+        EXPECT_EQ(s.refusal, app.TakeMessageBox("送信")) << s.format << " " << s.fileName;
+        EXPECT_TRUE(IsWindow(dlg));
+        EXPECT_EQ(s.summary, ControlText(dlg, kSummary));
+        EXPECT_EQ(s.fileName, ControlText(dlg, kFileName));
+    }
+    // Switching formats changes hints, never contents.
+    SetText(dlg, kSummary, "夏の海");
+    SetText(dlg, kFileName, "photo_1.jpg");
+    Click(dlg, 1002);
+    Click(dlg, 1000);
+    EXPECT_EQ("夏の海", ControlText(dlg, kSummary));
+    EXPECT_EQ("photo_1.jpg", ControlText(dlg, kFileName));
+    Close(app, dlg);
+}
+
+// --- Serial port settings ---
+
+namespace {
+
+// Ports as the system's device tree lists them: written into this Wine prefix's registry for
+// one test and removed again.
+class RegistryPorts {
+public:
+    ~RegistryPorts()
+    {
+        DeleteTree(HKEY_LOCAL_MACHINE, kEnumRoot);
+        HKEY comm;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSerialComm, 0, KEY_SET_VALUE, &comm) == ERROR_SUCCESS) {
+            for (const std::string& v : values_) RegDeleteValueA(comm, v.c_str());
+            RegCloseKey(comm);
+        }
+    }
+
+    void Add(const std::string& port, const std::string& description)
+    {
+        const std::string instance = std::string(kEnumRoot) + "\\" + port;
+        Set(instance, "ClassGUID", "{4D36E978-E325-11CE-BFC1-08002BE10318}");
+        Set(instance, "DeviceDesc", description);
+        Set(instance + "\\Device Parameters", "PortName", port);
+        values_.push_back("\\Device\\ZvGui" + port);
+        Set(kSerialComm, values_.back().c_str(), port);
+    }
+
+private:
+    static constexpr const char* kEnumRoot = "SYSTEM\\CurrentControlSet\\Enum\\ZVGUI\\PORTS";
+    static constexpr const char* kSerialComm = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
+
+    static void Set(const std::string& key, const char* name, const std::string& value)
+    {
+        HKEY h;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0,
+                                                 KEY_ALL_ACCESS, nullptr, &h, nullptr)) << key;
+        RegSetValueExA(h, name, 0, REG_SZ, (const BYTE*)value.c_str(), (DWORD)value.size() + 1);
+        RegCloseKey(h);
+    }
+
+    static void DeleteTree(HKEY parent, const char* path)
+    {
+        HKEY h;
+        if (RegOpenKeyExA(parent, path, 0, KEY_ALL_ACCESS, &h) != ERROR_SUCCESS) return;
+        char name[256];
+        DWORD size = sizeof name;
+        while (RegEnumKeyExA(h, 0, name, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
+            DeleteTree(h, name);
+            size = sizeof name;
+        }
+        RegCloseKey(h);
+        RegDeleteKeyA(parent, path);
+    }
+
+    std::vector<std::string> values_;
+};
+
+// Wine hands list texts across processes as UTF-16 whichever way they are asked for.
+std::string ComboLine(HWND dlg, int index)
+{
+    wchar_t text[512] = L"";
+    SendDlgItemMessageW(dlg, kPortCombo, CB_GETLBTEXT, (WPARAM)index, (LPARAM)text);
+    char out[1024] = "";
+    WideCharToMultiByte(932, 0, text, -1, out, sizeof out, nullptr, nullptr);
+    return out;
+}
+
+struct BoxSearch {
+    HWND owner, box;
+};
+
+BOOL CALLBACK FindBox(HWND w, LPARAM p)
+{
+    BoxSearch& f = *reinterpret_cast<BoxSearch*>(p);
+    if (GetWindow(w, GW_OWNER) != f.owner || !GetDlgItem(w, 0xFFFF)) return TRUE;
+    f.box = w;
+    return FALSE;
+}
+
+// The message box that `dlg` shows with the dialog's own caption: its text, closed with OK.
+std::string TakeBoxOver(HWND dlg)
+{
+    BoxSearch find{dlg, nullptr};
+    WaitUntil([&] {
+        EnumWindows(FindBox, (LPARAM)&find);
+        return find.box != nullptr;
+    });
+    if (!find.box) return "";
+    char caption[64] = "", own[64] = "";
+    GetWindowTextA(find.box, caption, sizeof caption);
+    GetWindowTextA(dlg, own, sizeof own);
+    std::string text = ControlText(find.box, 0xFFFF);
+    PostMessageA(find.box, WM_COMMAND, IDOK, 0);
+    WaitUntil([&] { return !IsWindow(find.box); });
+    return std::string(caption) == own ? text : "caption " + std::string(caption);
+}
+
+int ComboCount(HWND dlg) { return (int)SendDlgItemMessageA(dlg, kPortCombo, CB_GETCOUNT, 0, 0); }
+int ComboSelection(HWND dlg) { return (int)SendDlgItemMessageA(dlg, kPortCombo, CB_GETCURSEL, 0, 0); }
+
+std::string Padded(const std::string& port, const std::string& description)
+{
+    return port + " - " + description + std::string(100 - description.size(), ' ');
+}
+
+// Which speed buttons (fifteen speeds and the manual one) are checked, as 0/1 in table order.
+std::string SpeedPattern(HWND dlg)
+{
+    std::string out;
+    for (int id : kSpeedIds) out += Checked(dlg, id) ? '1' : '0';
+    return out;
+}
+
+// Sets a fixture port's line speed; the pseudo-terminal keeps it after the port is closed.
+bool SetPortSpeed(const char* port, DWORD speed)
+{
+    HANDLE h = CreateFileA((std::string("\\\\.\\") + port).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                           nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    const bool ok = GetCommState(h, &dcb) && (dcb.BaudRate = speed, SetCommState(h, &dcb));
+    CloseHandle(h);
+    return ok;
+}
+
+}  // namespace
+
+// COM5..COM8 are pseudo-terminals of the serial fixture; Wine reports such a port at 38400.
+TEST(SerialDialog, ListPrefersObexAndShowsThePortsSpeed)
+{
+    Pictures files;
+    RegistryPorts ports;
+    ports.Add("COM6", "Communications Port");
+    ports.Add("COM5", "USB OBEX Cable");
+    ports.Add("COM9", "Missing Modem");
+    ASSERT_TRUE(SetPortSpeed("COM6", 230400));
+    App app;
+    ASSERT_NE(nullptr, app.Main());
+    ASSERT_TRUE(app.OpenFile(files.dir.File("photo.jpg")));
+    app.Command(kSerialSend);
+    HWND dlg = app.WaitDialog("送信 - シリアル設定");
+    ASSERT_NE(nullptr, dlg);
+    ASSERT_EQ(3, ComboCount(dlg));
+    EXPECT_EQ(Padded("COM5", "USB OBEX Cable"), ComboLine(dlg, 0));
+    EXPECT_EQ(Padded("COM6", "Communications Port"), ComboLine(dlg, 1));
+    EXPECT_EQ(0, ComboSelection(dlg));
+    EXPECT_EQ("0000000001000000", SpeedPattern(dlg)) << "38400bps";
+    EXPECT_FALSE(Enabled(dlg, kManualEdit));
+
+    // A port that cannot be opened is reported; the buttons stay.
+    SendDlgItemMessageA(dlg, kPortCombo, CB_SETCURSEL, 2, 0);
+    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(kPortCombo, CBN_SELCHANGE), (LPARAM)GetDlgItem(dlg, kPortCombo));
+    EXPECT_EQ("シリアルポート COM9 のオープンに失敗しました。", TakeBoxOver(dlg));
+    EXPECT_EQ("0000000001000000", SpeedPattern(dlg));
+
+    // A speed outside the table is shown as the manual one.
+    SendDlgItemMessageA(dlg, kPortCombo, CB_SETCURSEL, 1, 0);
+    SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(kPortCombo, CBN_SELCHANGE), (LPARAM)GetDlgItem(dlg, kPortCombo));
+    EXPECT_EQ("0000000000000001", SpeedPattern(dlg));
+    EXPECT_TRUE(Enabled(dlg, kManualEdit));
+    EXPECT_EQ("230400", ControlText(dlg, kManualEdit));
+    EXPECT_TRUE(SetPortSpeed("COM6", 38400));
+
+    // The manual speed: refused empty or 0; a number goes on to the send settings.
+    Click(dlg, kManual);
+    EXPECT_TRUE(Enabled(dlg, kManualEdit));
+    for (const auto& refusal : {std::make_pair("", "通信速度を入力してください。"),
+                                std::make_pair("0", "通信速度が不正です。")}) {
+        SetText(dlg, kManualEdit, refusal.first);
+        Press(dlg, IDOK);
+        EXPECT_EQ(refusal.second, TakeBoxOver(dlg));
+        EXPECT_TRUE(IsWindowVisible(dlg));
+    }
+    Click(dlg, kSpeed38400);
+    EXPECT_FALSE(Enabled(dlg, kManualEdit));
+    Click(dlg, kManual);
+    SetText(dlg, kManualEdit, "230400");
+    SendDlgItemMessageA(dlg, kPortCombo, CB_SETCURSEL, 0, 0);
+    Press(dlg, IDOK);
+    HWND send = app.WaitDialog("シリアル送信設定");
+    ASSERT_NE(nullptr, send) << "OK runs the send command over the port";
+    Close(app, send);
+    EXPECT_FALSE(IsWindow(dlg));
+}
+
+TEST(SerialDialog, DeviceChangeRefreshesOnlyAChangedList)
+{
+    RegistryPorts ports;
+    ports.Add("COM6", "Communications Port");
+    ports.Add("COM7", "IrDA OBEX Adapter");
+    App app;
+    ASSERT_NE(nullptr, app.Main());
+    app.Command(kSerialReceive);  // needs no object
+    HWND dlg = app.WaitDialog("受信 - シリアル設定");
+    ASSERT_NE(nullptr, dlg);
+    ASSERT_EQ(2, ComboCount(dlg));
+    EXPECT_EQ(1, ComboSelection(dlg));
+
+    SendDlgItemMessageA(dlg, kPortCombo, CB_SETCURSEL, 0, 0);
+    SendMessageA(dlg, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
+    EXPECT_EQ(2, ComboCount(dlg));
+    EXPECT_EQ(0, ComboSelection(dlg)) << "the same ports change nothing";
+
+    ports.Add("COM5", "Cable");
+    SendMessageA(dlg, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
+    ASSERT_EQ(3, ComboCount(dlg));
+    EXPECT_EQ(Padded("COM5", "Cable"), ComboLine(dlg, 0));
+    EXPECT_EQ(2, ComboSelection(dlg)) << "filled again: the OBEX port is selected";
+    Close(app, dlg);
+}
+
+TEST(SerialDialog, NoPortsIsReportedBeforeTheDialog)
+{
+    Pictures files;
+    App app;
+    ASSERT_NE(nullptr, app.Main());
+    app.Command(kSerialReceive);
+    EXPECT_EQ("使用可能なシリアルポートがありません。", app.TakeMessageBox("受信 - シリアル設定"));
+    ASSERT_TRUE(app.OpenFile(files.dir.File("photo.jpg")));
+    app.Command(kSerialSend);
+    EXPECT_EQ("使用可能なシリアルポートがありません。", app.TakeMessageBox("送信 - シリアル設定"));
+}
+
+// libopenobex on the far end of COM7 takes the send; the sent format and texts become current.
+TEST(SerialDialog, SuccessfulSendMakesTheSentFormatAndTextsCurrent)
+{
+    REQUIRE_SERIAL_FIXTURE();
+    Pictures files;
+    ASSERT_TRUE(SetLocalWriteTime(files.dir.File("photo.jpg"), 2003, 3, 14, 13, 4, 20));
+    RegistryPorts ports;
+    ports.Add("COM7", "OBEX Peer");
+    const std::string fixture = SerialFixtureDir();
+    const std::string out = fixture + "/peer-settings-" + std::to_string(GetTickCount());
+    ASSERT_TRUE(CreateDirectoryA(WindowsPath(out).c_str(), nullptr));
+    ASSERT_TRUE(StartLinux("'" + fixture.substr(0, fixture.find_last_of('/')) +
+                           "/serial_obex_peer' server '" + fixture + "/b1' '" + out +
+                           "' </dev/null >'" + out + "/log' 2>&1"));
+    ASSERT_TRUE(WaitUntil([&] { return GetFileAttributesA(WindowsPath(out + "/ready").c_str()) != INVALID_FILE_ATTRIBUTES; }));
+
+    App app;
+    ASSERT_NE(nullptr, app.Main());
+    ASSERT_TRUE(app.OpenFile(files.dir.File("photo.jpg")));
+    app.Command(kSerialSend);
+    HWND serial = app.WaitDialog("送信 - シリアル設定");
+    ASSERT_NE(nullptr, serial);
+    Press(serial, IDOK);
+    HWND dlg = app.WaitDialog("シリアル送信設定");
+    ASSERT_NE(nullptr, dlg);
+    Click(dlg, 1002);
+    SetText(dlg, kTitle, "夏の海");
+    Press(dlg, IDOK);
+    HWND progress = app.WaitDialog("送信完了", 60000);
+    ASSERT_NE(nullptr, progress) << "the send did not succeed";
+    EXPECT_TRUE(WaitUntil([&] {
+        PostMessageA(progress, WM_COMMAND, 1019, 0);
+        return !IsWindow(progress);
+    }));
+    EXPECT_TRUE(app.WaitGone(dlg)) << "a successful send closes the settings";
+
+    const auto info = app.ReadInformation();
+    ASSERT_EQ(9u, info.size());
+    EXPECT_EQ("FOMA F2051/F2102V", info[0]);
+    EXPECT_EQ("夏の海", info[3]);
+    EXPECT_EQ("(設定されていません。)", info[4]);
+    EXPECT_EQ("photo.jpg", info[5]) << "a disabled field's text is still sent and kept";
+    EXPECT_EQ("2003年3月14日 13時4分20秒", info[7]);
+    EXPECT_TRUE(WaitUntil([&] { return GetFileAttributesA(WindowsPath(out + "/result.txt").c_str()) != INVALID_FILE_ATTRIBUTES; }));
+}
