@@ -328,7 +328,7 @@ TEST(ClientCancel, CloseFromAnotherThreadEndsABlockedPut)
     try {
         client.SendRequest();
         ADD_FAILURE() << "the blocked request did not fail";
-    } catch (const ObexException& e) {
+    } catch (const ZvError& e) {
         EXPECT_EQ(OBEX_ERR_IO, e.GetCode());
     }
     canceller.join();

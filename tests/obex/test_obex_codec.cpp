@@ -138,7 +138,7 @@ TEST_F(Codec, PeerClosingMidPacketPassesTheTransportErrorThrough)
     try {
         object.ReceivePacket();
         FAIL();
-    } catch (const ObexException& e) {
+    } catch (const ZvError& e) {
         EXPECT_EQ(OBEX_ERR_IO, e.GetCode());
     }
 }
@@ -268,7 +268,7 @@ TEST_F(Codec, GettersBeforeAnythingReceived)
     try {
         object.GetLength();
         FAIL();
-    } catch (const ObexException& e) {
+    } catch (const ZvError& e) {
         EXPECT_EQ(8, e.GetCode());
     }
 }

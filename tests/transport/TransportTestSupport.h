@@ -9,19 +9,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "obex/ObexException.h"
-
-template <typename F>
-void ExpectObexError(F&& call, int32_t code, const char* message)
-{
-    try {
-        call();
-        ADD_FAILURE() << "no exception, expected code " << code;
-    } catch (const ObexException& e) {
-        EXPECT_EQ(e.GetCode(), code);
-        EXPECT_STREQ(e.GetMessageText(), message);
-    }
-}
+#include "tests/support/ExpectError.h"
+#include "tests/support/WinePath.h"
+#include "transport/TransportException.h"
 
 // The Linux folder where the serial fixture keeps its pty links and socat pids.
 inline std::string SerialFixtureDir()
@@ -36,16 +26,6 @@ inline std::string SerialFixtureDir()
     do {                                                                                  \
         if (SerialFixtureDir().empty()) GTEST_SKIP() << "ZV_SERIAL_DIR not set (run ctest)"; \
     } while (0)
-
-// Wine sees the Linux root as drive Z:.
-inline std::string WindowsPath(const std::string& unixPath)
-{
-    std::string path = "Z:" + unixPath;
-    for (char& c : path) {
-        if (c == '/') c = '\\';
-    }
-    return path;
-}
 
 // Starts `/bin/sh -c command` on the Linux side. Wine neither waits for a Linux process nor
 // passes its exit status back, so callers wait for the command's effect (a file, a closed line).

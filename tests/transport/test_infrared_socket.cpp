@@ -4,7 +4,7 @@
 
 #include <thread>
 
-#include "obex/ObexException.h"
+#include "transport/TransportException.h"
 #include "tests/transport/FakeWinSock.h"
 #include "tests/transport/TransportTestSupport.h"
 #include "transport/win32/ObexInfraredSocket.h"

@@ -78,7 +78,7 @@ public:
         // A new folder each time; the fixture clears old ones when it starts.
         out_ = fixture + "/peer-" + test + "-" + std::to_string(GetCurrentProcessId()) + "-" +
                std::to_string(GetTickCount());
-        EXPECT_TRUE(CreateDirectoryA(WindowsPath(out_).c_str(), nullptr));
+        EXPECT_TRUE(CreateDirectoryA(WinePath(out_).c_str(), nullptr));
     }
     // Starts the peer in the background (its stdio away from ctest's pipes).
     void Start(const std::string& arguments)
@@ -87,7 +87,7 @@ public:
                                "/log' 2>&1"));
         ASSERT_TRUE(WaitForFile(File("ready"), 10000)) << "the peer did not open " << line_;
     }
-    std::string File(const char* name) const { return WindowsPath(out_ + "/" + name); }
+    std::string File(const char* name) const { return WinePath(out_ + "/" + name); }
     const std::string& Line() const { return line_; }
     const std::string& Out() const { return out_; }
     std::map<std::string, std::string> Result()

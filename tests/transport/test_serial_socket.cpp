@@ -256,7 +256,7 @@ TEST_F(SerialPair, CloseFromAnotherThreadAtAnyMomentNeverHangs)
                 port.Receive(buffer, 0, 16);
             }
             ADD_FAILURE() << "the loop outlived the Close";
-        } catch (const ObexException& e) {
+        } catch (const ZvError& e) {
             EXPECT_EQ(e.GetCode(), 5);
         }
         canceller.join();
@@ -287,7 +287,7 @@ TEST(SerialSocket, PortThatVanishesMidTransferEndsWithCode5)
             port.Receive(buffer, 0, sizeof buffer);
             port.Send(buffer, 0, sizeof buffer);
         }
-    } catch (const ObexException& e) {
+    } catch (const ZvError& e) {
         threw = true;
         EXPECT_EQ(e.GetCode(), 5);
     }

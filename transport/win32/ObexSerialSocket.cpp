@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "obex/ObexException.h"
+#include "transport/TransportException.h"
 
 namespace {
 
@@ -65,7 +65,7 @@ void ObexSerialSocket::Open()
         if (handle_ == INVALID_HANDLE_VALUE) ReleasePort();
     }
     if (handle_ == INVALID_HANDLE_VALUE) {
-        throw ObexException(OBEX_ERR_OPEN, "Open:ポートのオープンに失敗しました。");
+        throw TransportException(TRANSPORT_ERR_OPEN, "Open:ポートのオープンに失敗しました。");
     }
 }
 
@@ -168,7 +168,7 @@ int32_t ObexSerialSocket::Transfer(Direction direction, uint8_t* buffer, int32_t
     CloseHandle(overlapped.hEvent);
 
     if (ok) return (int32_t)done;
-    if (closed_ || IsPortGone(error)) throw ObexException(OBEX_ERR_IO, failure);
+    if (closed_ || IsPortGone(error)) throw TransportException(TRANSPORT_ERR_IO, failure);
     // Line errors (framing, overrun, ...) look like a time-out: the engine simply reads again.
     return 0;
 }

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "obex/NameValueTable.h"
+#include "core/NameValueTable.h"
 
 namespace {
 

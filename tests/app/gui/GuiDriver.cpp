@@ -9,15 +9,6 @@
 
 namespace gui {
 
-std::string WinPath(const std::string& unixPath)
-{
-    std::string p = "Z:" + unixPath;
-    for (char& c : p) {
-        if (c == '/') c = '\\';
-    }
-    return p;
-}
-
 ScratchDir::ScratchDir()
 {
     char base[MAX_PATH];
@@ -111,7 +102,7 @@ App::App(const std::string& workDir)
 {
     STARTUPINFOA si{};
     si.cb = sizeof si;
-    std::string exe = WinPath(ZV_ZORVEX_EXE);
+    std::string exe = WinePath(ZV_ZORVEX_EXE);
     std::string cmd = "\"" + exe + "\"";
     if (!CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
                         workDir.empty() ? nullptr : workDir.c_str(), &si, &process_)) {

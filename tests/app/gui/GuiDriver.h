@@ -8,10 +8,9 @@
 #include <string>
 #include <vector>
 
-namespace gui {
+#include "tests/support/WinePath.h"
 
-// A Unix path (as the build knows it) as Wine's Z: drive path.
-std::string WinPath(const std::string& unixPath);
+namespace gui {
 
 // A fresh scratch folder (Windows path, ending without a separator) removed by its destructor.
 class ScratchDir {

@@ -22,8 +22,8 @@ enum {
 // Values of the information dialog in control order 1023..1031.
 enum { kFormat, kKind, kSize, kTitle, kSummary, kFileName, kBodySize, kDate, kRedist };
 
-const std::string kData = WinPath(ZV_TEST_DATA) + "\\app\\";
-const std::string kRes = WinPath(ZV_RES_DIR) + "\\";
+const std::string kData = WinePath(ZV_TEST_DATA) + "\\app\\";
+const std::string kRes = WinePath(ZV_RES_DIR) + "\\";
 const COLORREF kWindowColour = RGB(255, 255, 255);
 const COLORREF kStaffGrey = RGB(200, 200, 200);
 

@@ -14,7 +14,7 @@ class Resources : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        module_ = LoadLibraryExA(gui::WinPath(ZV_ZORVEX_EXE).c_str(), nullptr,
+        module_ = LoadLibraryExA(WinePath(ZV_ZORVEX_EXE).c_str(), nullptr,
                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
         ASSERT_NE(nullptr, module_);
     }
