@@ -52,8 +52,11 @@ void ImageManager::Load()
 
     // Look at the size before decoding, so that a huge picture is refused without allocating.
     int w = 0, h = 0, comp = 0;
-    if (!stbi_info_from_memory(in, inLength, &w, &h, &comp) || w <= 0 || h <= 0)
-        throw ImageManagerException(2);
+    if (!stbi_info_from_memory(in, inLength, &w, &h, &comp)) throw ImageManagerException(2);
+    // For a BMP stb reports the stored height, negative when the rows run top-down; its loader
+    // takes those as the OLE loader does.
+    if (kind == Kind::Bmp && h < 0 && h != INT_MIN) h = -h;
+    if (w <= 0 || h <= 0) throw ImageManagerException(2);
     if (((uint64_t)w * 3 + 3) / 4 * 4 * (uint64_t)h + 54 > kMaxBmpSize)
         throw ImageManagerException(2);
 

@@ -87,7 +87,7 @@ void ExpectServiceError(F&& call, int32_t code)
     try {
         call();
         ADD_FAILURE() << "no exception, expected code " << code;
-    } catch (ServiceManagerException e) {  // thrown and caught by value
+    } catch (const ServiceManagerException& e) {
         EXPECT_EQ(e.GetCode(), code);
         EXPECT_EQ(e.GetMessageText(), nullptr);
     }

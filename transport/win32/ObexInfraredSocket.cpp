@@ -186,11 +186,20 @@ int32_t ObexInfraredServerSocket::Send(const uint8_t* buffer, int32_t offset, in
 
 // ---------------------------------------------------------------------------------------------
 
-ObexInfraredClientSocket::ObexInfraredClientSocket(WinSockApi& api) : link_(api) {}
+ObexInfraredClientSocket::ObexInfraredClientSocket(WinSockApi& api)
+    : link_(api), wake_(CreateEventA(nullptr, TRUE, FALSE, nullptr))
+{
+}
 
 ObexInfraredClientSocket::~ObexInfraredClientSocket()
 {
     link_.CloseSlot(socket_);
+    if (wake_) CloseHandle(wake_);
+}
+
+void ObexInfraredClientSocket::ThrowClosed()
+{
+    throw TransportException(TRANSPORT_ERR_CONNECT, "Connect:接続中にクローズされました。");
 }
 
 void ObexInfraredClientSocket::Open()
@@ -199,11 +208,13 @@ void ObexInfraredClientSocket::Open()
     SOCKET old = socket_.exchange(s);
     if (old != INVALID_SOCKET) link_.api_.CloseSocket(old);
     closed_ = false;
+    if (wake_) ResetEvent(wake_);
 }
 
 void ObexInfraredClientSocket::Close()
 {
     closed_ = true;
+    if (wake_) SetEvent(wake_);
     link_.CloseSlot(socket_);
 }
 
@@ -220,10 +231,9 @@ void ObexInfraredClientSocket::Connect()
         EnumerateDevices(link_.api_, socket_.load(), devices);
         ++attempts;
         if (devices.HasDevice()) break;
-        if (closed_) {
-            throw TransportException(TRANSPORT_ERR_CONNECT, "Connect:接続中にクローズされました。");
-        }
-        link_.api_.Sleep(IrdaLink::kRetryPauseMs);
+        if (closed_) ThrowClosed();
+        link_.api_.Pause(wake_, IrdaLink::kRetryPauseMs);
+        if (closed_) ThrowClosed();  // a Close during the pause cut it short
         if (attempts >= IrdaLink::kConnectAttempts) {
             throw TransportException(TRANSPORT_ERR_NO_DEVICE,
                                      "Connect:接続対象の機器が見つかりませんでした。");
@@ -247,6 +257,7 @@ void ObexInfraredClientSocket::Connect()
                   (int)query.irdaAttribute.irdaAttribInt);
 
     for (;;) {
+        if (closed_) ThrowClosed();
         if (attempts >= IrdaLink::kConnectAttempts) {
             throw TransportException(TRANSPORT_ERR_CONNECT, "Connect:接続対象機器と接続に失敗しました。");
         }
@@ -255,7 +266,7 @@ void ObexInfraredClientSocket::Connect()
                          sizeof address) != SOCKET_ERROR) {
             break;
         }
-        if (attempts < IrdaLink::kConnectAttempts) link_.api_.Sleep(IrdaLink::kRetryPauseMs);
+        if (attempts < IrdaLink::kConnectAttempts) link_.api_.Pause(wake_, IrdaLink::kRetryPauseMs);
     }
 
     char name[sizeof device.irdaDeviceName + 1];

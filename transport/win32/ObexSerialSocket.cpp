@@ -136,7 +136,9 @@ int32_t ObexSerialSocket::Transfer(Direction direction, uint8_t* buffer, int32_t
     OVERLAPPED overlapped;
     std::memset(&overlapped, 0, sizeof overlapped);
     overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (!overlapped.hEvent) return 0;
+    // Without an event no transfer can be waited for; reporting "no data" would have the engine
+    // call again for ever.
+    if (!overlapped.hEvent) throw TransportException(TRANSPORT_ERR_IO, failure);
 
     DWORD done = 0;
     DWORD error = ERROR_SUCCESS;
@@ -175,26 +177,31 @@ int32_t ObexSerialSocket::Transfer(Direction direction, uint8_t* buffer, int32_t
 
 bool ObexSerialSocket::GetCommState(DCB* dcb)
 {
+    ScopedLock lock(handleLock_);  // Close may release the handle on another thread
     return ::GetCommState(CurrentHandle(), dcb) != FALSE;
 }
 
 bool ObexSerialSocket::SetCommState(DCB* dcb)
 {
+    ScopedLock lock(handleLock_);
     return ::SetCommState(CurrentHandle(), dcb) != FALSE;
 }
 
 bool ObexSerialSocket::GetCommProperties(COMMPROP* properties)
 {
+    ScopedLock lock(handleLock_);
     return ::GetCommProperties(CurrentHandle(), properties) != FALSE;
 }
 
 bool ObexSerialSocket::SetCommTimeouts(COMMTIMEOUTS* timeouts)
 {
+    ScopedLock lock(handleLock_);
     return ::SetCommTimeouts(CurrentHandle(), timeouts) != FALSE;
 }
 
 bool ObexSerialSocket::PurgeComm()
 {
+    ScopedLock lock(handleLock_);
     return ::PurgeComm(CurrentHandle(), PURGE_RXCLEAR) != FALSE;
 }
 
