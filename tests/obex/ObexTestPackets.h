@@ -51,3 +51,13 @@ inline Bytes UnicodeHeader(uint8_t id, const std::u16string& text)
 }
 inline Bytes DoubleWordHeader(uint8_t id, uint32_t v) { return Cat({{id}, DoubleWord(v)}); }
 
+// Bytes from pairs of hexadecimal digits: a known digest written as it is published.
+inline Bytes Hex(const char* digits)
+{
+    Bytes b;
+    for (; digits[0] && digits[1]; digits += 2) {
+        b.push_back((uint8_t)std::stoi(std::string(digits, 2), nullptr, 16));
+    }
+    return b;
+}
+
