@@ -1,6 +1,7 @@
 #include "core/Codecs.h"
 
 #include <cstring>
+#include <stdexcept>
 
 namespace {
 
@@ -36,7 +37,9 @@ bool QpPlain(uint8_t c)
 
 uint32_t Base64EncodedLength(uint32_t n)
 {
-    return (uint32_t)(((uint64_t)n + 2) / 3 * 4);
+    const uint64_t len = ((uint64_t)n + 2) / 3 * 4;
+    if (len > UINT32_MAX) throw std::length_error("Base64EncodedLength");
+    return (uint32_t)len;
 }
 
 char* Base64Encode(char* out, const uint8_t* in, uint32_t n)
@@ -91,14 +94,19 @@ uint8_t* Base64Decode(uint8_t* out, uint32_t* outLength, const char* text, uint3
 
 uint32_t QpEncodedLength(const uint8_t* bytes, uint32_t n)
 {
-    uint32_t len = 0;
+    uint64_t len = 0;
     for (uint32_t i = 0; i < n; ++i) len += QpPlain(bytes[i]) ? 1 : 3;
-    return len;
+    if (len > UINT32_MAX) throw std::length_error("QpEncodedLength");
+    return (uint32_t)len;
 }
 
 uint32_t QpEncodedLength(const char* text)
 {
-    return QpEncodedLength(reinterpret_cast<const uint8_t*>(text), (uint32_t)std::strlen(text)) + 1;
+    const size_t n = std::strlen(text);
+    if (n > UINT32_MAX) throw std::length_error("QpEncodedLength");
+    const uint32_t len = QpEncodedLength(reinterpret_cast<const uint8_t*>(text), (uint32_t)n);
+    if (len == UINT32_MAX) throw std::length_error("QpEncodedLength");
+    return len + 1;
 }
 
 char* QpEncode(char* out, const uint8_t* bytes, uint32_t n)

@@ -1,5 +1,6 @@
 // Base64 and quoted-printable over caller-supplied buffers. No folding, no state: line breaks are
-// made by the vNote writer and removed by the reader before decoding. Lengths are 32-bit.
+// made by the vNote writer and removed by the reader before decoding. Lengths are 32-bit; an
+// encoded length that would not fit throws std::length_error instead of wrapping.
 #pragma once
 #include <cstdint>
 

@@ -14,6 +14,6 @@ struct FileContents {
     CalendarTime lastWriteLocal;   // last-write time as local calendar time
 };
 
-// Opens with shared read. Reads nothing when the size does not fit 32 bits or is below minSize
+// Opens with shared read. Reads nothing when the size is above maxSize (TooLarge) or below minSize
 // (the size is still reported).
-FileReadStatus ReadWholeFile(const char* path, uint32_t minSize, FileContents* out);
+FileReadStatus ReadWholeFile(const char* path, uint32_t minSize, uint32_t maxSize, FileContents* out);

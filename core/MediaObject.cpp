@@ -81,7 +81,7 @@ std::string FileNameFromPath(const char* path)
 std::unique_ptr<MediaObject> LoadMediaFile(const char* path, std::string* error)
 {
     FileContents file;
-    switch (ReadWholeFile(path, 30, &file)) {
+    switch (ReadWholeFile(path, 30, kMaxMediaBody, &file)) {
     case FileReadStatus::OpenFailed: {
         const char* fmt = "指定されたファイル〝%s〟のオープンに失敗しました。";
         std::string msg(std::strlen(fmt) + std::strlen(path), '\0');

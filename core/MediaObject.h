@@ -33,6 +33,11 @@ enum PhoneFormat : int32_t {
 const char* MediaKindLabel(int32_t kind);
 const char* PhoneFormatLabel(int32_t format);
 
+// Largest media body the program loads, receives or sends: 32 MiB, far more than any phone holds,
+// and small enough that every encoded form (Base64, quoted-printable, a P504i bitmap) and every
+// buffer the transfers build stays well inside 32 bits on 32- and 64-bit Windows alike.
+constexpr uint32_t kMaxMediaBody = 32u << 20;
+
 // Longest file name a MediaObject keeps, in bytes; a longer one is not kept at all.
 constexpr size_t kMaxMediaFileName = 18;
 

@@ -202,6 +202,7 @@ int32_t ParseVNote(const uint8_t* body, uint32_t length, const char* obexName,
     uint32_t decoded = 0;
     Base64Decode(out->body.data(), &decoded, content, textLength);
     out->body.resize(decoded);
+    if (out->body.size() > kMaxMediaBody) return kReceiveBadData;
     // An object whose content is empty carries nothing to install.
     if (out->body.empty()) return kReceiveNoData;
 
@@ -232,6 +233,8 @@ int32_t ParseReceivedObject(const uint8_t* body, uint32_t length, const char* ob
 {
     out->Reset();
     if (!body || length == 0) return kReceiveNoData;
+    // Nothing larger is ever loaded or sent; the vNote text of the largest body is about 4/3 of it.
+    if (length > kMaxReceivedObject) return kReceiveBadData;
 
     // Phones in direct mode send the picture file itself.
     if (length >= 3 && body[0] == 0xFF && body[1] == 0xD8 && body[2] == 0xFF) {

@@ -5,12 +5,18 @@
 #include <string>
 #include <vector>
 
+#include "core/MediaObject.h"
+
 // Results of ParseReceivedObject besides 0; they are receive transfer results and select the
 // message the progress dialog shows.
 constexpr int32_t kReceiveUnknownObject = 1;    // "サポートしていないファイル形式です。"
 constexpr int32_t kReceiveUnknownFormat = 2;    // "サポートしていない伝送形式です。"
 constexpr int32_t kReceiveNoData = 3;           // "データが渡されませんでした。"
 constexpr int32_t kReceiveBadData = 7;          // "データが異常です。"
+
+// Largest received object the reader takes: the vNote text of the largest media body, with room
+// for its line breaks and properties. Receivers stop collecting beyond it.
+constexpr uint32_t kMaxReceivedObject = 2 * kMaxMediaBody;
 
 // The fields of a received object; the receive workflow copies them into a new MediaObject.
 // Texts are Shift_JIS and stored as received, except the docomo summary, which is decoded.

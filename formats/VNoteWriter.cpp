@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <new>
+#include <stdexcept>
 
 #include "core/Codecs.h"
 #include "core/MediaObject.h"
@@ -319,6 +320,8 @@ int32_t Build(const SendJob& job, OutgoingObject& object)
         job.position < 1 || job.position > 3) {
         return kSendRefused;
     }
+    // Loading refuses such files already; a larger body is never encoded.
+    if (job.body.size() > kMaxMediaBody) return kSendUnconvertible;
     if (job.format == FORMAT_DIRECT) {
         object.name = *job.fileName;
         object.body.Append(job.body.data(), (uint32_t)job.body.size());
@@ -356,6 +359,8 @@ int32_t BuildOutgoingObject(const SendJob& job, ProgressSink* progress,
         result = kSendUnconvertible;
     } catch (const std::bad_alloc&) {
         result = kSendUnconvertible;  // an object too large to build in memory
+    } catch (const std::length_error&) {
+        result = kSendUnconvertible;  // an encoding longer than 32 bits can count
     }
     if (result != 0) {
         if (progress) progress->SetPhase(PHASE_FAILED);

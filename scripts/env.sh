@@ -1,9 +1,21 @@
 # Environment for building and running the Windows side under Wine. Source it from the repo root
-# (or with ZV_ROOT set).
+# (or with ZV_ROOT set). WINEARCH selects the Wine: win32 (the shipped program; needs a machine
+# that executes 32-bit code) or win64 (the 64-bit build). Unset, it is win32 where 32-bit code
+# runs, else win64. Each has a prefix of its own.
 ZV_ROOT="${ZV_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
 export ZV_ROOT
-export WINEPREFIX="${WINEPREFIX:-$ZV_ROOT/build/wineprefix}"
-export WINEARCH=win32
+if [ -z "${WINEARCH:-}" ]; then
+    if bash "$ZV_ROOT/scripts/probe32.sh"; then WINEARCH=win32; else WINEARCH=win64; fi
+fi
+export WINEARCH
+if [ "$WINEARCH" = win64 ]; then
+    export WINEPREFIX="${WINEPREFIX:-$ZV_ROOT/build/wineprefix64}"
+    # wine, wineserver, regedit, ... through the 64-bit loader
+    case ":$PATH:" in *":$ZV_ROOT/scripts/wine64:"*) ;; *) PATH="$ZV_ROOT/scripts/wine64:$PATH" ;; esac
+    export PATH
+else
+    export WINEPREFIX="${WINEPREFIX:-$ZV_ROOT/build/wineprefix}"
+fi
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export LANG=ja_JP.UTF-8          # gives the Wine prefix ANSI code page 932

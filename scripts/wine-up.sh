@@ -1,26 +1,38 @@
 #!/usr/bin/env bash
-# Starts what the Windows tests need: one Xvfb for the session, a 32-bit Wine prefix with code
-# page 932, and a persistent, warmed-up wineserver. Idempotent.
-set -euo pipefail
+# Starts what the Windows tests need: one Xvfb for the session, a Wine prefix with code page 932
+# (32- or 64-bit, as WINEARCH in scripts/env.sh says), and a persistent, warmed-up wineserver.
+# Idempotent. Says in one line why when it cannot.
+set -uo pipefail
 source "$(dirname "$0")/env.sh"
+die() { echo "wine-up: $*" >&2; exit 1; }
+
+if [ "$WINEARCH" = win32 ] && ! bash "$ZV_ROOT/scripts/probe32.sh"; then
+    die "this machine cannot execute 32-bit code, so 32-bit Wine cannot start (use WINEARCH=win64)"
+fi
+command -v wine >/dev/null || die "wine is not installed (run scripts/setup.sh as root)"
+command -v Xvfb >/dev/null || die "Xvfb is not installed (run scripts/setup.sh as root)"
+command -v xdpyinfo >/dev/null || die "xdpyinfo is not installed (run scripts/setup.sh as root)"
 
 disp="${DISPLAY#:}"
 if ! xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then
     rm -f "/tmp/.X${disp}-lock" "/tmp/.X11-unix/X${disp}"
     nohup Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 </dev/null &
-    for _ in $(seq 50); do xdpyinfo -display "$DISPLAY" >/dev/null 2>&1 && break; sleep 0.1; done
+    for _ in $(seq 100); do xdpyinfo -display "$DISPLAY" >/dev/null 2>&1 && break; sleep 0.1; done
+    xdpyinfo -display "$DISPLAY" >/dev/null 2>&1 || die "Xvfb did not start on display $DISPLAY"
 fi
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1 </dev/null
+    log="$WINEPREFIX/../$(basename "$WINEPREFIX").wineboot.log"
+    if ! wineboot -i >"$log" 2>&1 </dev/null; then
+        die "wineboot could not make the $WINEARCH prefix $WINEPREFIX (see $log)"
+    fi
     wineserver -w
 fi
-if ! grep -q '"ACP"="932"' "$WINEPREFIX/system.reg"; then
-    echo "wine-up: prefix $WINEPREFIX does not use code page 932 (was it made without LANG=ja_JP.UTF-8?)" >&2
-    exit 1
-fi
+[ -f "$WINEPREFIX/system.reg" ] || die "Wine made no prefix in $WINEPREFIX"
+grep -q '"ACP"="932"' "$WINEPREFIX/system.reg" ||
+    die "prefix $WINEPREFIX does not use code page 932 (was it made without LANG=ja_JP.UTF-8?)"
 
 wineserver -p 2>/dev/null || true   # exits 2 when one is already running
 # A persistent wineserver must see one Wine process before ctest starts any, or ctest hangs.
-wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+wine cmd /c exit >/dev/null 2>&1 </dev/null || die "Wine cannot start a program in $WINEPREFIX"

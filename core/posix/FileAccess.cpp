@@ -42,7 +42,7 @@ std::string ToUtf8(const char* ansi)
 
 }  // namespace
 
-FileReadStatus ReadWholeFile(const char* path, uint32_t minSize, FileContents* out)
+FileReadStatus ReadWholeFile(const char* path, uint32_t minSize, uint32_t maxSize, FileContents* out)
 {
     int fd = open(ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return FileReadStatus::OpenFailed;
@@ -54,7 +54,7 @@ FileReadStatus ReadWholeFile(const char* path, uint32_t minSize, FileContents* o
         status = FileReadStatus::OpenFailed;  // as CreateFile refuses a folder
     } else {
         out->size = (uint64_t)st.st_size;
-        if (out->size >> 32) status = FileReadStatus::TooLarge;
+        if (out->size > maxSize) status = FileReadStatus::TooLarge;
     }
     if (status == FileReadStatus::Ok && out->size >= minSize) {
         try {

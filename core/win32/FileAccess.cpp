@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-FileReadStatus ReadWholeFile(const char* path, uint32_t minSize, FileContents* out)
+FileReadStatus ReadWholeFile(const char* path, uint32_t minSize, uint32_t maxSize, FileContents* out)
 {
     HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -15,7 +15,7 @@ FileReadStatus ReadWholeFile(const char* path, uint32_t minSize, FileContents* o
         status = FileReadStatus::ReadFailed;
     } else {
         out->size = ((uint64_t)high << 32) | low;
-        if (high != 0) status = FileReadStatus::TooLarge;
+        if (out->size > maxSize) status = FileReadStatus::TooLarge;
     }
     if (status == FileReadStatus::Ok && out->size >= minSize) {
         try {

@@ -1,3 +1,4 @@
+#include <stdexcept>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -37,6 +38,10 @@ TEST(Base64, LengthsAndPadding)
     EXPECT_EQ("", B64(""));
     EXPECT_EQ(3u, Base64DecodedLength(4));  // an upper bound: padding is not subtracted
     EXPECT_EQ(0u, Base64DecodedLength(7));
+    // The longest input whose encoding 32 bits can count, and the first that refuses.
+    EXPECT_EQ(0xFFFFFFFCu, Base64EncodedLength(0xBFFFFFFDu));
+    EXPECT_THROW(Base64EncodedLength(0xBFFFFFFEu), std::length_error);
+    EXPECT_THROW(Base64EncodedLength(0xFFFFFFFFu), std::length_error);
 }
 
 TEST(Base64, DecodeCountsPaddingAndRefusesBadLength)

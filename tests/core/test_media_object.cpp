@@ -115,6 +115,19 @@ TEST_F(LoadMediaFileTest, SizeLimitsAndKinds)
     EXPECT_EQ(MEDIA_MOVIE, text->GetKind()) << "anything unrecognised is taken as a movie";
 }
 
+TEST_F(LoadMediaFileTest, LargestBodyLoadsOneByteMoreIsRefused)
+{
+    std::vector<uint8_t> big(kMaxMediaBody, 'x');
+    std::memcpy(big.data(), "GIF89a", 6);
+    std::string err;
+    auto largest = LoadMediaFile(Make("largest.gif", big).c_str(), &err);
+    ASSERT_NE(nullptr, largest) << err;
+    EXPECT_EQ(kMaxMediaBody, largest->GetBodyLength());
+    big.push_back('x');
+    EXPECT_EQ(nullptr, LoadMediaFile(Make("larger.gif", big).c_str(), &err));
+    EXPECT_EQ("ファイルが大きすぎます。", err);
+}
+
 TEST_F(LoadMediaFileTest, BodyIsAnExactCopy)
 {
     std::vector<uint8_t> bytes(70000);

@@ -149,6 +149,11 @@ TEST(VNoteReaderDetect, BareJpegAndGif)
 
     // Two bytes of a JPEG signature are not enough, and are no vNote either.
     EXPECT_EQ(kReceiveBadData, Parse(std::string("\xFF\xD8", 2)).result);
+
+    // Above the largest object even a bare picture is refused.
+    std::string huge(kMaxReceivedObject + 1, 'x');
+    huge.replace(0, 3, jpeg.substr(0, 3));
+    EXPECT_EQ(kReceiveBadData, Parse(huge).result);
 }
 
 TEST(VNoteReaderDetect, NoBodyGivesThree)

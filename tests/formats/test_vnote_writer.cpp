@@ -702,6 +702,19 @@ TEST(VNoteWriterRefusal, ContentThatCannotBeConvertedGivesSix)
     EXPECT_EQ(kSendUnconvertible, Build(Job(FORMAT_P504I, MEDIA_BMP, truncated)).result);
 }
 
+TEST(VNoteWriterRefusal, BodyAboveTheLargestMediaBody)
+{
+    std::vector<uint8_t> body(kMaxMediaBody + 1, 'x');
+    for (auto [format, kind] : {std::pair{FORMAT_DOCOMO, MEDIA_IMELODY}, {FORMAT_DIRECT, MEDIA_JPEG}}) {
+        SendJob job = Job(format, kind, body);
+        job.summary = "s";
+        job.fileName = "a.mld";
+        job.time = 1;
+        job.position = 2;
+        EXPECT_EQ(kSendUnconvertible, Build(job).result) << format;
+    }
+}
+
 TEST(VNoteWriterRefusal, WorksWithoutAProgressSink)
 {
     SendJob job = Job(FORMAT_P504I, MEDIA_IMELODY, MldHeader());

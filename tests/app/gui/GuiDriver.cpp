@@ -234,50 +234,62 @@ int App::CheckedViewItem()
         return popup != nullptr;
     }, 5000);
     if (!popup) return -2;
-    Sleep(500);  // let it paint
     PauseForScreenshot("menu");
     RECT r;
     GetWindowRect(popup, &r);
-    HDC screen = GetDC(nullptr);
-    // The check mark sits in the margin left of the item texts. Each row's background (the
-    // highlighted row has its own) is the colour most common in that margin.
+    // Reads the rows that carry a check mark; the popup may still be painting, so the answer
+    // counts once two reads in a row agree on one mark.
     int first = -1, last = -1;
-    for (int y = r.top + 2; y < r.bottom - 2; ++y) {
-        // Between the frame (3 pixels) and the texts (from about 20 pixels in).
-        COLORREF row[16];
-        for (int i = 0; i < 16; ++i) row[i] = GetPixel(screen, r.left + 4 + i, y);
-        COLORREF bg = row[0];
-        int best = 0;
-        for (int i = 0; i < 16; ++i) {
-            int n = 0;
-            for (int j = 0; j < 16; ++j) n += row[j] == row[i];
-            if (n > best) {
-                best = n;
-                bg = row[i];
+    auto scan = [&] {
+        first = last = -1;
+        HDC screen = GetDC(nullptr);
+        // The check mark sits in the margin left of the item texts. Each row's background (the
+        // highlighted row has its own) is the colour most common in that margin.
+        for (int y = r.top + 2; y < r.bottom - 2; ++y) {
+            // Between the frame (3 pixels) and the texts (from about 20 pixels in).
+            COLORREF row[16];
+            for (int i = 0; i < 16; ++i) row[i] = GetPixel(screen, r.left + 4 + i, y);
+            COLORREF bg = row[0];
+            int best = 0;
+            for (int i = 0; i < 16; ++i) {
+                int n = 0;
+                for (int j = 0; j < 16; ++j) n += row[j] == row[i];
+                if (n > best) {
+                    best = n;
+                    bg = row[i];
+                }
+            }
+            for (int i = 0; i < 12; ++i) {
+                const COLORREF c = row[i];
+                const int diff = std::abs((int)GetRValue(c) - (int)GetRValue(bg)) +
+                                 std::abs((int)GetGValue(c) - (int)GetGValue(bg)) +
+                                 std::abs((int)GetBValue(c) - (int)GetBValue(bg));
+                if (diff > 150) {
+                    if (first < 0) first = y;
+                    last = y;
+                    break;
+                }
             }
         }
-        for (int i = 0; i < 12; ++i) {
-            const COLORREF c = row[i];
-            const int diff = std::abs((int)GetRValue(c) - (int)GetRValue(bg)) +
-                             std::abs((int)GetGValue(c) - (int)GetGValue(bg)) +
-                             std::abs((int)GetBValue(c) - (int)GetBValue(bg));
-            if (diff > 150) {
-                if (first < 0) first = y;
-                last = y;
-                break;
-            }
-        }
-    }
-    ReleaseDC(nullptr, screen);
+        ReleaseDC(nullptr, screen);
+        if (first < 0) return -1;
+        const int height = r.bottom - r.top;
+        const int a = (first - r.top) * 3 / height, b = (last - r.top) * 3 / height;
+        return a == b ? a : -1;
+    };
+    int item = -1, previous = -2;
+    WaitUntil([&] {
+        item = scan();
+        const bool settled = item >= 0 && item == previous;
+        previous = item;
+        return settled;
+    }, 3000);
     PostMessageA(main_, WM_CANCELMODE, 0, 0);
     WaitGone(popup, 3000);
     if (std::getenv("ZV_GUI_DEBUG")) {
         std::printf("popup %ld,%ld-%ld,%ld marks %d..%d\n", r.left, r.top, r.right, r.bottom, first, last);
     }
-    if (first < 0) return -1;
-    const int height = r.bottom - r.top;
-    const int a = (first - r.top) * 3 / height, b = (last - r.top) * 3 / height;
-    return a == b ? a : -1;
+    return item;
 }
 
 COLORREF App::ClientPixel(int x, int y) const

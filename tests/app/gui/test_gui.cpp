@@ -405,8 +405,14 @@ TEST(Gui, StartUpPictureIsCentred)
     ASSERT_EQ(100, startup.Height());
     App app;
     ASSERT_NE(nullptr, app.Main());
-    Sleep(300);
     const int left = 160 - 132, top = 100 - 50;
+    // Painting follows the window's creation: wait until the sampled pixels agree.
+    WaitUntil([&] {
+        for (int y = 0; y < 100; y += 9)
+            for (int x = 0; x < 264; x += 7)
+                if (app.ClientPixel(left + x, top + y) != startup.Pixel(x, y)) return false;
+        return true;
+    }, 5000);
     int bad = 0;
     for (int y = 0; y < 100 && bad < 5; y += 9) {
         for (int x = 0; x < 264 && bad < 5; x += 7) {

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# check-pe.sh <zorvex.exe> <i386|x86-64>
+# Checks a built zorvex.exe from its PE headers alone (no Wine): the machine, the GUI subsystem,
+# imports from system DLLs only (the C++ runtime is linked in), and a version resource and a
+# manifest in its resources.
+set -uo pipefail
+export LC_ALL=C   # objdump output is parsed
+exe=$1 arch=$2
+fail() { echo "check-pe: $exe: $*" >&2; exit 1; }
+[ -f "$exe" ] || fail "not built"
+objdump=$(command -v x86_64-w64-mingw32-objdump || command -v i686-w64-mingw32-objdump) ||
+    fail "no mingw objdump (run scripts/setup.sh)"
+case $arch in
+    i386)   want_format=pei-i386   want_machine='^architecture: i386,' ;;
+    x86-64) want_format=pei-x86-64 want_machine='^architecture: i386:x86-64,' ;;
+    *)      fail "unknown machine $arch" ;;
+esac
+head=$("$objdump" -f "$exe") || fail "objdump cannot read it"
+grep -q "file format $want_format\$" <<<"$head" || fail "not a $want_format file"
+grep -qE "$want_machine" <<<"$head" || fail "machine is not $arch"
+priv=$("$objdump" -p "$exe")
+grep -qE '^Subsystem[[:space:]]+0+2[[:space:]]+\(Windows GUI\)' <<<"$priv" || fail "not a GUI program"
+system='^(kernel32|user32|gdi32|comdlg32|comctl32|ole32|oleaut32|shell32|advapi32|ws2_32|msvcrt|winmm|shlwapi|version|uuid)\.dll$'
+dlls=$(sed -nE 's/^[[:space:]]*DLL Name: (.*)$/\1/p' <<<"$priv" | tr 'A-Z' 'a-z')
+[ -n "$dlls" ] || fail "imports no DLL at all"
+bad=$(grep -vE "$system" <<<"$dlls")
+[ -z "$bad" ] || fail "imports non-system DLLs: $(tr '\n' ' ' <<<"$bad")"
+# The resource directory lists types by number: 16 version, 24 manifest.
+rsrc=$(sed -n '/The .rsrc Resource Directory section/,$p' <<<"$priv")
+grep -qE '^[0-9a-f]+   Entry: ID: 0x0*10,' <<<"$rsrc" || fail "no version resource"
+grep -qE '^[0-9a-f]+   Entry: ID: 0x0*18,' <<<"$rsrc" || fail "no manifest"
+echo "check-pe: $exe: $want_format, GUI, system DLLs only ($(tr '\n' ' ' <<<"$dlls")), version and manifest present"
