@@ -96,6 +96,24 @@ TEST(SerialSocket, InertObjectTouchesNoDevice)
     ExpectObexError([&] { port.Send(&byte, 0, 1); }, 5, kSendFailed);
 }
 
+TEST(SerialSocket, TransferWithoutAWaitEventFailsWithCode5)
+{
+    // Answering "no data" instead would have the engine read again for ever.
+    class EventlessSerialSocket : public ObexSerialSocket {
+    public:
+        using ObexSerialSocket::ObexSerialSocket;
+
+    protected:
+        HANDLE CreateTransferEvent() override { return nullptr; }
+    };
+    REQUIRE_SERIAL_FIXTURE();
+    EventlessSerialSocket port("COM5");
+    port.Open();
+    uint8_t byte = 0;
+    ExpectObexError([&] { port.Receive(&byte, 0, 1); }, 5, kReceiveFailed);
+    ExpectObexError([&] { port.Send(&byte, 0, 1); }, 5, kSendFailed);
+}
+
 TEST(SerialSocket, MissingPortFailsOpenWithCode4)
 {
     ObexSerialSocket port("COM97");

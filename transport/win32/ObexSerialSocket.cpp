@@ -128,6 +128,11 @@ int32_t ObexSerialSocket::Send(const uint8_t* buffer, int32_t offset, int32_t co
     return Transfer(Direction::Write, const_cast<uint8_t*>(buffer) + offset, count);
 }
 
+HANDLE ObexSerialSocket::CreateTransferEvent()
+{
+    return CreateEventA(nullptr, TRUE, FALSE, nullptr);
+}
+
 int32_t ObexSerialSocket::Transfer(Direction direction, uint8_t* buffer, int32_t count)
 {
     const char* failure = direction == Direction::Read ? kReceiveFailed : kSendFailed;
@@ -135,7 +140,7 @@ int32_t ObexSerialSocket::Transfer(Direction direction, uint8_t* buffer, int32_t
 
     OVERLAPPED overlapped;
     std::memset(&overlapped, 0, sizeof overlapped);
-    overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    overlapped.hEvent = CreateTransferEvent();
     // Without an event no transfer can be waited for; reporting "no data" would have the engine
     // call again for ever.
     if (!overlapped.hEvent) throw TransportException(TRANSPORT_ERR_IO, failure);
