@@ -2,6 +2,7 @@
 
 #include "obex/ObexClient.h"
 #include "obex/ObexServer.h"
+#include "transport/TransportException.h"
 
 namespace {
 
@@ -137,7 +138,7 @@ int32_t ReceiveTransfer::Run()
         result = RECEIVE_RELEASE_FAILED;  // releasing cannot fail: destructors do not throw
     } catch (const Failure& failure) {
         result = failure.result;
-    } catch (const Exception&) {
+    } catch (const ZvError&) {
         // `result` names the step that failed.
     }
     if (!completed) {
@@ -178,9 +179,9 @@ int32_t SendTransfer::Run()
             try {
                 client.Connect();
                 break;
-            } catch (const ObexException& e) {
+            } catch (const ZvError& e) {
                 // No phone in range yet: look again until one answers or the user cancels.
-                if (e.GetCode() != OBEX_ERR_NO_DEVICE || IsCancelled()) throw;
+                if (e.GetCode() != TRANSPORT_ERR_NO_DEVICE || IsCancelled()) throw;
             }
             transports_.Pause(kConnectRetryMs);
         }
@@ -195,7 +196,7 @@ int32_t SendTransfer::Run()
         result = SEND_LINK_LOST;
         try {
             client.SendRequest();
-        } catch (const ObexException& e) {
+        } catch (const ZvError& e) {
             // The engine throws on a refusing answer; that is the phone's refusal, not a lost link.
             if (e.GetCode() == OBEX_ERR_REFUSED) throw Failure{SEND_REFUSED_BY_PHONE};
             throw;
@@ -211,7 +212,7 @@ int32_t SendTransfer::Run()
         result = SEND_RELEASE_FAILED;  // releasing cannot fail: destructors do not throw
     } catch (const Failure& failure) {
         result = failure.result;
-    } catch (const Exception&) {
+    } catch (const ZvError&) {
         // `result` names the step that failed.
     }
     if (!completed) {

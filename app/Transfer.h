@@ -15,7 +15,7 @@
 #include "formats/ProgressSink.h"
 #include "formats/VNoteReader.h"
 #include "formats/VNoteWriter.h"
-#include "obex/ByteBuffer.h"
+#include "core/ByteBuffer.h"
 #include "obex/ObexObject.h"
 
 class TransferState : public ProgressSink {

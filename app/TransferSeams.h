@@ -28,7 +28,7 @@ public:
     virtual void Done(bool succeeded) = 0;
 };
 
-// Creates the transport of a transfer. Each Create* throws ObexException when it cannot; the
+// Creates the transport of a transfer. Each Create* throws TransportException when it cannot; the
 // OBEX engine opens the transport afterwards.
 class TransportFactory {
 public:
@@ -37,7 +37,7 @@ public:
     virtual std::unique_ptr<ObexServerSocket> CreateServerSocket() = 0;
     virtual std::unique_ptr<ObexClientSocket> CreateClientSocket() = 0;
     // After the engine has opened it: the serial line set-up (speed, 8 data bits, DTR and RTS,
-    // time-outs); nothing over infrared. Throws ObexException.
+    // time-outs); nothing over infrared. Throws TransportException.
     virtual void SetUpLine(ObexSocket& transport) = 0;
     // The infrared peer's device name once a link is up; empty when unknown.
     virtual std::string PeerName(ObexSocket& transport) = 0;

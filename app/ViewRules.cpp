@@ -67,20 +67,6 @@ bool ClampClientToPicture(int clientWidth, int clientHeight, int pictureWidth, i
     return true;
 }
 
-int32_t MulDivRound(int32_t a, int32_t b, int32_t c)
-{
-    if (c == 0) return -1;
-    long long n = (long long)a * b;
-    long long d = c;
-    if (d < 0) {
-        n = -n;
-        d = -d;
-    }
-    long long q = n >= 0 ? (n + d / 2) / d : -((-n + d / 2) / d);
-    if (q > 0x7FFFFFFFLL || q < -0x7FFFFFFFLL - 1) return -1;
-    return (int32_t)q;
-}
-
 bool KeepProportions(int edge, const Size& nonClient, int pictureWidth, int pictureHeight,
                      Rect* r)
 {

@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+#include "core/MulDiv.h"
+
 enum class ViewMode { Free, Scroll, Stretch };
 
 // What one scroll bar computation starts from.
@@ -38,10 +40,6 @@ Size FitToDesktop(int pictureWidth, int pictureHeight, int desktopWidth, int des
 // direction shrinks to it. Returns false when the size may stay.
 bool ClampClientToPicture(int clientWidth, int clientHeight, int pictureWidth, int pictureHeight,
                           Size* out);
-
-// Windows' MulDiv: a × b / c rounded half away from zero, -1 when c is 0 or the result does not
-// fit 32 bits.
-int32_t MulDivRound(int32_t a, int32_t b, int32_t c);
 
 struct Rect {
     int left = 0, top = 0, right = 0, bottom = 0;

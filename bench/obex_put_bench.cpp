@@ -13,8 +13,8 @@
 
 #include "obex/ObexClient.h"
 #include "obex/ObexServer.h"
-#include "tests/obex/posix/FdTransport.h"
-#include "tests/obex/posix/OpenObexPeer.h"
+#include "tests/support/posix/FdTransport.h"
+#include "tests/support/posix/OpenObexPeer.h"
 
 namespace {
 
@@ -80,7 +80,7 @@ bool OurClientPut(FdTransport* transport, const std::vector<uint8_t>& body)
         client.SetOperation(0x81);
         client.SendRequest();
         return true;
-    } catch (const ObexException& e) {
+    } catch (const ZvError& e) {
         std::fprintf(stderr, "client: %d %s\n", e.GetCode(), e.GetMessageText());
         return false;
     }
@@ -113,7 +113,7 @@ Result OursToOurs(int size, const std::vector<uint8_t>& body)
             s.SendResponse(0x20);
             received = counter.total;
             serverOk = true;
-        } catch (const ObexException& e) {
+        } catch (const ZvError& e) {
             std::fprintf(stderr, "server: %d %s\n", e.GetCode(), e.GetMessageText());
         }
     });

@@ -1,5 +1,6 @@
 #include "core/TimeConv.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -116,4 +117,12 @@ bool CompactDateTimeToSeconds(const char* text, bool utc, int32_t* seconds)
     if (instant > 0x7FFFFFFFLL || instant < -0x7FFFFFFFLL - 1) return false;
     *seconds = (int32_t)instant;
     return true;
+}
+
+std::string FormatCompactUtc(const CalendarTime& utc)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d%02d%02dT%02d%02d%02dZ", utc.year, utc.month, utc.day,
+                  utc.hour, utc.minute, utc.second);
+    return text;
 }

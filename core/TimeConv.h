@@ -2,6 +2,7 @@
 // 1970-01-01 00:00 UTC in 32 bits; 0 means "no time".
 #pragma once
 #include <cstdint>
+#include <string>
 
 struct CalendarTime {
     int year = 0;    // e.g. 2008
@@ -26,6 +27,9 @@ bool SecondsToUtcCalendar(int32_t seconds, CalendarTime* utc);
 // result moved by the zone offset). False when the C library cannot convert it or the instant
 // does not fit 32 bits.
 bool CompactDateTimeToSeconds(const char* text, bool utc, int32_t* seconds);
+
+// A UTC calendar time as "YYYYMMDDTHHMMSSZ" (the OBEX Time header, the vNote DATE).
+std::string FormatCompactUtc(const CalendarTime& utc);
 
 // The C library's time-zone offset: seconds west of UTC (the `timezone` variable after tzset).
 long TimeZoneOffsetWest();

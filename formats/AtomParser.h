@@ -2,14 +2,11 @@
 #pragma once
 #include <cstdint>
 
-class MP4ParseException {
-public:
-    explicit MP4ParseException(int32_t code = 0) : code_(code) {}
-    virtual ~MP4ParseException() = default;
-    int32_t GetCode() const { return code_; }
+#include "core/Error.h"
 
-private:
-    int32_t code_;
+class MP4ParseException : public ZvError {
+public:
+    explicit MP4ParseException(int32_t code = 0) : ZvError(code, "") {}
 };
 
 class AtomParser {

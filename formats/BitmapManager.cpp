@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/ByteOrder.h"
+#include "formats/BmpHeader.h"
 
 using Zorvex::BitmapManagerException;
 
@@ -188,16 +189,7 @@ uint32_t BitmapManager::WriteBmp(uint8_t* output, uint32_t capacity) const
     if (capacity < size) return 0;
 
     std::memset(output, 0, size);
-    output[0] = 'B';
-    output[1] = 'M';
-    PutLe32(output + 2, size);
-    PutLe32(output + 10, 54);
-    PutLe32(output + 14, 40);
-    PutLe32(output + 18, (uint32_t)width_);
-    PutLe32(output + 22, (uint32_t)height_);
-    PutLe16(output + 26, 1);
-    PutLe16(output + 28, 24);
-    PutLe32(output + 34, imageSize);
+    PutBmpHeaders(output, size, 54, width_, height_, 24, 0, imageSize);
 
     const size_t rowBytes = (size_t)width_ * 3;
     for (int32_t y = 0; y < height_; ++y) {

@@ -4,18 +4,15 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/Error.h"
+
 namespace Zorvex {
 
 // Thrown by value when a bitmap file image cannot be read. The code is always 0 and the
 // message always empty.
-class BitmapManagerException {
+class BitmapManagerException : public ZvError {
 public:
-    explicit BitmapManagerException(int32_t code = 0) : code_(code) {}
-    int32_t GetCode() const { return code_; }
-    const char* GetMessageText() const { return ""; }
-
-private:
-    int32_t code_;
+    explicit BitmapManagerException(int32_t code = 0) : ZvError(code, "") {}
 };
 
 }  // namespace Zorvex

@@ -6,17 +6,14 @@
 #include <memory>
 #include <vector>
 
+#include "core/Error.h"
+
 // Thrown by value. Codes: 0 the memory block could not be allocated, 1 the memory stream could
 // not be created, 2 the picture could not be loaded or rendered (also: too large to render).
 // The message is always empty.
-class ImageManagerException {
+class ImageManagerException : public ZvError {
 public:
-    explicit ImageManagerException(int32_t code) : code_(code) {}
-    int32_t GetCode() const { return code_; }
-    const char* GetMessageText() const { return ""; }
-
-private:
-    int32_t code_;
+    explicit ImageManagerException(int32_t code) : ZvError(code, "") {}
 };
 
 namespace Zorvex {
@@ -55,6 +52,9 @@ public:
 
 private:
     struct Picture;  // the platform's decoded picture
+    struct PictureDeleter {
+        void operator()(Picture* picture) const;  // platform part, where Picture is complete
+    };
 
     // Platform part: loads `data_` into picture_ and sets the four sizes, or throws.
     void Load();
@@ -68,7 +68,7 @@ private:
     bool Render(const uint8_t* info, uint8_t* bits, uint32_t stride) const;
 
     std::vector<uint8_t> data_;
-    std::unique_ptr<Picture> picture_;
+    std::unique_ptr<Picture, PictureDeleter> picture_;
     int32_t himetricWidth_ = 0;
     int32_t himetricHeight_ = 0;
     int32_t width_ = 0;

@@ -1,7 +1,7 @@
 // The platform-independent half of ImageManager: the 24-bit BMP file image and its size rules.
 #include <cstring>
 
-#include "core/ByteOrder.h"
+#include "formats/BmpHeader.h"
 #include "formats/ImageManager.h"
 #include "formats/PictureSize.h"
 
@@ -15,6 +15,16 @@ uint64_t Stride(int32_t width)
 }
 
 }  // namespace
+
+ImageManager::ImageManager(const uint8_t* bytes, uint32_t length)
+    : data_(bytes && length ? bytes : nullptr, bytes && length ? bytes + length : nullptr)
+{
+    CheckDeclaredSize();
+    Load();
+    CheckSizes();
+}
+
+ImageManager::~ImageManager() = default;
 
 void ImageManager::CheckDeclaredSize() const
 {
@@ -38,17 +48,8 @@ uint32_t ImageManager::WriteBmp(uint8_t* output, uint32_t capacity) const
     if (capacity < size) return 0;
 
     std::memset(output, 0, size);
-    output[0] = 'B';
-    output[1] = 'M';
-    PutLe32(output + 2, size);
-    PutLe32(output + 10, 54);
-    uint8_t* info = output + 14;
-    PutLe32(info, 40);
-    PutLe32(info + 4, (uint32_t)width_);
-    PutLe32(info + 8, (uint32_t)height_);
-    PutLe16(info + 12, 1);
-    PutLe16(info + 14, 24);
-    if (!Render(info, output + 54, stride)) throw ImageManagerException(2);
+    PutBmpHeaders(output, size, 54, width_, height_, 24, 0, 0);
+    if (!Render(output + 14, output + 54, stride)) throw ImageManagerException(2);
     return size;
 }
 

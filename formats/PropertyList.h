@@ -5,17 +5,14 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/Error.h"
+
 namespace Zorvex {
 
 // Thrown by value when a logical line holds no colon.
-class CVSeriesException {
+class CVSeriesException : public ZvError {
 public:
-    explicit CVSeriesException(const char* message) : message_(message ? message : "") {}
-    virtual ~CVSeriesException() = default;
-    const char* GetMessageText() const { return message_.c_str(); }
-
-private:
-    std::string message_;
+    explicit CVSeriesException(const char* message) : ZvError(0, message) {}
 };
 
 }  // namespace Zorvex

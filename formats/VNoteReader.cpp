@@ -4,6 +4,7 @@
 #include <new>
 
 #include "core/ByteOrder.h"
+#include "formats/BmpHeader.h"
 #include "core/Codecs.h"
 #include "core/MediaObject.h"
 #include "core/TimeConv.h"
@@ -65,17 +66,7 @@ bool RebuildP504iBitmap(const PropertyList& list, std::vector<uint8_t>* body)
 
     std::vector<uint8_t> image((size_t)fileSize, 0);
     uint8_t* p = image.data();
-    p[0] = 'B';
-    p[1] = 'M';
-    PutLe32(p + 2, (uint32_t)fileSize);
-    PutLe32(p + 10, 66);
-    PutLe32(p + 14, 40);
-    PutLe32(p + 18, (uint32_t)w);
-    PutLe32(p + 22, (uint32_t)h);
-    PutLe16(p + 26, 1);
-    PutLe16(p + 28, 16);
-    PutLe32(p + 30, 3);
-    PutLe32(p + 34, (uint32_t)(stride * (uint64_t)h));
+    PutBmpHeaders(p, (uint32_t)fileSize, 66, w, h, 16, 3, (uint32_t)(stride * (uint64_t)h));
     PutLe32(p + 54, 0xF800);
     PutLe32(p + 58, 0x07E0);
     PutLe32(p + 62, 0x001F);

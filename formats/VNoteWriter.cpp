@@ -169,9 +169,6 @@ int32_t WriteDocomo(const SendJob& job, OutgoingObject& object)
                        : job.kind == MEDIA_IMELODY ? "MFI"
                        : job.kind == MEDIA_SMF  ? "SMF"
                                                 : "MP4";
-    char date[32];
-    std::snprintf(date, sizeof date, "%04d%02d%02dT%02d%02d%02dZ", utc.year, utc.month, utc.day,
-                  utc.hour, utc.minute, utc.second);
     char fileSize[32];
     std::snprintf(fileSize, sizeof fileSize, "%lubyte", (unsigned long)job.body.size());
 
@@ -183,7 +180,7 @@ int32_t WriteDocomo(const SendJob& job, OutgoingObject& object)
     t.Line("X-DOCOMO-FILESIZE:", fileSize);
     t.Line("X-DOCOMO-FILENAME:", *job.fileName);
     t.Line("SUMMARY;CHARSET=SHIFT_JIS;ENCODING=QUOTED-PRINTABLE:", Qp(*job.summary));
-    t.Line("DATE:", date);
+    t.Line("DATE:", FormatCompactUtc(utc));
     t.Content("X-DOCOMO-BODY;ENCODING=BASE64:", job.body.data(), (uint32_t)job.body.size(),
               VNoteText::A);
     t.Line("END:VNOTE");

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "formats/ProgressSink.h"
-#include "obex/ByteBuffer.h"
+#include "core/ByteBuffer.h"
 
 namespace Zorvex {
 class ImageManager;

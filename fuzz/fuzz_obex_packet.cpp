@@ -1,12 +1,13 @@
 // Feeds arbitrary bytes to the OBEX engine as if a peer had sent them: to the header parser of
 // one packet, to the server's Accept / ReceiveRequest loop, and to the client's CONNECT, PUT and
-// DISCONNECT. Every outcome must be a return or an ObexException, never a crash or a hang.
+// DISCONNECT. Every outcome must be a return or a ZvError (the engine's or the transport's),
+// never a crash or a hang.
 #include <cstddef>
 #include <cstdint>
 
 #include "obex/ObexClient.h"
 #include "obex/ObexServer.h"
-#include "tests/obex/ObexTestTransport.h"
+#include "tests/support/ObexTestTransport.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ void ParseOnePacket(uint8_t flags, const Bytes& input)
         }
         o.ParseReceivePacket();
         Touch(o);
-    } catch (const ObexException&) {
+    } catch (const ZvError&) {
     }
 }
 
@@ -77,7 +78,7 @@ void Serve(uint8_t flags, const Bytes& input)
             if ((flags & 4) && s.GetOperation() == 0x81) s.Authenticate();
             s.SendResponse(0x20);
         }
-    } catch (const ObexException&) {
+    } catch (const ZvError&) {
     }
 }
 
@@ -102,7 +103,7 @@ void Send(uint8_t flags, const Bytes& input)
         c.SendRequest();
         c.SetOperation((flags & 8) ? 0x83 : 0x81);
         c.SendRequest();
-    } catch (const ObexException&) {
+    } catch (const ZvError&) {
     }
 }
 

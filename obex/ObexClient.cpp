@@ -5,11 +5,6 @@
 
 namespace {
 
-[[noreturn]] void Fail(int32_t code, const char* message)
-{
-    throw ObexException(code, message);
-}
-
 bool IsSuccessClass(int32_t response)
 {
     return (response & 0x70) == 0x20;
@@ -42,7 +37,7 @@ void ObexClient::AnswerChallenge(const char* noUserIdMessage)
     if (auth_.challengeOptions & 0x01) {
         if (auth_.provider) userId = auth_.provider->GetUserId();
         if (!userId && auth_.hasUserId) userId = auth_.userId.c_str();
-        if (!userId) Fail(OBEX_ERR_STATE, noUserIdMessage);
+        if (!userId) ObexFail(OBEX_ERR_STATE, noUserIdMessage);
     }
     auth_.hasLocalResponseUserId = userId != nullptr;
     auth_.localResponseUserId = userId ? userId : "";
@@ -55,8 +50,8 @@ void ObexClient::AnswerChallenge(const char* noUserIdMessage)
 
 void ObexClient::Connect()
 {
-    if (IsClosed()) Fail(OBEX_ERR_STATE, "Conenct:既にClose済みです。");
-    if (connected_) Fail(OBEX_ERR_STATE, "Conenct:既にConnect済みです。");
+    if (IsClosed()) ObexFail(OBEX_ERR_STATE, "Conenct:既にClose済みです。");
+    if (connected_) ObexFail(OBEX_ERR_STATE, "Conenct:既にConnect済みです。");
     clientTransport_->Connect();
     ResetReceivedHeaders();
     const int32_t local = LocalMaximum(transport_);
@@ -78,11 +73,11 @@ void ObexClient::Connect()
 
         ReceivePacket();
         lastResponse_ = ReadByte();
-        if (ReadWord() < 7) Fail(OBEX_ERR_PROTOCOL, "Conenct:受信したパケットが小さすぎます。");
+        if (ReadWord() < 7) ObexFail(OBEX_ERR_PROTOCOL, "Conenct:受信したパケットが小さすぎます。");
         ReadByte();
         ReadByte();
         int32_t peer = ReadWord();
-        if (peer < 16) Fail(OBEX_ERR_PROTOCOL, "Conenct:受信した最大パケットサイズが小さすぎます。");
+        if (peer < 16) ObexFail(OBEX_ERR_PROTOCOL, "Conenct:受信した最大パケットサイズが小さすぎます。");
         ParseReceivePacket();
 
         AllocateSendBuffer(std::min(peer, local));
@@ -108,9 +103,9 @@ bool ObexClient::PrepareConnect()
     }
     if (lastResponse_ == OBEX_RSP_UNAUTHORIZED && IsAuthConfigured() && !answered_) {
         if (!auth_.challengeReceived)
-            Fail(OBEX_ERR_AUTH_MISSING, "PrepareConnect:Authenticate Challengeが送られてきませんでした。");
+            ObexFail(OBEX_ERR_AUTH_MISSING, "PrepareConnect:Authenticate Challengeが送られてきませんでした。");
         if (!auth_.hasChallengeNonce)
-            Fail(OBEX_ERR_AUTH_MISSING, "PrepareConnect:あるべきNonce情報が存在しませんでした。");
+            ObexFail(OBEX_ERR_AUTH_MISSING, "PrepareConnect:あるべきNonce情報が存在しませんでした。");
         MakeSendChallengeNonce(auth_.localNonce);
         auth_.hasLocalNonce = true;
         auth_.sendChallenge = true;
@@ -121,24 +116,24 @@ bool ObexClient::PrepareConnect()
         ResetAuthState();
         return false;
     }
-    Fail(OBEX_ERR_REFUSED, "PrepareConnect:接続要求に失敗しました。");
+    ObexFail(OBEX_ERR_REFUSED, "PrepareConnect:接続要求に失敗しました。");
 }
 
 void ObexClient::SetOperation(int32_t code)
 {
-    if (IsClosed()) Fail(OBEX_ERR_STATE, "SetOperation:既にClose済みです。");
-    if (!connected_) Fail(OBEX_ERR_STATE, "SetOperation:CONNECTしていません。");
+    if (IsClosed()) ObexFail(OBEX_ERR_STATE, "SetOperation:既にClose済みです。");
+    if (!connected_) ObexFail(OBEX_ERR_STATE, "SetOperation:CONNECTしていません。");
     operation_ = code;
 }
 
 void ObexClient::SendRequest()
 {
-    if (IsClosed()) Fail(OBEX_ERR_STATE, "SendRequest:既にClose済みです。");
-    if (!connected_) Fail(OBEX_ERR_STATE, "SendRequest:CONNECTしていません。");
-    if (operation_ == -1) Fail(OBEX_ERR_STATE, "SendRequest:オペレーションが設定されていません。");
+    if (IsClosed()) ObexFail(OBEX_ERR_STATE, "SendRequest:既にClose済みです。");
+    if (!connected_) ObexFail(OBEX_ERR_STATE, "SendRequest:CONNECTしていません。");
+    if (operation_ == -1) ObexFail(OBEX_ERR_STATE, "SendRequest:オペレーションが設定されていません。");
     ObexBodySource* source = GetBodySource();
     if (source && operation_ != OBEX_OP_PUT)
-        Fail(OBEX_ERR_STATE,
+        ObexFail(OBEX_ERR_STATE,
              "SendRequest:リクエスト時にBODYおよびEND-OF-BODYヘッダでデータを送信できるのはPUTオペレーションのみです。");
     const uint8_t more = (uint8_t)(operation_ & 0x7F);
     const uint8_t last = (uint8_t)(operation_ | OBEX_FINAL_BIT);
@@ -180,7 +175,7 @@ void ObexClient::SendRequest()
         if (endSent) {
             ReceiveResponse();
             if (!(lastResponse_ & OBEX_FINAL_BIT))
-                Fail(OBEX_ERR_PROTOCOL, "SendRequest:予期しないレスポンスを受け取りました。");
+                ObexFail(OBEX_ERR_PROTOCOL, "SendRequest:予期しないレスポンスを受け取りました。");
         }
     } else {
         for (;;) {
@@ -194,19 +189,19 @@ void ObexClient::SendRequest()
                 SendPacket();
                 continue;
             }
-            Fail(OBEX_ERR_REFUSED, "SendRequest:転送中にエラーが発生しました。");
+            ObexFail(OBEX_ERR_REFUSED, "SendRequest:転送中にエラーが発生しました。");
         }
     }
     ResetOutgoingHeaders();
     ResetAuthState();
-    if (!IsSuccessClass(lastResponse_)) Fail(OBEX_ERR_REFUSED, "SendRequest:リクエストに失敗しました。");
+    if (!IsSuccessClass(lastResponse_)) ObexFail(OBEX_ERR_REFUSED, "SendRequest:リクエストに失敗しました。");
 }
 
 bool ObexClient::Authenticate()
 {
     if (!auth_.challengeReceived)
-        Fail(OBEX_ERR_AUTH_MISSING, "Authenticate:UNAUTHORIZEDでありながらAuthenticate Challengeが含まれていません。");
-    if (!auth_.hasChallengeNonce) Fail(OBEX_ERR_AUTH_MISSING, "Authenticate:あるべきNonce情報が存在しませんでした。");
+        ObexFail(OBEX_ERR_AUTH_MISSING, "Authenticate:UNAUTHORIZEDでありながらAuthenticate Challengeが含まれていません。");
+    if (!auth_.hasChallengeNonce) ObexFail(OBEX_ERR_AUTH_MISSING, "Authenticate:あるべきNonce情報が存在しませんでした。");
     AnswerChallenge("Authenticate:ユーザーIDが要求されましたが、ユーザーIDが設定されていません。");
     auth_.sendChallenge = false;
     BeginPacket(firstPacketCode_);
@@ -218,30 +213,30 @@ bool ObexClient::Authenticate()
 
 int32_t ObexClient::GetResponseCode()
 {
-    if (lastResponse_ == -1) Fail(OBEX_ERR_STATE, "GetResponseCode:レスポンスは未受信です。");
+    if (lastResponse_ == -1) ObexFail(OBEX_ERR_STATE, "GetResponseCode:レスポンスは未受信です。");
     return lastResponse_ & 0x7F;
 }
 
 const char* ObexClient::GetRealm()
 {
-    if (!HasReceived()) Fail(OBEX_ERR_STATE, "GetRealm:まだデータを受信していません。");
+    if (!HasReceived()) ObexFail(OBEX_ERR_STATE, "GetRealm:まだデータを受信していません。");
     return auth_.hasChallengeRealm ? auth_.challengeRealm.c_str() : nullptr;
 }
 
 int32_t ObexClient::GetRealmCodeset()
 {
-    if (!HasReceived()) Fail(OBEX_ERR_STATE, "GetRealmCodeset:まだデータを受信していません。");
+    if (!HasReceived()) ObexFail(OBEX_ERR_STATE, "GetRealmCodeset:まだデータを受信していません。");
     return auth_.challengeRealmCharset;
 }
 
 bool ObexClient::IsReadOnly()
 {
-    if (!HasReceived()) Fail(OBEX_ERR_STATE, "IsReadOnly:まだデータを受信していません。");
+    if (!HasReceived()) ObexFail(OBEX_ERR_STATE, "IsReadOnly:まだデータを受信していません。");
     return (auth_.challengeOptions & 0x02) != 0;
 }
 
 bool ObexClient::IsRequestUserId()
 {
-    if (!HasReceived()) Fail(OBEX_ERR_STATE, "IsRequestUserId:まだデータを受信していません。");
+    if (!HasReceived()) ObexFail(OBEX_ERR_STATE, "IsRequestUserId:まだデータを受信していません。");
     return (auth_.challengeOptions & 0x01) != 0;
 }

@@ -1,31 +1,20 @@
 #include "obex/ObexObject.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "core/ByteOrder.h"
 #include "core/CodePage.h"
+#include "core/TextHelpers.h"
 #include "core/TimeConv.h"
 #include "obex/ObexCrypto.h"
-#include "obex/TextHelpers.h"
 
 namespace {
 
 // Mixed into every nonce we make, so that two programs fed the same random bytes still differ.
 const char kNonceKey[] = "ZorvexObexNonceKey-2008-0509Zvx";
 static_assert(sizeof kNonceKey - 1 == 31, "the nonce key is 31 characters");
-
-[[noreturn]] void Fail(int32_t code, const char* message)
-{
-    throw ObexException(code, message);
-}
-
-// Leading decimal digits of a fixed field, like atoi.
-uint16_t BigEndianWord(const uint8_t* p)
-{
-    return (uint16_t)((p[0] << 8) | p[1]);
-}
 
 }  // namespace
 
@@ -156,13 +145,13 @@ int32_t ObexObject::GetReceiveCapacity() { return receiveCapacity_; }
 
 void ObexObject::WriteByte(uint8_t value)
 {
-    if ((int64_t)sendLength_ + 1 > sendCapacity_) Fail(OBEX_ERR_OVERFLOW, "WriteByte:パケットあふれが発生しました。");
+    if ((int64_t)sendLength_ + 1 > sendCapacity_) ObexFail(OBEX_ERR_OVERFLOW, "WriteByte:パケットあふれが発生しました。");
     sendBuffer_[(size_t)sendLength_++] = value;
 }
 
 void ObexObject::WriteWord(uint16_t value)
 {
-    if ((int64_t)sendLength_ + 2 > sendCapacity_) Fail(OBEX_ERR_OVERFLOW, "WriteWord:パケットあふれが発生しました。");
+    if ((int64_t)sendLength_ + 2 > sendCapacity_) ObexFail(OBEX_ERR_OVERFLOW, "WriteWord:パケットあふれが発生しました。");
     sendBuffer_[(size_t)sendLength_++] = (uint8_t)(value >> 8);
     sendBuffer_[(size_t)sendLength_++] = (uint8_t)value;
 }
@@ -170,28 +159,28 @@ void ObexObject::WriteWord(uint16_t value)
 void ObexObject::WriteDoubleWord(uint32_t value)
 {
     if ((int64_t)sendLength_ + 4 > sendCapacity_)
-        Fail(OBEX_ERR_OVERFLOW, "WriteDoubleWord:パケットあふれが発生しました。");
+        ObexFail(OBEX_ERR_OVERFLOW, "WriteDoubleWord:パケットあふれが発生しました。");
     for (int shift = 24; shift >= 0; shift -= 8) sendBuffer_[(size_t)sendLength_++] = (uint8_t)(value >> shift);
 }
 
 void ObexObject::WriteBytes(const void* data, int32_t count)
 {
     if (count < 0 || (int64_t)sendLength_ + count > sendCapacity_)
-        Fail(OBEX_ERR_OVERFLOW, "WriteBytes:パケットあふれが発生しました。");
+        ObexFail(OBEX_ERR_OVERFLOW, "WriteBytes:パケットあふれが発生しました。");
     if (count) std::memcpy(sendBuffer_.get() + sendLength_, data, (size_t)count);
     sendLength_ += count;
 }
 
 uint8_t ObexObject::ReadByte()
 {
-    if ((int64_t)readPosition_ + 1 > receiveLength_) Fail(OBEX_ERR_PROTOCOL, "ReadByte:パケット長が不正です。");
+    if ((int64_t)readPosition_ + 1 > receiveLength_) ObexFail(OBEX_ERR_PROTOCOL, "ReadByte:パケット長が不正です。");
     return receiveBuffer_[(size_t)readPosition_++];
 }
 
 uint16_t ObexObject::ReadWord()
 {
-    if ((int64_t)readPosition_ + 2 > receiveLength_) Fail(OBEX_ERR_PROTOCOL, "ReadWord:パケット長が不正です。");
-    uint16_t value = BigEndianWord(receiveBuffer_.get() + readPosition_);
+    if ((int64_t)readPosition_ + 2 > receiveLength_) ObexFail(OBEX_ERR_PROTOCOL, "ReadWord:パケット長が不正です。");
+    uint16_t value = (uint16_t)Be16(receiveBuffer_.get() + readPosition_);
     readPosition_ += 2;
     return value;
 }
@@ -199,7 +188,7 @@ uint16_t ObexObject::ReadWord()
 uint32_t ObexObject::ReadDoubleWord()
 {
     if ((int64_t)readPosition_ + 4 > receiveLength_)
-        Fail(OBEX_ERR_PROTOCOL, "ReadDoubleWord:パケット長が不正です。");
+        ObexFail(OBEX_ERR_PROTOCOL, "ReadDoubleWord:パケット長が不正です。");
     const uint8_t* p = receiveBuffer_.get() + readPosition_;
     readPosition_ += 4;
     return ((uint32_t)p[0] << 24) | ((uint32_t)p[1] << 16) | ((uint32_t)p[2] << 8) | p[3];
@@ -208,7 +197,7 @@ uint32_t ObexObject::ReadDoubleWord()
 void ObexObject::ReadBytes(void* destination, int32_t count)
 {
     if (count < 0 || (int64_t)readPosition_ + count > receiveLength_)
-        Fail(OBEX_ERR_PROTOCOL, "ReadBytes:パケット長が不正です。");
+        ObexFail(OBEX_ERR_PROTOCOL, "ReadBytes:パケット長が不正です。");
     if (count) std::memcpy(destination, receiveBuffer_.get() + readPosition_, (size_t)count);
     readPosition_ += count;
 }
@@ -243,10 +232,10 @@ void ObexObject::ReceivePacket()
     readPosition_ = 0;
     int32_t held = 0;
     while (held < 3) held += transport_->Receive(receiveBuffer_.get(), held, 3 - held);
-    int32_t length = BigEndianWord(receiveBuffer_.get() + 1);
-    if (length < 3) Fail(OBEX_ERR_PROTOCOL, "ReceivePacket:受信したパケットサイズが３バイト以下です。");
+    int32_t length = (int32_t)Be16(receiveBuffer_.get() + 1);
+    if (length < 3) ObexFail(OBEX_ERR_PROTOCOL, "ReceivePacket:受信したパケットサイズが３バイト以下です。");
     if (length > receiveCapacity_)
-        Fail(OBEX_ERR_PROTOCOL, "ReceivePacket:受信したパケットサイズが最大バイト以上です。");
+        ObexFail(OBEX_ERR_PROTOCOL, "ReceivePacket:受信したパケットサイズが最大バイト以上です。");
     while (held < length) held += transport_->Receive(receiveBuffer_.get(), held, length - held);
     receiveLength_ = length;
 }
@@ -279,10 +268,7 @@ std::string ObexObject::FormatIsoTime(int32_t seconds)
 {
     CalendarTime utc;
     if (!SecondsToUtcCalendar(seconds, &utc)) utc = CalendarTime{1970, 1, 1, 0, 0, 0};
-    char text[64];
-    std::snprintf(text, sizeof text, "%04d%02d%02dT%02d%02d%02dZ", utc.year, utc.month, utc.day,
-                  utc.hour, utc.minute, utc.second);
-    return std::string(text, 16);
+    return FormatCompactUtc(utc);
 }
 
 void ObexObject::WriteHeaders()
@@ -381,20 +367,20 @@ void ObexObject::WriteAuthResponseHeader()
 
 int32_t ObexObject::ParseIsoTime(const uint8_t* text, int32_t length)
 {
-    if (length > 16) Fail(OBEX_ERR_PROTOCOL, "ParseReceivePacket:ISO8601の長さが不正です(1)。");
+    if (length > 16) ObexFail(OBEX_ERR_PROTOCOL, "ParseReceivePacket:ISO8601の長さが不正です(1)。");
     bool utc;
     if (length == 16) {
-        if (text[15] != 'Z') Fail(OBEX_ERR_PROTOCOL, "ParseReceivePacket:ISO8601の内容が不正です(1)。");
+        if (text[15] != 'Z') ObexFail(OBEX_ERR_PROTOCOL, "ParseReceivePacket:ISO8601の内容が不正です(1)。");
         utc = true;
     } else if (length == 15) {
         utc = false;
     } else {
-        Fail(OBEX_ERR_PROTOCOL, "ParseReceivePacket:ISO8601の長さが不正です(2)。");
+        ObexFail(OBEX_ERR_PROTOCOL, "ParseReceivePacket:ISO8601の長さが不正です(2)。");
     }
-    if (text[8] != 'T') Fail(OBEX_ERR_PROTOCOL, "ParseReceivePacket:ISO8601の内容が不正です(2)。");
+    if (text[8] != 'T') ObexFail(OBEX_ERR_PROTOCOL, "ParseReceivePacket:ISO8601の内容が不正です(2)。");
     int32_t seconds = 0;
     if (!CompactDateTimeToSeconds(reinterpret_cast<const char*>(text), utc, &seconds))
-        Fail(OBEX_ERR_PROTOCOL, "ParseReceivePacket:ISO8601の内容が不正です(3)。");
+        ObexFail(OBEX_ERR_PROTOCOL, "ParseReceivePacket:ISO8601の内容が不正です(3)。");
     return seconds;
 }
 
@@ -406,14 +392,14 @@ void ObexObject::ParseReceivePacket()
         switch (id & 0xC0) {
         case 0x00: {
             uint16_t w = ReadWord();
-            if (w < 5 || (w & 1) == 0) Fail(OBEX_ERR_PROTOCOL, "ParseReceivePacket:文字列の長さが不正です。");
+            if (w < 5 || (w & 1) == 0) ObexFail(OBEX_ERR_PROTOCOL, "ParseReceivePacket:文字列の長さが不正です。");
             int32_t units = (w - 3) / 2;
             if ((int64_t)readPosition_ + 2 * units > receiveLength_)
-                Fail(OBEX_ERR_PROTOCOL, "ReadWord:パケット長が不正です。");
+                ObexFail(OBEX_ERR_PROTOCOL, "ReadWord:パケット長が不正です。");
             std::u16string text((size_t)units, u'\0');
             for (int32_t i = 0; i < units; ++i) text[(size_t)i] = (char16_t)ReadWord();
             if (text.back() != 0)
-                Fail(OBEX_ERR_PROTOCOL, "ParseReceivePacket:文字列が0x0000で終わっていません。");
+                ObexFail(OBEX_ERR_PROTOCOL, "ParseReceivePacket:文字列が0x0000で終わっていません。");
             if (id == OBEX_HI_NAME) {
                 in_.name = TextToAnsi(text.c_str());
                 in_.hasName = true;
@@ -425,10 +411,10 @@ void ObexObject::ParseReceivePacket()
         }
         case 0x40: {
             uint16_t w = ReadWord();
-            if (w < 3) Fail(OBEX_ERR_PROTOCOL, "ParseReceivePacket:文字列の長さが不正です。");
+            if (w < 3) ObexFail(OBEX_ERR_PROTOCOL, "ParseReceivePacket:文字列の長さが不正です。");
             int32_t n = w - 3;
             if ((int64_t)readPosition_ + n > receiveLength_)
-                Fail(OBEX_ERR_PROTOCOL, "ReadBytes:パケット長が不正です。");
+                ObexFail(OBEX_ERR_PROTOCOL, "ReadBytes:パケット長が不正です。");
             const uint8_t* payload = receiveBuffer_.get() + readPosition_;
             readPosition_ += n;
             switch (id) {
@@ -493,14 +479,14 @@ void ObexObject::ParseHttpHeader(const uint8_t* text, int32_t length)
     const char* end = p + (length > 0 ? length : 0);
     while (p < end) {
         const char* lf = (const char*)std::memchr(p, '\n', (size_t)(end - p));
-        if (!lf) Fail(OBEX_ERR_PROTOCOL, "ParseHttpHeader:HTTPヘッダの内容が不正です(3)。");
-        if (lf == p) Fail(OBEX_ERR_PROTOCOL, "ParseHttpHeader:HTTPヘッダの内容が不正です(1)。");
+        if (!lf) ObexFail(OBEX_ERR_PROTOCOL, "ParseHttpHeader:HTTPヘッダの内容が不正です(3)。");
+        if (lf == p) ObexFail(OBEX_ERR_PROTOCOL, "ParseHttpHeader:HTTPヘッダの内容が不正です(1)。");
         std::string line(p, lf);
         if (line.back() == '\r') line.pop_back();
         p = lf + 1;
         size_t colon = line.find(':');
         if (colon == std::string::npos || colon == 0)
-            Fail(OBEX_ERR_PROTOCOL, "ParseHttpHeader:HTTPヘッダの内容が不正です(2)。");
+            ObexFail(OBEX_ERR_PROTOCOL, "ParseHttpHeader:HTTPヘッダの内容が不正です(2)。");
         line[colon] = '\0';
         // TrimText works on NUL-terminated text; the copy keeps the two halves apart.
         std::string name(line.c_str()), value(line.c_str() + colon + 1);
@@ -512,30 +498,30 @@ void ObexObject::ParseAuthChallenge(const uint8_t* payload, int32_t length)
 {
     while (length > 0) {
         if (length < 3)
-            Fail(OBEX_ERR_PROTOCOL, "ParseAuthChallenge:AUTHENTICATE CHALLENGEヘッダの内容が不正です(1)。");
+            ObexFail(OBEX_ERR_PROTOCOL, "ParseAuthChallenge:AUTHENTICATE CHALLENGEヘッダの内容が不正です(1)。");
         uint8_t tag = payload[0];
         int32_t v = payload[1];
         if (v > length - 2)
-            Fail(OBEX_ERR_PROTOCOL, "ParseAuthChallenge:AUTHENTICATE CHALLENGEヘッダの内容が不正です(2)。");
+            ObexFail(OBEX_ERR_PROTOCOL, "ParseAuthChallenge:AUTHENTICATE CHALLENGEヘッダの内容が不正です(2)。");
         const uint8_t* value = payload + 2;
         if (tag == 0x00) {
             if (v != 16)
-                Fail(OBEX_ERR_PROTOCOL, "ParseAuthChallenge:AUTHENTICATE CHALLENGEヘッダの内容が不正です(3)。");
+                ObexFail(OBEX_ERR_PROTOCOL, "ParseAuthChallenge:AUTHENTICATE CHALLENGEヘッダの内容が不正です(3)。");
             std::memcpy(auth_.challengeNonce, value, 16);
             auth_.hasChallengeNonce = true;
         } else if (tag == 0x01) {
             if (v != 1)
-                Fail(OBEX_ERR_PROTOCOL, "ParseAuthChallenge:AUTHENTICATE CHALLENGEヘッダの内容が不正です(4)。");
+                ObexFail(OBEX_ERR_PROTOCOL, "ParseAuthChallenge:AUTHENTICATE CHALLENGEヘッダの内容が不正です(4)。");
             auth_.challengeOptions = value[0];
         } else if (tag == 0x02) {
             if (v < 2)
-                Fail(OBEX_ERR_PROTOCOL, "ParseAuthChallenge:AUTHENTICATE CHALLENGEヘッダの内容が不正です(5)。");
+                ObexFail(OBEX_ERR_PROTOCOL, "ParseAuthChallenge:AUTHENTICATE CHALLENGEヘッダの内容が不正です(5)。");
             auth_.challengeRealmCharset = value[0];
             if (value[0] == 0xFF) {
                 if ((v & 1) == 0)
-                    Fail(OBEX_ERR_PROTOCOL, "ParseAuthChallenge:AUTHENTICATE CHALLENGEヘッダの内容が不正です(6)。");
+                    ObexFail(OBEX_ERR_PROTOCOL, "ParseAuthChallenge:AUTHENTICATE CHALLENGEヘッダの内容が不正です(6)。");
                 std::u16string wide;
-                for (int32_t i = 0; i < (v - 1) / 2; ++i) wide += (char16_t)BigEndianWord(value + 1 + 2 * i);
+                for (int32_t i = 0; i < (v - 1) / 2; ++i) wide += (char16_t)Be16(value + 1 + 2 * i);
                 auth_.challengeRealm = TextToAnsi(wide.c_str());
             } else {
                 auth_.challengeRealm = std::string((const char*)value + 1, (size_t)(v - 1)).c_str();
@@ -551,15 +537,15 @@ void ObexObject::ParseAuthResponse(const uint8_t* payload, int32_t length)
 {
     while (length > 0) {
         if (length < 3)
-            Fail(OBEX_ERR_PROTOCOL, "ParseAuthResponse:AUTHENTICATE RESPONSEヘッダの内容が不正です(1)。");
+            ObexFail(OBEX_ERR_PROTOCOL, "ParseAuthResponse:AUTHENTICATE RESPONSEヘッダの内容が不正です(1)。");
         uint8_t tag = payload[0];
         int32_t v = payload[1];
         if (v > length - 2)
-            Fail(OBEX_ERR_PROTOCOL, "ParseAuthResponse:AUTHENTICATE RESPONSEヘッダの内容が不正です(2)。");
+            ObexFail(OBEX_ERR_PROTOCOL, "ParseAuthResponse:AUTHENTICATE RESPONSEヘッダの内容が不正です(2)。");
         const uint8_t* value = payload + 2;
         if (tag == 0x00) {
             if (v != 16)
-                Fail(OBEX_ERR_PROTOCOL, "ParseAuthResponse:AUTHENTICATE RESPONSEヘッダの内容が不正です(3)。");
+                ObexFail(OBEX_ERR_PROTOCOL, "ParseAuthResponse:AUTHENTICATE RESPONSEヘッダの内容が不正です(3)。");
             std::memcpy(auth_.receivedDigest, value, 16);
             auth_.hasReceivedDigest = true;
         } else if (tag == 0x01) {
@@ -567,7 +553,7 @@ void ObexObject::ParseAuthResponse(const uint8_t* payload, int32_t length)
             auth_.hasReceivedUserId = true;
         } else if (tag == 0x02) {
             if (v != 16)
-                Fail(OBEX_ERR_PROTOCOL, "ParseAuthResponse:AUTHENTICATE RESPONSEヘッダの内容が不正です(4)。");
+                ObexFail(OBEX_ERR_PROTOCOL, "ParseAuthResponse:AUTHENTICATE RESPONSEヘッダの内容が不正です(4)。");
             std::memcpy(auth_.receivedResponseNonce, value, 16);
             auth_.hasReceivedResponseNonce = true;
         }
@@ -610,7 +596,7 @@ void ObexObject::MakeSendChallengeNonce(uint8_t* out)
     block.AppendText(":");
     block.AppendText(auth_.nonceKey.c_str());
     if (!Md5(block.GetData(), block.GetSize(), out))
-        Fail(OBEX_ERR_CRYPTO, "MakeSendChallengeNonce:MD5値の計算に失敗しました。");
+        ObexFail(OBEX_ERR_CRYPTO, "MakeSendChallengeNonce:MD5値の計算に失敗しました。");
 }
 
 bool ObexObject::IsAuthConfigured()
@@ -622,7 +608,7 @@ const char* ObexObject::GetCurrentPassword(const char* userId)
 {
     const char* password = auth_.provider ? auth_.provider->GetPassword(userId)
                                           : (auth_.hasPassword ? auth_.password.c_str() : nullptr);
-    if (!password) Fail(OBEX_ERR_STATE, "GetCurrentPassword:認証に必要なパスワードを取得できませんでした。");
+    if (!password) ObexFail(OBEX_ERR_STATE, "GetCurrentPassword:認証に必要なパスワードを取得できませんでした。");
     return password;
 }
 
@@ -634,7 +620,7 @@ void ObexObject::MakeRequestDigest(uint8_t* out, const uint8_t* nonce, const cha
     block.AppendText(":");
     block.AppendText(password);
     if (!Md5(block.GetData(), block.GetSize(), out))
-        Fail(OBEX_ERR_CRYPTO, "MakeRequestDigest:MD5値の計算に失敗しました。");
+        ObexFail(OBEX_ERR_CRYPTO, "MakeRequestDigest:MD5値の計算に失敗しました。");
 }
 
 // Without a nonce of ours there is nothing the digest could prove.
@@ -650,7 +636,7 @@ bool ObexObject::VerifyRequestDigest(const uint8_t* digest, const char* userId)
 
 void ObexObject::CheckReceived(const char* message)
 {
-    if (!in_.received) Fail(OBEX_ERR_STATE, message);
+    if (!in_.received) ObexFail(OBEX_ERR_STATE, message);
 }
 
 void ObexObject::SetBodyReceiver(ObexBodyReceiver* receiver) { receiver_ = receiver; }

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "obex/ByteBuffer.h"
-#include "obex/NameValueTable.h"
+#include "core/ByteBuffer.h"
+#include "core/NameValueTable.h"
 #include "obex/ObexException.h"
 #include "transport/ObexSocket.h"
 

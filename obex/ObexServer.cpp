@@ -6,11 +6,6 @@ namespace {
 
 constexpr int32_t kSetPathOperation = 0x05;
 
-[[noreturn]] void Fail(int32_t code, const char* message)
-{
-    throw ObexException(code, message);
-}
-
 }  // namespace
 
 ObexServer::ObexServer(ObexServerSocket* transport) : ObexObject(transport), serverTransport_(transport) {}
@@ -19,14 +14,14 @@ ObexServer::~ObexServer() = default;
 
 void ObexServer::SetBodyReceiver(ObexBodyReceiver* receiver)
 {
-    if (requestPending_) Fail(OBEX_ERR_STATE, "SetBodyReceiver:既にリクエストを受け付け済みです。");
+    if (requestPending_) ObexFail(OBEX_ERR_STATE, "SetBodyReceiver:既にリクエストを受け付け済みです。");
     ObexObject::SetBodyReceiver(receiver);
 }
 
 void ObexServer::Accept()
 {
-    if (IsClosed()) Fail(OBEX_ERR_STATE, "Accept:既にClose済みです。");
-    if (accepted_) Fail(OBEX_ERR_STATE, "Accept:既にAccept済みです。");
+    if (IsClosed()) ObexFail(OBEX_ERR_STATE, "Accept:既にClose済みです。");
+    if (accepted_) ObexFail(OBEX_ERR_STATE, "Accept:既にAccept済みです。");
     serverTransport_->Accept();
     AllocateSendBuffer(255);
     const int32_t local = std::min<int32_t>(transport_->GetMaxPacketSize(), 0xFFFF);
@@ -36,14 +31,14 @@ void ObexServer::Accept()
     for (;;) {
         ReceivePacket();
         uint8_t op = ReadByte();
-        if (op == OBEX_OP_ABORT) Fail(OBEX_ERR_ABORTED, "Accept:ABORTオペレーションを受信しました。");
+        if (op == OBEX_OP_ABORT) ObexFail(OBEX_ERR_ABORTED, "Accept:ABORTオペレーションを受信しました。");
         if (op != OBEX_OP_CONNECT)
-            Fail(OBEX_ERR_PROTOCOL, "Accept:CONNECTオペレーション以外のオペレーションを受信しました。");
+            ObexFail(OBEX_ERR_PROTOCOL, "Accept:CONNECTオペレーション以外のオペレーションを受信しました。");
         ReadWord();
         ReadByte();
         ReadByte();
         peer = ReadWord();
-        if (peer < 16) Fail(OBEX_ERR_PROTOCOL, "Accept:受信した最大パケットサイズが小さすぎます。");
+        if (peer < 16) ObexFail(OBEX_ERR_PROTOCOL, "Accept:受信した最大パケットサイズが小さすぎます。");
         ParseReceivePacket();
 
         ResetOutgoingHeaders();
@@ -54,7 +49,7 @@ void ObexServer::Accept()
         WriteWord((uint16_t)local);
         WriteHeaders();
         if (GetSendLength() > local)
-            Fail(OBEX_ERR_CONNECT_HEADERS, "Accept:CONNECTオペレーションに対するレスポンス用ヘッダが大きすぎます。");
+            ObexFail(OBEX_ERR_CONNECT_HEADERS, "Accept:CONNECTオペレーションに対するレスポンス用ヘッダが大きすぎます。");
         StorePacketLength();
         SendPacket();
         if (response == OBEX_RSP_SUCCESS) break;
@@ -70,11 +65,11 @@ int32_t ObexServer::GetConnectResponse()
     if (!IsAuthConfigured()) return OBEX_RSP_SUCCESS;
     if (auth_.responseReceived) {
         if (!auth_.challengeReceived)
-            Fail(OBEX_ERR_AUTH_MISSING, "GetConnectResponse:Authenticate Challengeが送られてきませんでした。");
+            ObexFail(OBEX_ERR_AUTH_MISSING, "GetConnectResponse:Authenticate Challengeが送られてきませんでした。");
         if (!auth_.hasReceivedDigest)
-            Fail(OBEX_ERR_AUTH_MISSING, "GetConnectResponse:あるべきRequestDigest情報が存在しませんでした。");
+            ObexFail(OBEX_ERR_AUTH_MISSING, "GetConnectResponse:あるべきRequestDigest情報が存在しませんでした。");
         if (!auth_.hasChallengeNonce)
-            Fail(OBEX_ERR_AUTH_MISSING, "GetConnectResponse:あるべきNonce情報が存在しませんでした。");
+            ObexFail(OBEX_ERR_AUTH_MISSING, "GetConnectResponse:あるべきNonce情報が存在しませんでした。");
         const char* userId = auth_.hasReceivedUserId ? auth_.receivedUserId.c_str() : nullptr;
         bool userOk = !(auth_.localOptions & 0x01) || !auth_.hasUserId ||
                       (userId && CompareAnsiText(userId, auth_.userId.c_str()) == 0);
@@ -93,9 +88,9 @@ int32_t ObexServer::GetConnectResponse()
 
 void ObexServer::ReceiveRequest()
 {
-    if (IsClosed()) Fail(OBEX_ERR_STATE, "ReceiveRequest:既にclose済みです。");
-    if (!accepted_) Fail(OBEX_ERR_STATE, "ReceiveRequest:Acceptを実行していません。");
-    if (requestPending_) Fail(OBEX_ERR_STATE, "ReceiveRequest:レスポンスを送信していません。");
+    if (IsClosed()) ObexFail(OBEX_ERR_STATE, "ReceiveRequest:既にclose済みです。");
+    if (!accepted_) ObexFail(OBEX_ERR_STATE, "ReceiveRequest:Acceptを実行していません。");
+    if (requestPending_) ObexFail(OBEX_ERR_STATE, "ReceiveRequest:レスポンスを送信していません。");
     // The receiver serves this request only, also when it fails: the caller may not keep the
     // receiver alive for a request it never set it for.
     struct ClearReceiver {
@@ -121,9 +116,9 @@ void ObexServer::ReceiveRequest()
         uint8_t code = ReadByte();
         ReadWord();
         ParseReceivePacket();
-        if (code == OBEX_OP_ABORT) Fail(OBEX_ERR_ABORTED, "ReceiveRequest:ABORTオペレーションを受信しました。");
+        if (code == OBEX_OP_ABORT) ObexFail(OBEX_ERR_ABORTED, "ReceiveRequest:ABORTオペレーションを受信しました。");
         if ((code & 0x7F) != (operation_ & 0x7F))
-            Fail(OBEX_ERR_PROTOCOL,
+            ObexFail(OBEX_ERR_PROTOCOL,
                  "ReceiveRequest:分割されたオペレーションの受信中に他のオペレーションに遷移しました。");
         operation_ = code;
     }
@@ -132,18 +127,18 @@ void ObexServer::ReceiveRequest()
 
 int32_t ObexServer::GetOperation()
 {
-    if (operation_ == -1) Fail(OBEX_ERR_STATE, "GetOperation:データを受信していません。");
+    if (operation_ == -1) ObexFail(OBEX_ERR_STATE, "GetOperation:データを受信していません。");
     return operation_;
 }
 
 void ObexServer::SendResponse(int32_t code)
 {
-    if (IsClosed()) Fail(OBEX_ERR_STATE, "SendResponse:既にclose済みです。");
+    if (IsClosed()) ObexFail(OBEX_ERR_STATE, "SendResponse:既にclose済みです。");
     ObexBodySource* source = GetBodySource();
     if (source && (operation_ & 0x7F) != 0x03)
-        Fail(OBEX_ERR_STATE,
+        ObexFail(OBEX_ERR_STATE,
              "SendResponse:GETオペレーション以外はBODYおよびEND-OF-BODYヘッダによるデータ転送を行えません。");
-    if (!requestPending_) Fail(OBEX_ERR_STATE, "SendResponse:リクエストを受信していません。");
+    if (!requestPending_) ObexFail(OBEX_ERR_STATE, "SendResponse:リクエストを受信していません。");
     BeginPacket(source ? (uint8_t)OBEX_RSP_CONTINUE : (uint8_t)(code | OBEX_FINAL_BIT));
     WriteHeaders();
     StorePacketLength();
@@ -173,9 +168,9 @@ void ObexServer::SetReadOnly(bool readOnly)
 
 void ObexServer::Authenticate()
 {
-    if (IsClosed()) Fail(OBEX_ERR_STATE, "Authenticate:既にclose済みです。");
-    if (!requestPending_) Fail(OBEX_ERR_STATE, "Authenticate:リクエストを受信していません。");
-    if (!IsAuthConfigured()) Fail(OBEX_ERR_STATE, "Authenticate:認証用の設定がなされていません。");
+    if (IsClosed()) ObexFail(OBEX_ERR_STATE, "Authenticate:既にclose済みです。");
+    if (!requestPending_) ObexFail(OBEX_ERR_STATE, "Authenticate:リクエストを受信していません。");
+    if (!IsAuthConfigured()) ObexFail(OBEX_ERR_STATE, "Authenticate:認証用の設定がなされていません。");
     const int32_t remembered = operation_;
     BeginPacket(OBEX_RSP_UNAUTHORIZED);
     MakeSendChallengeNonce(auth_.localNonce);
@@ -192,13 +187,13 @@ void ObexServer::Authenticate()
     operation_ = ReadByte();
     ReadWord();
     ParseReceivePacket();
-    if (operation_ == OBEX_OP_ABORT) Fail(OBEX_ERR_ABORTED, "Authenticate:中止要求が出されました。");
-    if (operation_ != remembered) Fail(OBEX_ERR_AUTH_FAILED, "Authenticate:認証に対応していないクライアントです。");
+    if (operation_ == OBEX_OP_ABORT) ObexFail(OBEX_ERR_ABORTED, "Authenticate:中止要求が出されました。");
+    if (operation_ != remembered) ObexFail(OBEX_ERR_AUTH_FAILED, "Authenticate:認証に対応していないクライアントです。");
     // A response without a digest proves nothing: treated as no response at all.
     if (!auth_.responseReceived || !auth_.hasReceivedDigest)
-        Fail(OBEX_ERR_AUTH_FAILED, "Authenticate:認証情報が得られませんでした(1)。");
+        ObexFail(OBEX_ERR_AUTH_FAILED, "Authenticate:認証情報が得られませんでした(1)。");
     const char* userId = auth_.hasReceivedUserId ? auth_.receivedUserId.c_str() : nullptr;
     if (!VerifyRequestDigest(auth_.receivedDigest, userId))
-        Fail(OBEX_ERR_AUTH_FAILED, "Authenticate:認証情報が得られませんでした(2)。");
+        ObexFail(OBEX_ERR_AUTH_FAILED, "Authenticate:認証情報が得られませんでした(2)。");
     ResetOutgoingHeaders();
 }

@@ -1,7 +1,7 @@
 // The blocking, connection-oriented byte stream that carries OBEX, and its two role interfaces.
 //
 // Contract, for every implementation:
-// - Open acquires the transport; failure throws ObexException (code 4).
+// - Open acquires the transport; failure throws TransportException (code 4).
 // - Receive/Send may move fewer bytes than asked; the engine loops. Failure throws (code 5).
 // - Close never throws, may run on another thread while Accept/Connect/Receive/Send block (the
 //   blocked call then throws), and does nothing the second time.

@@ -67,9 +67,17 @@ std::string Utf16ToAnsi(const char16_t* text, size_t length)
     return Convert<std::string>("CP932", "UTF-16LE", reinterpret_cast<const char*>(text),
                                 length * 2, std::string(1, '?'),
                                 [](const char* p, size_t left) -> size_t {
-                                    // A high surrogate with its low surrogate is one character.
-                                    unsigned u = (unsigned char)p[0] | ((unsigned char)p[1] << 8);
-                                    return (u >= 0xD800 && u < 0xDC00 && left >= 4) ? 4 : (left >= 2 ? 2 : left);
+                                    // A high surrogate with its low surrogate is one character;
+                                    // a lone one is a unit of its own.
+                                    auto unit = [p](size_t at) {
+                                        return (unsigned)(unsigned char)p[at] |
+                                               ((unsigned)(unsigned char)p[at + 1] << 8);
+                                    };
+                                    if (left < 2) return left;
+                                    const bool pair = left >= 4 && unit(0) >= 0xD800 &&
+                                                      unit(0) < 0xDC00 && unit(2) >= 0xDC00 &&
+                                                      unit(2) < 0xE000;
+                                    return pair ? 4 : 2;
                                 });
 }
 

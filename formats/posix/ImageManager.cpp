@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstring>
 
+#include "core/MulDiv.h"
 #include "formats/ImageManager.h"
 
 namespace Zorvex {
@@ -19,20 +20,6 @@ struct ImageManager::Picture {
 namespace {
 
 constexpr int32_t kScreenDpi = 96;
-
-// a * b / c rounded half away from zero, -1 when c is 0 or the result does not fit; as Win32
-// MulDiv does.
-int32_t MulDivRound(int32_t a, int32_t b, int32_t c)
-{
-    if (c == 0) return -1;
-    int64_t num = (int64_t)a * b;
-    const bool negative = (num < 0) != (c < 0);
-    const uint64_t n = (uint64_t)(num < 0 ? -num : num);
-    const uint64_t d = (uint64_t)(c < 0 ? -(int64_t)c : (int64_t)c);
-    const uint64_t q = (n + d / 2) / d;
-    if (q > (uint64_t)INT32_MAX) return -1;
-    return negative ? -(int32_t)q : (int32_t)q;
-}
 
 enum class Kind { Jpeg, Gif, Bmp, Other };
 
@@ -51,15 +38,10 @@ struct StbFree {
 
 }  // namespace
 
-ImageManager::ImageManager(const uint8_t* bytes, uint32_t length)
-    : data_(bytes && length ? bytes : nullptr, bytes && length ? bytes + length : nullptr)
+void ImageManager::PictureDeleter::operator()(Picture* picture) const
 {
-    CheckDeclaredSize();
-    Load();
-    CheckSizes();
+    delete picture;
 }
-
-ImageManager::~ImageManager() = default;
 
 void ImageManager::Load()
 {
@@ -70,8 +52,11 @@ void ImageManager::Load()
 
     // Look at the size before decoding, so that a huge picture is refused without allocating.
     int w = 0, h = 0, comp = 0;
-    if (!stbi_info_from_memory(in, inLength, &w, &h, &comp) || w <= 0 || h <= 0)
-        throw ImageManagerException(2);
+    if (!stbi_info_from_memory(in, inLength, &w, &h, &comp)) throw ImageManagerException(2);
+    // For a BMP stb reports the stored height, negative when the rows run top-down; its loader
+    // takes those as the OLE loader does.
+    if (kind == Kind::Bmp && h < 0 && h != INT_MIN) h = -h;
+    if (w <= 0 || h <= 0) throw ImageManagerException(2);
     if (((uint64_t)w * 3 + 3) / 4 * 4 * (uint64_t)h + 54 > kMaxBmpSize)
         throw ImageManagerException(2);
 
@@ -82,7 +67,7 @@ void ImageManager::Load()
         stbi_load_from_memory(in, inLength, &w, &h, &comp, channels));
     if (!pixels || w <= 0 || h <= 0) throw ImageManagerException(2);
 
-    std::unique_ptr<Picture> picture(new Picture);
+    std::unique_ptr<Picture, PictureDeleter> picture(new Picture);
     picture->width = w;
     picture->height = h;
     picture->rgb.resize((size_t)w * (size_t)h * 3);

@@ -38,15 +38,10 @@ private:
 
 }  // namespace
 
-ImageManager::ImageManager(const uint8_t* bytes, uint32_t length)
-    : data_(bytes && length ? bytes : nullptr, bytes && length ? bytes + length : nullptr)
+void ImageManager::PictureDeleter::operator()(Picture* picture) const
 {
-    CheckDeclaredSize();
-    Load();
-    CheckSizes();
+    delete picture;
 }
-
-ImageManager::~ImageManager() = default;
 
 void ImageManager::Load()
 {

@@ -10,7 +10,8 @@
 
 #include "app/Transfer.h"
 #include "app/TransferWorkers.h"
-#include "tests/obex/ObexTestTransport.h"
+#include "tests/support/ObexTestTransport.h"
+#include "transport/TransportException.h"
 
 class RecordingUi : public TransferUi {
 public:
@@ -104,19 +105,19 @@ private:
         int32_t GetMaxPacketSize() override { return 2048; }
         void Open() override {}
         void Close() override { closed = true; }
-        int32_t Receive(uint8_t*, int32_t, int32_t) override { throw ObexException(OBEX_ERR_IO, "r"); }
-        int32_t Send(const uint8_t*, int32_t, int32_t) override { throw ObexException(OBEX_ERR_IO, "s"); }
+        int32_t Receive(uint8_t*, int32_t, int32_t) override { throw TransportException(TRANSPORT_ERR_IO, "r"); }
+        int32_t Send(const uint8_t*, int32_t, int32_t) override { throw TransportException(TRANSPORT_ERR_IO, "s"); }
         void Connect() override
         {
-            if (closed) throw ObexException(OBEX_ERR_CONNECT, "Connect:closed");
-            throw ObexException(OBEX_ERR_NO_DEVICE, "Connect:no device");
+            if (closed) throw TransportException(TRANSPORT_ERR_CONNECT, "Connect:closed");
+            throw TransportException(TRANSPORT_ERR_NO_DEVICE, "Connect:no device");
         }
         std::atomic<bool> closed{false};
     };
 
     std::unique_ptr<MemoryEnd> Create()
     {
-        if (failCreate) throw ObexException(OBEX_ERR_OPEN, "Open:no port");
+        if (failCreate) throw TransportException(TRANSPORT_ERR_OPEN, "Open:no port");
         return std::make_unique<MemoryEnd>(link, 1, maxPacket_, 11);
     }
     int32_t maxPacket_;
@@ -169,7 +170,7 @@ public:
         : thread_([phone] {
               try {
                   phone();
-              } catch (const Exception&) {
+              } catch (const ZvError&) {
               }
           })
     {

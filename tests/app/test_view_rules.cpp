@@ -134,17 +134,6 @@ TEST(ViewFitting, ScrollModeClientNeverOutgrowsThePicture)
     EXPECT_EQ(150, s.height);
 }
 
-TEST(ViewSizing, MulDivRoundsHalfAwayFromZero)
-{
-    EXPECT_EQ(2, MulDivRound(3, 1, 2));
-    EXPECT_EQ(-2, MulDivRound(-3, 1, 2));
-    EXPECT_EQ(-2, MulDivRound(3, 1, -2));
-    EXPECT_EQ(1, MulDivRound(4, 1, 3));
-    EXPECT_EQ(-1, MulDivRound(1, 1, 0));
-    EXPECT_EQ(600000000, MulDivRound(300000, 60000, 30)) << "no 32-bit overflow in the product";
-    EXPECT_EQ(-1, MulDivRound(0x7FFFFFFF, 4, 1));
-}
-
 TEST(ViewSizing, SideDragKeepsProportionsThroughTheHeight)
 {
     const Size nonClient{8, 46};

@@ -38,6 +38,18 @@ TEST(CodePage, BadInputNeverVanishesOrCrashes)
     EXPECT_EQ('x', a[0]);
     EXPECT_EQ('y', a[2]);
     EXPECT_TRUE(AnsiToUtf16(nullptr, 0).empty());
+
+    // A lone surrogate is one unknown character; the unit after it is kept.
+    const struct {
+        std::u16string in;
+        const char* out;
+    } surrogates[] = {
+        {{u'a', (char16_t)0xD800, u'b'}, "a?b"},
+        {{u'a', (char16_t)0xD800, (char16_t)0xD800, u'b'}, "a??b"},
+        {{u'a', (char16_t)0xDC00, u'b'}, "a?b"},
+        {{u'a', (char16_t)0xD800}, "a?"},
+    };
+    for (const auto& c : surrogates) EXPECT_EQ(c.out, Utf16ToAnsi(c.in)) << c.out;
 }
 
 TEST(CodePage, LeadBytes)

@@ -2,6 +2,7 @@
 // stb_image natively. Both are checked against the pixel values ImageMagick reports.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -165,6 +166,23 @@ TEST(ImageManagerBmp, OnePixelPictureAndWriteProtocol)
     EXPECT_LE(std::abs(dot.b - 31), 2);
     EXPECT_EQ(out[57], 0);
     EXPECT_EQ(out[58], 0xaa);
+}
+
+TEST(ImageManagerBmp, TopDownRowsGiveTheSamePicture)
+{
+    // img24.bmp with its rows stored top-down, as a negative height declares.
+    const Bytes bottomUp = ReadFile("img24.bmp");
+    ASSERT_EQ(bottomUp.size(), 64u * 3 * 48 + 54);
+    Bytes topDown = bottomUp;
+    const int32_t negative = -48;
+    for (int i = 0; i < 4; ++i) topDown[22 + i] = (uint8_t)((uint32_t)negative >> (8 * i));
+    for (size_t y = 0; y < 48; ++y) {
+        std::copy_n(&bottomUp[54 + (47 - y) * 192], 192, &topDown[54 + y * 192]);
+    }
+    ImageManager im(topDown.data(), (uint32_t)topDown.size());
+    EXPECT_EQ(im.GetWidth(), 64);
+    EXPECT_EQ(im.GetHeight(), 48);
+    ExpectSamples(im.GetBmp(), false);
 }
 
 TEST(ImageManagerKinds, ProgressiveJpeg)

@@ -8,7 +8,8 @@
 #include <gtest/gtest.h>
 
 #include "obex/ObexException.h"
-#include "tests/obex/ObexTestTransport.h"
+#include "tests/support/ExpectError.h"
+#include "tests/support/ObexTestTransport.h"
 
 inline Bytes Cat(std::initializer_list<Bytes> parts)
 {
@@ -50,15 +51,13 @@ inline Bytes UnicodeHeader(uint8_t id, const std::u16string& text)
 }
 inline Bytes DoubleWordHeader(uint8_t id, uint32_t v) { return Cat({{id}, DoubleWord(v)}); }
 
-// Runs `f` and checks that it throws ObexException with `code` and exactly `message`.
-template <typename F>
-void ExpectObexError(F f, int32_t code, const char* message)
+// Bytes from pairs of hexadecimal digits: a known digest written as it is published.
+inline Bytes Hex(const char* digits)
 {
-    try {
-        f();
-        ADD_FAILURE() << "no exception; expected " << message;
-    } catch (const ObexException& e) {
-        EXPECT_EQ(code, e.GetCode());
-        EXPECT_STREQ(message, e.GetMessageText());
+    Bytes b;
+    for (; digits[0] && digits[1]; digits += 2) {
+        b.push_back((uint8_t)std::stoi(std::string(digits, 2), nullptr, 16));
     }
+    return b;
 }
+

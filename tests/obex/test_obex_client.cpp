@@ -260,11 +260,8 @@ TEST_F(Client, AnswersAChallengeInTheMiddleOfAPut)
     client.SendRequest();
     std::vector<Bytes> sent = Packets(transport.Sent());
     ASSERT_EQ(4u, sent.size());
-    uint8_t digest[16];
-    Bytes block = Cat({nonce, Text(":pw")});
-    ASSERT_TRUE(Md5(block.data(), (uint32_t)block.size(), digest));
-    EXPECT_EQ(Packet(0x02, BytesHeader(0x4E, Cat({{0x00, 16}, Bytes(digest, digest + 16), {0x01, 3, 'm', 'e', 0}}))),
-              sent[1]);
+    const Bytes digest = Hex("c87d57ec99fd33e255c93e627e63ab43");  // MD5 of nonce ":pw"
+    EXPECT_EQ(Packet(0x02, BytesHeader(0x4E, Cat({{0x00, 16}, digest, {0x01, 3, 'm', 'e', 0}}))), sent[1]);
     EXPECT_EQ(Packet(0x02, BytesHeader(0x48, Text("abc"))), sent[2]);
 }
 
@@ -328,7 +325,7 @@ TEST(ClientCancel, CloseFromAnotherThreadEndsABlockedPut)
     try {
         client.SendRequest();
         ADD_FAILURE() << "the blocked request did not fail";
-    } catch (const ObexException& e) {
+    } catch (const ZvError& e) {
         EXPECT_EQ(OBEX_ERR_IO, e.GetCode());
     }
     canceller.join();

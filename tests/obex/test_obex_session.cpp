@@ -27,7 +27,7 @@ public:
         : thread_([this, serve] {
               try {
                   serve();
-              } catch (const ObexException& e) {
+              } catch (const ZvError& e) {
                   failed = true;
                   code = e.GetCode();
                   message = e.GetMessageText();
@@ -159,7 +159,7 @@ void ConnectWithAuth(const char* serverPassword, const char* serverUser, const c
             outcome->clientConnected = true;
             c.SetOperation(0x81);
             c.SendRequest();
-        } catch (const ObexException& e) {
+        } catch (const ZvError& e) {
             outcome->clientCode = e.GetCode();
             outcome->clientMessage = e.GetMessageText();
             outcome->realm = c.GetRealm() ? c.GetRealm() : "(none)";
@@ -321,7 +321,7 @@ TEST(SessionCancel, CloseFromAnotherThreadEndsABlockedAcceptAndRequest)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         s.Close();
     });
-    EXPECT_THROW(s.Accept(), ObexException);  // blocked in ReceivePacket for the CONNECT
+    EXPECT_THROW(s.Accept(), TransportException);  // blocked in ReceivePacket for the CONNECT
     canceller.join();
 
     MemoryPair pair2(2048, 2048);

@@ -72,6 +72,7 @@ public:
 
     int sleeps = 0;
     std::function<void(int)> onSleep;
+    int pausesCutShort = 0;  // pauses whose wake event was set when they would have waited
 
     std::vector<SOCKET> closedSockets;
 
@@ -211,11 +212,12 @@ public:
         changed_.notify_all();
         return wasOpen ? 0 : SOCKET_ERROR;
     }
-    void Sleep(DWORD milliseconds) override
+    void Pause(HANDLE wake, DWORD milliseconds) override
     {
         ++sleeps;
         EXPECT_EQ(milliseconds, 100u);
         if (onSleep) onSleep(sleeps);
+        if (wake && WaitForSingleObject(wake, 0) == WAIT_OBJECT_0) ++pausesCutShort;
     }
 
 private:

@@ -9,20 +9,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "obex/ObexException.h"
+#include "tests/support/ExpectError.h"
 #include "tests/support/WinePath.h"
-
-template <typename F>
-void ExpectObexError(F&& call, int32_t code, const char* message)
-{
-    try {
-        call();
-        ADD_FAILURE() << "no exception, expected code " << code;
-    } catch (const ObexException& e) {
-        EXPECT_EQ(e.GetCode(), code);
-        EXPECT_STREQ(e.GetMessageText(), message);
-    }
-}
+#include "transport/TransportException.h"
 
 // The Linux folder where the serial fixture keeps its pty links and socat pids.
 inline std::string SerialFixtureDir()

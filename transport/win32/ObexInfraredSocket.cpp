@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "obex/ObexException.h"
+#include "transport/TransportException.h"
 
 namespace {
 
@@ -46,12 +46,12 @@ IrdaLink::IrdaLink(WinSockApi& api) : api_(api)
     WSADATA data;
     std::memset(&data, 0, sizeof data);
     if (api_.Startup(MAKEWORD(1, 1), &data) != 0) {
-        throw ObexException(OBEX_ERR_OPEN, "ObexInfraredSocket:WinSockの初期化に失敗しました。");
+        throw TransportException(TRANSPORT_ERR_OPEN, "ObexInfraredSocket:WinSockの初期化に失敗しました。");
     }
     if (data.wVersion != MAKEWORD(1, 1)) {
         api_.Cleanup();
-        throw ObexException(OBEX_ERR_OPEN,
-                            "ObexInfraredSocket:WinSockのバージョンが1.1未対応です。");
+        throw TransportException(TRANSPORT_ERR_OPEN,
+                                 "ObexInfraredSocket:WinSockのバージョンが1.1未対応です。");
     }
 }
 
@@ -64,7 +64,7 @@ SOCKET IrdaLink::IrOpen()
 {
     SOCKET s = api_.Socket(AF_IRDA, SOCK_STREAM, 0);
     if (s == INVALID_SOCKET) {
-        throw ObexException(OBEX_ERR_OPEN, "IrOpen:ソケットのオープンに失敗しました。");
+        throw TransportException(TRANSPORT_ERR_OPEN, "IrOpen:ソケットのオープンに失敗しました。");
     }
     return s;
 }
@@ -76,7 +76,7 @@ int32_t IrdaLink::IrReceive(SOCKET s, uint8_t* buffer, int32_t offset, int32_t c
         int got = api_.Recv(s, reinterpret_cast<char*>(buffer + offset + total), count - total, 0);
         // 0 is the peer closing the link: the bytes asked for will never come.
         if (got == SOCKET_ERROR || got <= 0) {
-            throw ObexException(OBEX_ERR_IO, "IrReceive:データの受信に失敗しました(1)。");
+            throw TransportException(TRANSPORT_ERR_IO, "IrReceive:データの受信に失敗しました(1)。");
         }
         total += got;
     }
@@ -88,7 +88,7 @@ int32_t IrdaLink::IrSend(SOCKET s, const uint8_t* buffer, int32_t offset, int32_
     if (count <= 0) return 0;
     int sent = api_.Send(s, reinterpret_cast<const char*>(buffer + offset), count, 0);
     if (sent == SOCKET_ERROR || sent < 0) {
-        throw ObexException(OBEX_ERR_IO, "IrSend:データの送信に失敗しました。");
+        throw TransportException(TRANSPORT_ERR_IO, "IrSend:データの送信に失敗しました。");
     }
     return sent;
 }
@@ -138,7 +138,7 @@ void ObexInfraredServerSocket::Accept()
                 sizeof kTinyTpAttribute);
     if (link_.api_.SetSockOpt(listening, SOL_IRLMP, IRLMP_IAS_SET, reinterpret_cast<const char*>(&ias),
                         sizeof ias) == SOCKET_ERROR) {
-        throw ObexException(OBEX_ERR_CONNECT, "Accept:接続相手の検索中にエラーが発生しました。");
+        throw TransportException(TRANSPORT_ERR_CONNECT, "Accept:接続相手の検索中にエラーが発生しました。");
     }
 
     SOCKADDR_IRDA address;
@@ -147,20 +147,20 @@ void ObexInfraredServerSocket::Accept()
     std::strcpy(address.irdaServiceName, kObexClass);
     if (link_.api_.Bind(listening, reinterpret_cast<const sockaddr*>(&address), sizeof address) ==
         SOCKET_ERROR) {
-        throw ObexException(OBEX_ERR_CONNECT, "Accept:接続相手の決定中にエラーが発生しました(1)。");
+        throw TransportException(TRANSPORT_ERR_CONNECT, "Accept:接続相手の決定中にエラーが発生しました(1)。");
     }
     if (link_.api_.Listen(listening, 2) == SOCKET_ERROR) {
-        throw ObexException(OBEX_ERR_CONNECT, "Accept:接続相手の決定中にエラーが発生しました(2)。");
+        throw TransportException(TRANSPORT_ERR_CONNECT, "Accept:接続相手の決定中にエラーが発生しました(2)。");
     }
 
     SOCKET connection = link_.api_.Accept(listening, nullptr, nullptr);
     if (connection == INVALID_SOCKET) {
-        throw ObexException(OBEX_ERR_CONNECT, "Accept:接続受け付け中にエラーが発生しました(2)。");
+        throw TransportException(TRANSPORT_ERR_CONNECT, "Accept:接続受け付け中にエラーが発生しました(2)。");
     }
     // A Close that ran while accept was returning must not leave a live link behind it.
     if (listening_.load() != listening) {
         link_.api_.CloseSocket(connection);
-        throw ObexException(OBEX_ERR_CONNECT, "Accept:接続受け付け中にエラーが発生しました(2)。");
+        throw TransportException(TRANSPORT_ERR_CONNECT, "Accept:接続受け付け中にエラーが発生しました(2)。");
     }
     SOCKET old = connection_.exchange(connection);
     if (old != INVALID_SOCKET) link_.api_.CloseSocket(old);
@@ -186,11 +186,20 @@ int32_t ObexInfraredServerSocket::Send(const uint8_t* buffer, int32_t offset, in
 
 // ---------------------------------------------------------------------------------------------
 
-ObexInfraredClientSocket::ObexInfraredClientSocket(WinSockApi& api) : link_(api) {}
+ObexInfraredClientSocket::ObexInfraredClientSocket(WinSockApi& api)
+    : link_(api), wake_(CreateEventA(nullptr, TRUE, FALSE, nullptr))
+{
+}
 
 ObexInfraredClientSocket::~ObexInfraredClientSocket()
 {
     link_.CloseSlot(socket_);
+    if (wake_) CloseHandle(wake_);
+}
+
+void ObexInfraredClientSocket::ThrowClosed()
+{
+    throw TransportException(TRANSPORT_ERR_CONNECT, "Connect:接続中にクローズされました。");
 }
 
 void ObexInfraredClientSocket::Open()
@@ -199,11 +208,13 @@ void ObexInfraredClientSocket::Open()
     SOCKET old = socket_.exchange(s);
     if (old != INVALID_SOCKET) link_.api_.CloseSocket(old);
     closed_ = false;
+    if (wake_) ResetEvent(wake_);
 }
 
 void ObexInfraredClientSocket::Close()
 {
     closed_ = true;
+    if (wake_) SetEvent(wake_);
     link_.CloseSlot(socket_);
 }
 
@@ -220,13 +231,12 @@ void ObexInfraredClientSocket::Connect()
         EnumerateDevices(link_.api_, socket_.load(), devices);
         ++attempts;
         if (devices.HasDevice()) break;
-        if (closed_) {
-            throw ObexException(OBEX_ERR_CONNECT, "Connect:接続中にクローズされました。");
-        }
-        link_.api_.Sleep(IrdaLink::kRetryPauseMs);
+        if (closed_) ThrowClosed();
+        link_.api_.Pause(wake_, IrdaLink::kRetryPauseMs);
+        if (closed_) ThrowClosed();  // a Close during the pause cut it short
         if (attempts >= IrdaLink::kConnectAttempts) {
-            throw ObexException(OBEX_ERR_NO_DEVICE,
-                                "Connect:接続対象の機器が見つかりませんでした。");
+            throw TransportException(TRANSPORT_ERR_NO_DEVICE,
+                                     "Connect:接続対象の機器が見つかりませんでした。");
         }
     }
     const IRDA_DEVICE_INFO& device = devices.list.Device[0];
@@ -239,23 +249,24 @@ void ObexInfraredClientSocket::Connect()
     int length = sizeof query;
     if (link_.api_.GetSockOpt(socket_.load(), SOL_IRLMP, IRLMP_IAS_QUERY,
                         reinterpret_cast<char*>(&query), &length) == SOCKET_ERROR) {
-        throw ObexException(OBEX_ERR_CONNECT,
-                            "Connect:接続対象機器の情報取得中にエラーが発生しました。");
+        throw TransportException(TRANSPORT_ERR_CONNECT,
+                                 "Connect:接続対象機器の情報取得中にエラーが発生しました。");
     }
     std::memcpy(address.irdaDeviceID, device.irdaDeviceID, sizeof address.irdaDeviceID);
     std::snprintf(address.irdaServiceName, sizeof address.irdaServiceName, "LSAP-SEL%d",
                   (int)query.irdaAttribute.irdaAttribInt);
 
     for (;;) {
+        if (closed_) ThrowClosed();
         if (attempts >= IrdaLink::kConnectAttempts) {
-            throw ObexException(OBEX_ERR_CONNECT, "Connect:接続対象機器と接続に失敗しました。");
+            throw TransportException(TRANSPORT_ERR_CONNECT, "Connect:接続対象機器と接続に失敗しました。");
         }
         ++attempts;
         if (link_.api_.Connect(socket_.load(), reinterpret_cast<const sockaddr*>(&address),
                          sizeof address) != SOCKET_ERROR) {
             break;
         }
-        if (attempts < IrdaLink::kConnectAttempts) link_.api_.Sleep(IrdaLink::kRetryPauseMs);
+        if (attempts < IrdaLink::kConnectAttempts) link_.api_.Pause(wake_, IrdaLink::kRetryPauseMs);
     }
 
     char name[sizeof device.irdaDeviceName + 1];

@@ -54,6 +54,8 @@ class ObexInfraredClientSocket : public ObexClientSocket, public OwnedString {
 public:
     explicit ObexInfraredClientSocket(WinSockApi& api = SystemWinSockApi());
     ~ObexInfraredClientSocket() override;
+    ObexInfraredClientSocket(const ObexInfraredClientSocket&) = delete;
+    ObexInfraredClientSocket& operator=(const ObexInfraredClientSocket&) = delete;
 
     int32_t GetMaxPacketSize() override { return IrdaLink::kMaxPacketSize; }
     void Open() override;
@@ -63,7 +65,11 @@ public:
     void Connect() override;
 
 private:
+    [[noreturn]] static void ThrowClosed();
+
     IrdaLink link_;
     std::atomic<SOCKET> socket_{INVALID_SOCKET};
     std::atomic<bool> closed_{false};
+    // Set by Close so that a pause between attempts ends at once (manual reset; Open clears it).
+    HANDLE wake_ = nullptr;
 };

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "obex/ObexException.h"
+#include "transport/TransportException.h"
 
 namespace {
 
@@ -65,7 +65,7 @@ void ObexSerialSocket::Open()
         if (handle_ == INVALID_HANDLE_VALUE) ReleasePort();
     }
     if (handle_ == INVALID_HANDLE_VALUE) {
-        throw ObexException(OBEX_ERR_OPEN, "Open:ポートのオープンに失敗しました。");
+        throw TransportException(TRANSPORT_ERR_OPEN, "Open:ポートのオープンに失敗しました。");
     }
 }
 
@@ -128,6 +128,11 @@ int32_t ObexSerialSocket::Send(const uint8_t* buffer, int32_t offset, int32_t co
     return Transfer(Direction::Write, const_cast<uint8_t*>(buffer) + offset, count);
 }
 
+HANDLE ObexSerialSocket::CreateTransferEvent()
+{
+    return CreateEventA(nullptr, TRUE, FALSE, nullptr);
+}
+
 int32_t ObexSerialSocket::Transfer(Direction direction, uint8_t* buffer, int32_t count)
 {
     const char* failure = direction == Direction::Read ? kReceiveFailed : kSendFailed;
@@ -135,8 +140,10 @@ int32_t ObexSerialSocket::Transfer(Direction direction, uint8_t* buffer, int32_t
 
     OVERLAPPED overlapped;
     std::memset(&overlapped, 0, sizeof overlapped);
-    overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (!overlapped.hEvent) return 0;
+    overlapped.hEvent = CreateTransferEvent();
+    // Without an event no transfer can be waited for; reporting "no data" would have the engine
+    // call again for ever.
+    if (!overlapped.hEvent) throw TransportException(TRANSPORT_ERR_IO, failure);
 
     DWORD done = 0;
     DWORD error = ERROR_SUCCESS;
@@ -168,33 +175,38 @@ int32_t ObexSerialSocket::Transfer(Direction direction, uint8_t* buffer, int32_t
     CloseHandle(overlapped.hEvent);
 
     if (ok) return (int32_t)done;
-    if (closed_ || IsPortGone(error)) throw ObexException(OBEX_ERR_IO, failure);
+    if (closed_ || IsPortGone(error)) throw TransportException(TRANSPORT_ERR_IO, failure);
     // Line errors (framing, overrun, ...) look like a time-out: the engine simply reads again.
     return 0;
 }
 
 bool ObexSerialSocket::GetCommState(DCB* dcb)
 {
+    ScopedLock lock(handleLock_);  // Close may release the handle on another thread
     return ::GetCommState(CurrentHandle(), dcb) != FALSE;
 }
 
 bool ObexSerialSocket::SetCommState(DCB* dcb)
 {
+    ScopedLock lock(handleLock_);
     return ::SetCommState(CurrentHandle(), dcb) != FALSE;
 }
 
 bool ObexSerialSocket::GetCommProperties(COMMPROP* properties)
 {
+    ScopedLock lock(handleLock_);
     return ::GetCommProperties(CurrentHandle(), properties) != FALSE;
 }
 
 bool ObexSerialSocket::SetCommTimeouts(COMMTIMEOUTS* timeouts)
 {
+    ScopedLock lock(handleLock_);
     return ::SetCommTimeouts(CurrentHandle(), timeouts) != FALSE;
 }
 
 bool ObexSerialSocket::PurgeComm()
 {
+    ScopedLock lock(handleLock_);
     return ::PurgeComm(CurrentHandle(), PURGE_RXCLEAR) != FALSE;
 }
 

@@ -49,6 +49,10 @@ public:
     // "\\.\COMn", or nullptr for an inert object.
     const char* GetDevicePath() const { return path_; }
 
+protected:
+    // The event one overlapped transfer waits on (manual reset); nullptr when none can be had.
+    virtual HANDLE CreateTransferEvent();
+
 private:
     enum class Direction { Read, Write };
     int32_t Transfer(Direction direction, uint8_t* buffer, int32_t count);

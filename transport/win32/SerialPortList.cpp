@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "obex/NameValueTable.h"
+#include "core/NameValueTable.h"
 
 namespace {
 
@@ -197,14 +197,6 @@ void Walk9x(const SerialPortList::System& system, NameValueTable& table)
     });
 }
 
-char* CopyText(const char* text)
-{
-    size_t size = std::strlen(text) + 1;
-    char* copy = new char[size];
-    std::memcpy(copy, text, size);
-    return copy;
-}
-
 }  // namespace
 
 SerialPortList::SerialPortList()
@@ -225,15 +217,7 @@ SerialPortList::SerialPortList(const System& system)
     Build(system);
 }
 
-SerialPortList::~SerialPortList()
-{
-    for (int32_t i = 0; i < count_; ++i) {
-        delete[] names_[i];
-        delete[] descriptions_[i];
-    }
-    delete[] names_;
-    delete[] descriptions_;
-}
+SerialPortList::~SerialPortList() = default;
 
 void SerialPortList::Build(const System& system)
 {
@@ -247,8 +231,8 @@ void SerialPortList::Build(const System& system)
     int32_t count = table.GetCount();
     std::vector<const char*> work((size_t)count);
     table.GetNames(work.data(), count);
-    names_ = new char*[(size_t)count];
-    descriptions_ = new char*[(size_t)count];
+    names_.reserve((size_t)count);
+    descriptions_.reserve((size_t)count);
     // Shortest name first, equal lengths in lstrcmpA order: COM2 before COM10.
     for (int32_t out = 0; out < count; ++out) {
         int32_t best = -1;
@@ -261,19 +245,18 @@ void SerialPortList::Build(const System& system)
             size_t a = std::strlen(work[(size_t)i]), b = std::strlen(work[(size_t)best]);
             if (a < b || (a == b && lstrcmpA(work[(size_t)i], work[(size_t)best]) < 0)) best = i;
         }
-        names_[out] = CopyText(work[(size_t)best]);
-        descriptions_[out] = CopyText(table.Get(work[(size_t)best]));
+        names_.emplace_back(work[(size_t)best]);
+        descriptions_.emplace_back(table.Get(work[(size_t)best]));
         work[(size_t)best] = nullptr;
-        count_ = out + 1;
     }
 }
 
 const char* SerialPortList::GetPortName(int32_t index) const
 {
-    return index >= 0 && index < count_ ? names_[index] : nullptr;
+    return index >= 0 && index < GetPortCount() ? names_[(size_t)index].c_str() : nullptr;
 }
 
 const char* SerialPortList::GetPortDescription(int32_t index) const
 {
-    return index >= 0 && index < count_ ? descriptions_[index] : nullptr;
+    return index >= 0 && index < GetPortCount() ? descriptions_[(size_t)index].c_str() : nullptr;
 }

@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 class SerialPortList {
 public:
@@ -22,7 +24,7 @@ public:
     SerialPortList(const SerialPortList&) = delete;
     SerialPortList& operator=(const SerialPortList&) = delete;
 
-    int32_t GetPortCount() const { return count_; }
+    int32_t GetPortCount() const { return (int32_t)names_.size(); }
     // "COM3", or nullptr when index is not below the count.
     const char* GetPortName(int32_t index) const;
     // The device's description, "(unknown)" when it has none; nullptr past the end.
@@ -31,7 +33,7 @@ public:
 private:
     void Build(const System& system);
 
-    int32_t count_ = 0;
-    char** names_ = nullptr;
-    char** descriptions_ = nullptr;
+    // Owned by value, so a walk that throws part-way leaves nothing behind.
+    std::vector<std::string> names_;
+    std::vector<std::string> descriptions_;
 };

@@ -2,47 +2,6 @@
 
 #include <cstring>
 
-namespace {
-
-char* CopyText(const char* text)
-{
-    if (!text) return nullptr;
-    size_t size = std::strlen(text) + 1;
-    char* copy = new char[size];
-    std::memcpy(copy, text, size);
-    return copy;
-}
-
-}  // namespace
-
-ServiceManagerException::ServiceManagerException(int32_t code, const char* message)
-    : code_(code), message_(CopyText(message))
-{
-}
-
-ServiceManagerException::ServiceManagerException(const ServiceManagerException& other)
-    : code_(other.code_), message_(CopyText(other.message_))
-{
-}
-
-ServiceManagerException& ServiceManagerException::operator=(const ServiceManagerException& other)
-{
-    if (this != &other) {
-        char* copy = CopyText(other.message_);
-        delete[] message_;
-        message_ = copy;
-        code_ = other.code_;
-    }
-    return *this;
-}
-
-ServiceManagerException::~ServiceManagerException()
-{
-    delete[] message_;
-}
-
-// ---------------------------------------------------------------------------------------------
-
 ServiceManager::ServiceManager(const char* serviceName, const char* machineName)
 {
     manager_ = OpenSCManagerA(machineName, "ServicesActive", SC_MANAGER_ALL_ACCESS);

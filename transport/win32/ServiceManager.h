@@ -6,8 +6,10 @@
 
 #include <cstdint>
 
+#include "core/Error.h"
+
 // Thrown by value. The message is always null here; the code says what failed.
-class ServiceManagerException {
+class ServiceManagerException : public ZvError {
 public:
     enum Code : int32_t {
         kWaitFailed = 0,      // a waiting operation ended without reaching the wanted state
@@ -15,17 +17,13 @@ public:
         kOpenService = 2,     // no service by that name or display name
         kQueryStatus = 3,     // the service's status could not be read
     };
-    explicit ServiceManagerException(int32_t code, const char* message = nullptr);
-    ServiceManagerException(const ServiceManagerException& other);
-    ServiceManagerException& operator=(const ServiceManagerException& other);
-    ~ServiceManagerException();
+    explicit ServiceManagerException(int32_t code, const char* message = nullptr)
+        : ZvError(code, message), hasMessage_(message != nullptr) {}
 
-    int32_t GetCode() const { return code_; }
-    const char* GetMessageText() const { return message_; }
+    const char* GetMessageText() const { return hasMessage_ ? ZvError::GetMessageText() : nullptr; }
 
 private:
-    int32_t code_;
-    char* message_ = nullptr;
+    bool hasMessage_;
 };
 
 class ServiceManager {

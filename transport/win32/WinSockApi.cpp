@@ -40,7 +40,10 @@ public:
         return send(s, buffer, length, flags);
     }
     int CloseSocket(SOCKET s) override { return closesocket(s); }
-    void Sleep(DWORD milliseconds) override { ::Sleep(milliseconds); }
+    void Pause(HANDLE wake, DWORD milliseconds) override
+    {
+        if (!wake || WaitForSingleObject(wake, milliseconds) == WAIT_FAILED) ::Sleep(milliseconds);
+    }
 };
 
 }  // namespace

@@ -19,8 +19,9 @@ public:
     virtual int Recv(SOCKET s, char* buffer, int length, int flags) = 0;
     virtual int Send(SOCKET s, const char* buffer, int length, int flags) = 0;
     virtual int CloseSocket(SOCKET s) = 0;
-    virtual void Sleep(DWORD milliseconds) = 0;
+    // The pause between connection attempts: `milliseconds`, or less once `wake` is set.
+    virtual void Pause(HANDLE wake, DWORD milliseconds) = 0;
 };
 
-// The platform's own WinSock (ws2_32) and Sleep.
+// The platform's own WinSock (ws2_32) and a wait on the event.
 WinSockApi& SystemWinSockApi();

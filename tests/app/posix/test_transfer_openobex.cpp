@@ -10,8 +10,8 @@
 
 #include "tests/app/TransferFixtures.h"
 #include "tests/formats/VNoteFixtures.h"
-#include "tests/obex/posix/FdTransport.h"
-#include "tests/obex/posix/OpenObexPeer.h"
+#include "tests/support/posix/FdTransport.h"
+#include "tests/support/posix/OpenObexPeer.h"
 
 namespace {
 

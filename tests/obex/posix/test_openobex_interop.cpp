@@ -11,8 +11,8 @@
 
 #include "obex/ObexClient.h"
 #include "obex/ObexServer.h"
-#include "tests/obex/posix/FdTransport.h"
-#include "tests/obex/posix/OpenObexPeer.h"
+#include "tests/support/posix/FdTransport.h"
+#include "tests/support/posix/OpenObexPeer.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ std::vector<size_t> BodySizes(int32_t chunk)
     return {0, (size_t)chunk, (size_t)(9 * chunk + 17)};
 }
 
-std::string Message(const ObexException& e)
+std::string Message(const ZvError& e)
 {
     return std::to_string(e.GetCode()) + " " + e.GetMessageText();
 }
@@ -91,7 +91,7 @@ TEST_P(Interop, OurClientPutsToOpenObexServer)
                 client.SetOperation(0x81);
                 client.SendRequest();
                 disconnectResponse = client.GetResponseCode();
-            } catch (const ObexException& e) {
+            } catch (const ZvError& e) {
                 ADD_FAILURE() << Message(e);
             }
             peer.join();
@@ -147,7 +147,7 @@ TEST_P(Interop, OpenObexClientPutsToOurServer)
                 server.ReceiveRequest();
                 disconnect_op = server.GetOperation();
                 server.SendResponse(0x20);
-            } catch (const ObexException& e) {
+            } catch (const ZvError& e) {
                 ADD_FAILURE() << Message(e);
             }
             peer.join();

@@ -16,7 +16,7 @@
 #include <sstream>
 #include <string>
 
-#include "tests/obex/posix/OpenObexPeer.h"
+#include "tests/support/posix/OpenObexPeer.h"
 
 namespace {
 

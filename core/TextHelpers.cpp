@@ -1,4 +1,4 @@
-#include "obex/TextHelpers.h"
+#include "core/TextHelpers.h"
 
 #include <cstring>
 

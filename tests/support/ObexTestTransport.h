@@ -11,7 +11,7 @@
 #include <mutex>
 #include <vector>
 
-#include "obex/ObexException.h"
+#include "transport/TransportException.h"
 #include "transport/ObexSocket.h"
 
 using Bytes = std::vector<uint8_t>;
@@ -55,7 +55,7 @@ public:
     int32_t Receive(uint8_t* buffer, int32_t offset, int32_t count) override
     {
         if (inputPos_ >= input_.size())
-            throw ObexException(OBEX_ERR_IO, "ScriptedTransport::Receive:no more input");
+            throw TransportException(TRANSPORT_ERR_IO, "ScriptedTransport::Receive:no more input");
         int32_t n = std::min<int32_t>(receiveSizer_.Next(count), (int32_t)(input_.size() - inputPos_));
         std::memcpy(buffer + offset, input_.data() + inputPos_, (size_t)n);
         inputPos_ += (size_t)n;
@@ -118,8 +118,8 @@ public:
         std::unique_lock<std::mutex> g(link_->lock);
         MemoryPipe& in = link_->pipes[side_];
         link_->changed.wait(g, [&] { return closed_ || !in.bytes.empty() || in.writerGone; });
-        if (closed_) throw ObexException(OBEX_ERR_IO, "MemoryEnd::Receive:closed");
-        if (in.bytes.empty()) throw ObexException(OBEX_ERR_IO, "MemoryEnd::Receive:peer closed");
+        if (closed_) throw TransportException(TRANSPORT_ERR_IO, "MemoryEnd::Receive:closed");
+        if (in.bytes.empty()) throw TransportException(TRANSPORT_ERR_IO, "MemoryEnd::Receive:peer closed");
         int32_t n = std::min<int32_t>(sizer_.Next(count), (int32_t)in.bytes.size());
         std::copy(in.bytes.begin(), in.bytes.begin() + n, buffer + offset);
         in.bytes.erase(in.bytes.begin(), in.bytes.begin() + n);
@@ -128,7 +128,7 @@ public:
     int32_t Send(const uint8_t* buffer, int32_t offset, int32_t count) override
     {
         std::lock_guard<std::mutex> g(link_->lock);
-        if (closed_) throw ObexException(OBEX_ERR_IO, "MemoryEnd::Send:closed");
+        if (closed_) throw TransportException(TRANSPORT_ERR_IO, "MemoryEnd::Send:closed");
         int32_t n = sizer_.Next(count);
         MemoryPipe& out = link_->pipes[1 - side_];
         out.bytes.insert(out.bytes.end(), buffer + offset, buffer + offset + n);
@@ -146,7 +146,7 @@ private:
     void CheckOpen(const char* what)
     {
         std::lock_guard<std::mutex> g(link_->lock);
-        if (closed_) throw ObexException(OBEX_ERR_CONNECT, what);
+        if (closed_) throw TransportException(TRANSPORT_ERR_CONNECT, what);
     }
 
     std::shared_ptr<MemoryLink> link_;

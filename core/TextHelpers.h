@@ -1,4 +1,4 @@
-// Small text helpers shared by the OBEX engine and its users.
+// Small text helpers shared by the OBEX engine, the transports and the formats.
 #pragma once
 #include <string>
 

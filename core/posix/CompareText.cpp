@@ -2,7 +2,7 @@
 // all the table relies on; the ordering itself is not used.
 #include <cstring>
 
-#include "obex/NameValueTable.h"
+#include "core/NameValueTable.h"
 
 int CompareAnsiText(const char* a, const char* b)
 {

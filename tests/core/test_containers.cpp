@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "obex/ByteBuffer.h"
-#include "obex/NameValueTable.h"
-#include "obex/TextHelpers.h"
+#include "core/ByteBuffer.h"
+#include "core/NameValueTable.h"
+#include "core/TextHelpers.h"
 
 TEST(ByteBuffer, KeepsBytesInOrderAcrossChunks)
 {
@@ -44,8 +44,8 @@ TEST(ByteBuffer, FlatCopyIsStableUntilTheNextAppend)
 
 TEST(ByteBuffer, NeverFillsAChunkToItsLastByte)
 {
-    // With chunk size 8, 4 + 4 bytes would fill the first chunk exactly: the design puts the
-    // second block into a new chunk. Observable only through content, which must be intact.
+    // With chunk size 8, 4 + 4 bytes would fill the first chunk exactly, so the second block
+    // goes into a new chunk. Observable only through content, which must be intact.
     ByteBuffer b(8);
     b.Append("1234", 4);
     b.Append("5678", 4);

@@ -1,4 +1,4 @@
-#include "tests/obex/posix/OpenObexPeer.h"
+#include "tests/support/posix/OpenObexPeer.h"
 
 #include <openobex/obex.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "obex/ByteBuffer.h"
+#include "core/ByteBuffer.h"
 
 #include <cstring>
 #include <stdexcept>

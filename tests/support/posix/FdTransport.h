@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <cstdint>
 
-#include "obex/ObexException.h"
+#include "transport/TransportException.h"
 #include "transport/ObexSocket.h"
 
 class FdTransport : public ObexServerSocket, public ObexClientSocket {
@@ -31,27 +31,27 @@ public:
     int32_t Receive(uint8_t* buffer, int32_t offset, int32_t count) override
     {
         for (;;) {
-            if (closed_) throw ObexException(OBEX_ERR_IO, "FdTransport::Receive:closed");
+            if (closed_) throw TransportException(TRANSPORT_ERR_IO, "FdTransport::Receive:closed");
             ssize_t n = ::read(fd_, buffer + offset, (size_t)count);
             if (n > 0) {
                 received += (uint64_t)n;
                 return (int32_t)n;
             }
             if (n < 0 && errno == EINTR) continue;
-            throw ObexException(OBEX_ERR_IO, "FdTransport::Receive:link closed");
+            throw TransportException(TRANSPORT_ERR_IO, "FdTransport::Receive:link closed");
         }
     }
     int32_t Send(const uint8_t* buffer, int32_t offset, int32_t count) override
     {
         for (;;) {
-            if (closed_) throw ObexException(OBEX_ERR_IO, "FdTransport::Send:closed");
+            if (closed_) throw TransportException(TRANSPORT_ERR_IO, "FdTransport::Send:closed");
             ssize_t n = ::send(fd_, buffer + offset, (size_t)count, MSG_NOSIGNAL);
             if (n >= 0) {
                 sent += (uint64_t)n;
                 return (int32_t)n;
             }
             if (errno == EINTR) continue;
-            throw ObexException(OBEX_ERR_IO, "FdTransport::Send:failed");
+            throw TransportException(TRANSPORT_ERR_IO, "FdTransport::Send:failed");
         }
     }
     std::atomic<uint64_t> sent{0}, received{0};

@@ -1,4 +1,4 @@
-#include "obex/NameValueTable.h"
+#include "core/NameValueTable.h"
 
 void NameValueTable::Set(const char* name, const char* value)
 {

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "obex/NameValueTable.h"
+#include "core/NameValueTable.h"
 
 int CompareAnsiText(const char* a, const char* b)
 {
