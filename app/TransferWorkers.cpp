@@ -17,6 +17,23 @@ bool PresentAndFinish(TransferUi& ui, Direction direction, bool succeeded, const
     return end.succeeded;
 }
 
+// Runs the transfer inside the Infrared Monitor bracket. The dialog knows the transfer (and so
+// can cancel it) only while it runs; the button is off while the service restarts.
+template <class Transfer>
+int32_t RunInBracket(Transfer& transfer, TransferUi& ui, TransportFactory& transports,
+                     InfraredMonitor* monitor)
+{
+    InfraredMonitorBracket bracket(monitor, ui, transports);
+    ui.SetActiveTransfer(&transfer);
+    ui.EnableButton(true);
+    const int32_t result = transfer.Run();
+    ui.EnableButton(false);
+    ui.SetActiveTransfer(nullptr);
+    bracket.Restore();
+    ui.EnableButton(true);
+    return result;
+}
+
 }  // namespace
 
 std::unique_ptr<MediaObject> MakeReceivedObject(const ReceivedObject& received)
@@ -38,14 +55,7 @@ bool RunReceiveWorker(TransferUi& ui, TransportFactory& transports, InfraredMoni
                       ReceivedObjectSink& sink, const std::atomic<bool>& cancelRequested)
 {
     ReceiveTransfer transfer(ui, transports);
-    InfraredMonitorBracket bracket(monitor, ui, transports);
-    ui.SetActiveTransfer(&transfer);
-    ui.EnableButton(true);
-    const int32_t result = transfer.Run();
-    ui.EnableButton(false);
-    ui.SetActiveTransfer(nullptr);
-    bracket.Restore();
-    ui.EnableButton(true);
+    const int32_t result = RunInBracket(transfer, ui, transports, monitor);
 
     if (result != RECEIVE_OK) {
         return PresentAndFinish(ui, Direction::Receive, false,
@@ -91,14 +101,7 @@ bool RunSendWorker(TransferUi& ui, TransportFactory& transports, InfraredMonitor
     job.kind = payload.kind;
     job.body = std::move(payload.body);
 
-    InfraredMonitorBracket bracket(monitor, ui, transports);
-    ui.SetActiveTransfer(&transfer);
-    ui.EnableButton(true);
-    const int32_t result = transfer.Run();
-    ui.EnableButton(false);
-    ui.SetActiveTransfer(nullptr);
-    bracket.Restore();
-    ui.EnableButton(true);
+    const int32_t result = RunInBracket(transfer, ui, transports, monitor);
     return PresentAndFinish(ui, Direction::Send, result == SEND_OK,
                             ResultMessage(Direction::Send, result, transports.IsSerial()),
                             cancelRequested);

@@ -34,3 +34,16 @@ private:
 
 // The warning for a command that failed in a way no path should reach.
 void WarnUnexpected(HWND owner);
+
+// The dialog procedure of a dialog that is not a ModalDialog: `Body` behind a guard that lets no
+// exception return into the system's dialog manager.
+template <INT_PTR (*Body)(HWND, UINT, WPARAM, LPARAM)>
+INT_PTR CALLBACK GuardedDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    try {
+        return Body(dlg, msg, wParam, lParam);
+    } catch (...) {
+        if (msg == WM_COMMAND) WarnUnexpected(dlg);
+        return FALSE;
+    }
+}

@@ -10,6 +10,7 @@
 #include "app/ObjectInfo.h"
 #include "app/win32/Dialog.h"
 #include "app/win32/View.h"
+#include "app/win32/Win32Time.h"
 #include "core/MediaObject.h"
 #include "core/TimeConv.h"
 #include "res/resource.h"
@@ -31,13 +32,7 @@ bool WriteObjectFile(const char* path, const MediaObject& object)
     if (object.GetTime() != 0) {
         CalendarTime t;
         if (SecondsToLocalCalendar(object.GetTime(), &t)) {
-            SYSTEMTIME st{};
-            st.wYear = (WORD)t.year;
-            st.wMonth = (WORD)t.month;
-            st.wDay = (WORD)t.day;
-            st.wHour = (WORD)t.hour;
-            st.wMinute = (WORD)t.minute;
-            st.wSecond = (WORD)t.second;
+            const SYSTEMTIME st = ToSystemTime(t);
             FILETIME local, utc;
             if (SystemTimeToFileTime(&st, &local) && LocalFileTimeToFileTime(&local, &utc)) {
                 SetFileTime(h, nullptr, nullptr, &utc);

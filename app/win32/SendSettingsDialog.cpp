@@ -8,10 +8,12 @@
 #include <string>
 
 #include "app/SendSettingsRules.h"
+#include "app/win32/Dialog.h"
 #include "app/win32/TransferDialog.h"
 #include "app/win32/SerialSettingsDialog.h"
 #include "app/win32/Shell.h"
 #include "app/win32/View.h"
+#include "app/win32/Win32Time.h"
 #include "core/MediaObject.h"
 #include "core/TimeConv.h"
 #include "res/resource.h"
@@ -33,18 +35,6 @@ void Warn(HWND owner, const char* text, const char* caption)
 // The only calls into the view: what is current, and the object a successful send leaves.
 std::shared_ptr<const MediaObject> Current() { return View::CurrentObject(); }
 void MakeCurrent(std::unique_ptr<MediaObject> sent) { View::ReplaceObject(std::move(sent)); }
-
-SYSTEMTIME ToSystemTime(const CalendarTime& t)
-{
-    SYSTEMTIME st{};
-    st.wYear = (WORD)t.year;
-    st.wMonth = (WORD)t.month;
-    st.wDay = (WORD)t.day;
-    st.wHour = (WORD)t.hour;
-    st.wMinute = (WORD)t.minute;
-    st.wSecond = (WORD)t.second;
-    return st;
-}
 
 CalendarTime FromSystemTime(const SYSTEMTIME& st)
 {
@@ -221,15 +211,6 @@ INT_PTR SendSettingsMessage(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
     return FALSE;
 }
 
-INT_PTR CALLBACK SendSettingsProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    try {
-        return SendSettingsMessage(dlg, msg, wParam, lParam);
-    } catch (...) {
-        return FALSE;  // nothing may leave a dialog procedure
-    }
-}
-
 bool HaveObjectToSend(HWND main)
 {
     if (Current()) return true;
@@ -243,7 +224,8 @@ void SendCommand(HWND main)
 {
     if (!HaveObjectToSend(main)) return;
     SendDialog d;
-    DialogBoxParamA(Shell::Instance(), MAKEINTRESOURCEA(IDD_SEND_SETTINGS), main, SendSettingsProc,
+    DialogBoxParamA(Shell::Instance(), MAKEINTRESOURCEA(IDD_SEND_SETTINGS), main,
+                    GuardedDialogProc<SendSettingsMessage>,
                     (LPARAM)&d);
 }
 

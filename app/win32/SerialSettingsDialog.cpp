@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/win32/Dialog.h"
 #include "app/win32/Shell.h"
 #include "res/resource.h"
 #include "transport/win32/SerialPortList.h"
@@ -152,15 +153,6 @@ INT_PTR SerialSettingsMessage(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
     return FALSE;
 }
 
-INT_PTR CALLBACK SerialSettingsProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    try {
-        return SerialSettingsMessage(dlg, msg, wParam, lParam);
-    } catch (...) {
-        return FALSE;  // nothing may leave a dialog procedure
-    }
-}
-
 }  // namespace
 
 const SerialSelection& CurrentSerialSelection() { return g_selection; }
@@ -174,7 +166,7 @@ bool ChooseSerialPort(HWND owner, SerialDirection direction, SerialSelection& ch
         return false;
     }
     if (DialogBoxParamA(Shell::Instance(), MAKEINTRESOURCEA(IDD_SERIAL_SETTINGS), owner,
-                        SerialSettingsProc, (LPARAM)&d) != IDOK) {
+                        GuardedDialogProc<SerialSettingsMessage>, (LPARAM)&d) != IDOK) {
         return false;
     }
     chosen = d.chosen;

@@ -12,6 +12,7 @@
 #include "app/SerialMode.h"
 #include "app/Transfer.h"
 #include "app/TransferWorkers.h"
+#include "app/win32/Dialog.h"
 #include "app/win32/Shell.h"
 #include "app/win32/TransferServices.h"
 #include "app/win32/View.h"
@@ -217,20 +218,11 @@ INT_PTR ProgressDialogMessage(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
     return FALSE;
 }
 
-INT_PTR CALLBACK ProgressDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    try {
-        return ProgressDialogMessage(dlg, msg, wParam, lParam);
-    } catch (...) {
-        return FALSE;  // nothing may leave a dialog procedure
-    }
-}
-
 INT_PTR RunProgressDialog(HWND owner, const ContextRef& context)
 {
     auto* ref = new ContextRef(context);
     const INT_PTR result = DialogBoxParamA(Shell::Instance(), MAKEINTRESOURCEA(IDD_PROGRESS), owner,
-                                           ProgressDialogProc, (LPARAM)ref);
+                                           GuardedDialogProc<ProgressDialogMessage>, (LPARAM)ref);
     delete ref;
     return result == -1 ? 0 : result;
 }

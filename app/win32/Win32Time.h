@@ -1,0 +1,18 @@
+// Calendar times as the Windows controls and file times take them.
+#pragma once
+#include <windows.h>
+
+#include "core/TimeConv.h"
+
+// Day of week and milliseconds 0.
+inline SYSTEMTIME ToSystemTime(const CalendarTime& t)
+{
+    SYSTEMTIME st{};
+    st.wYear = (WORD)t.year;
+    st.wMonth = (WORD)t.month;
+    st.wDay = (WORD)t.day;
+    st.wHour = (WORD)t.hour;
+    st.wMinute = (WORD)t.minute;
+    st.wSecond = (WORD)t.second;
+    return st;
+}
