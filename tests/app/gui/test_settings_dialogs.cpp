@@ -463,9 +463,11 @@ TEST(SerialDialog, SuccessfulSendMakesTheSentFormatAndTextsCurrent)
     ASSERT_NE(nullptr, dlg);
     Click(dlg, 1002);
     SetText(dlg, kTitle, "夏の海");
+    PauseForScreenshot("send settings");
     Press(dlg, IDOK);
     HWND progress = app.WaitDialog("送信完了", 60000);
     ASSERT_NE(nullptr, progress) << "the send did not succeed";
+    PauseForScreenshot("send finished");
     EXPECT_TRUE(WaitUntil([&] {
         PostMessageA(progress, WM_COMMAND, 1019, 0);
         return !IsWindow(progress);
