@@ -1,5 +1,7 @@
 #include "tests/app/gui/GuiDriver.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -376,6 +378,56 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path)
     while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.insert(out.end(), buf, buf + n);
     std::fclose(f);
     return out;
+}
+
+namespace {
+
+const char kEnumRoot[] = "SYSTEM\\CurrentControlSet\\Enum\\ZVGUI\\PORTS";
+const char kSerialComm[] = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
+
+void SetRegistryText(const std::string& key, const char* name, const std::string& value)
+{
+    HKEY h;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0,
+                                             KEY_ALL_ACCESS, nullptr, &h, nullptr)) << key;
+    RegSetValueExA(h, name, 0, REG_SZ, (const BYTE*)value.c_str(), (DWORD)value.size() + 1);
+    RegCloseKey(h);
+}
+
+void DeleteTree(HKEY parent, const char* path)
+{
+    HKEY h;
+    if (RegOpenKeyExA(parent, path, 0, KEY_ALL_ACCESS, &h) != ERROR_SUCCESS) return;
+    char name[256];
+    DWORD size = sizeof name;
+    while (RegEnumKeyExA(h, 0, name, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
+        DeleteTree(h, name);
+        size = sizeof name;
+    }
+    RegCloseKey(h);
+    RegDeleteKeyA(parent, path);
+}
+
+}  // namespace
+
+RegistryPorts::~RegistryPorts()
+{
+    DeleteTree(HKEY_LOCAL_MACHINE, kEnumRoot);
+    HKEY comm;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSerialComm, 0, KEY_SET_VALUE, &comm) == ERROR_SUCCESS) {
+        for (const std::string& v : values_) RegDeleteValueA(comm, v.c_str());
+        RegCloseKey(comm);
+    }
+}
+
+void RegistryPorts::Add(const std::string& port, const std::string& description)
+{
+    const std::string instance = std::string(kEnumRoot) + "\\" + port;
+    SetRegistryText(instance, "ClassGUID", "{4D36E978-E325-11CE-BFC1-08002BE10318}");
+    SetRegistryText(instance, "DeviceDesc", description);
+    SetRegistryText(instance + "\\Device Parameters", "PortName", port);
+    values_.push_back("\\Device\\ZvGui" + port);
+    SetRegistryText(kSerialComm, values_.back().c_str(), port);
 }
 
 }  // namespace gui

@@ -78,6 +78,17 @@ private:
     HWND main_ = nullptr;
 };
 
+// Ports as the system's device tree lists them: written into this Wine prefix's registry for
+// one test and removed again.
+class RegistryPorts {
+public:
+    ~RegistryPorts();
+    void Add(const std::string& port, const std::string& description);
+
+private:
+    std::vector<std::string> values_;
+};
+
 // Text of a control in another process (WM_GETTEXT is sent; GetWindowText would not).
 std::string ControlText(HWND dialog, int id);
 

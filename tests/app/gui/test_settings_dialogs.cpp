@@ -214,60 +214,6 @@ TEST(SendDialog, RefusalsInOrderKeepTheEntries)
 
 namespace {
 
-// Ports as the system's device tree lists them: written into this Wine prefix's registry for
-// one test and removed again.
-class RegistryPorts {
-public:
-    ~RegistryPorts()
-    {
-        DeleteTree(HKEY_LOCAL_MACHINE, kEnumRoot);
-        HKEY comm;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSerialComm, 0, KEY_SET_VALUE, &comm) == ERROR_SUCCESS) {
-            for (const std::string& v : values_) RegDeleteValueA(comm, v.c_str());
-            RegCloseKey(comm);
-        }
-    }
-
-    void Add(const std::string& port, const std::string& description)
-    {
-        const std::string instance = std::string(kEnumRoot) + "\\" + port;
-        Set(instance, "ClassGUID", "{4D36E978-E325-11CE-BFC1-08002BE10318}");
-        Set(instance, "DeviceDesc", description);
-        Set(instance + "\\Device Parameters", "PortName", port);
-        values_.push_back("\\Device\\ZvGui" + port);
-        Set(kSerialComm, values_.back().c_str(), port);
-    }
-
-private:
-    static constexpr const char* kEnumRoot = "SYSTEM\\CurrentControlSet\\Enum\\ZVGUI\\PORTS";
-    static constexpr const char* kSerialComm = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
-
-    static void Set(const std::string& key, const char* name, const std::string& value)
-    {
-        HKEY h;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0,
-                                                 KEY_ALL_ACCESS, nullptr, &h, nullptr)) << key;
-        RegSetValueExA(h, name, 0, REG_SZ, (const BYTE*)value.c_str(), (DWORD)value.size() + 1);
-        RegCloseKey(h);
-    }
-
-    static void DeleteTree(HKEY parent, const char* path)
-    {
-        HKEY h;
-        if (RegOpenKeyExA(parent, path, 0, KEY_ALL_ACCESS, &h) != ERROR_SUCCESS) return;
-        char name[256];
-        DWORD size = sizeof name;
-        while (RegEnumKeyExA(h, 0, name, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
-            DeleteTree(h, name);
-            size = sizeof name;
-        }
-        RegCloseKey(h);
-        RegDeleteKeyA(parent, path);
-    }
-
-    std::vector<std::string> values_;
-};
-
 // Wine hands list texts across processes as UTF-16 whichever way they are asked for.
 std::string ComboLine(HWND dlg, int index)
 {

@@ -4,11 +4,17 @@
 // rename) and, for the server, "body.bin".
 //
 //   serial_obex_peer server <tty> <outdir>
-//   serial_obex_peer client <tty> <outdir> <body-file> <name-utf16be-hex> <type> <time>
+//   serial_obex_peer client <tty> <outdir> <body-file> <name-utf16be-hex> <type> <time> [nolength]
+//   serial_obex_peer raw <tty> <outdir> <packets-file>
+// The raw mode sends what libopenobex will not (a GET, a PUT without body, half a PUT): each
+// line of the packets file is one packet in hex, and the answer to it is read before the next
+// line, except after a line starting with "=", which is sent and not answered.
 #include <fcntl.h>
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -66,6 +72,39 @@ std::vector<uint8_t> FromHex(const std::string& text)
     return bytes;
 }
 
+// One OBEX answer packet, or an empty vector when none came in time.
+std::vector<uint8_t> ReadPacket(int fd, int seconds)
+{
+    std::vector<uint8_t> packet;
+    size_t want = 3;
+    while (packet.size() < want) {
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, seconds * 1000) <= 0) return {};
+        uint8_t byte;
+        if (read(fd, &byte, 1) != 1) return {};
+        packet.push_back(byte);
+        if (packet.size() == 3) want = std::max<size_t>(3, (size_t)packet[1] << 8 | packet[2]);
+    }
+    return packet;
+}
+
+std::string RunRaw(int fd, const char* packetsFile)
+{
+    std::ifstream in(packetsFile);
+    std::string line, answers;
+    while (std::getline(in, line)) {
+        const bool answered = line.empty() || line[0] != '=';
+        const std::vector<uint8_t> packet = FromHex(answered ? line : line.substr(1));
+        if (write(fd, packet.data(), packet.size()) != (ssize_t)packet.size()) return "ok=0\nerror=write\n";
+        if (!answered) continue;
+        const std::vector<uint8_t> answer = ReadPacket(fd, kSeconds);
+        if (answer.empty()) return "ok=0\nerror=no answer\nanswers=" + answers + "\n";
+        answers += Hex({answer[0]}) + ",";
+    }
+    tcdrain(fd);
+    return "ok=1\nanswers=" + answers + "\n";
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -98,9 +137,12 @@ int main(int argc, char** argv)
         put.nameUtf16be = FromHex(argv[5]);
         put.type = argv[6];
         put.time = argv[7];
+        put.hasLength = !(argc >= 9 && std::string(argv[8]) == "nolength");
         OpenObexClientResult got = RunOpenObexClient(fd, kMtu, put, kSeconds);
         result << "ok=" << got.ok << "\nerror=" << got.error << "\nconnect=" << got.connectResponse
                << "\nput=" << got.putResponse << "\ndisconnect=" << got.disconnectResponse << "\n";
+    } else if (mode == "raw" && argc >= 5) {
+        result << RunRaw(fd, argv[4]);
     } else {
         result << "ok=0\nerror=bad arguments\n";
     }
