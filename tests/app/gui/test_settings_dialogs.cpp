@@ -35,14 +35,6 @@ const int kSpeedIds[] = {1038, 1039, 1040, 1041, 1042, 1043, 1046, 1047,
 
 const std::string kData = WindowsPath(ZV_TEST_DATA) + "\\app\\";
 
-bool Checked(HWND dlg, int id) { return SendDlgItemMessageA(dlg, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-bool Enabled(HWND dlg, int id) { return IsWindowEnabled(GetDlgItem(dlg, id)) != FALSE; }
-void Click(HWND dlg, int id) { SendDlgItemMessageA(dlg, id, BM_CLICK, 0, 0); }
-void SetText(HWND dlg, int id, const std::string& text)
-{
-    SendDlgItemMessageA(dlg, id, WM_SETTEXT, 0, (LPARAM)text.c_str());
-}
-void Press(HWND dlg, int id) { PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dlg, id)); }
 
 // "10100000": which of the format buttons (formats 1..8) pass `test`.
 template <class Test>
@@ -65,20 +57,6 @@ HWND OpenSendDialog(App& app, const std::string& file)
     if (!app.OpenFile(file)) return nullptr;
     app.Command(kIrSend);
     return app.WaitDialog(kSendDialog);
-}
-
-bool SetLocalWriteTime(const std::string& path, int year, int month, int day, int hour, int minute,
-                       int second)
-{
-    SYSTEMTIME st{};
-    st.wYear = (WORD)year, st.wMonth = (WORD)month, st.wDay = (WORD)day;
-    st.wHour = (WORD)hour, st.wMinute = (WORD)minute, st.wSecond = (WORD)second;
-    FILETIME local, utc;
-    HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    const bool ok = h != INVALID_HANDLE_VALUE && SystemTimeToFileTime(&st, &local) &&
-                    LocalFileTimeToFileTime(&local, &utc) && SetFileTime(h, nullptr, nullptr, &utc);
-    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-    return ok;
 }
 
 struct Pictures {
@@ -214,60 +192,6 @@ TEST(SendDialog, RefusalsInOrderKeepTheEntries)
 
 namespace {
 
-// Ports as the system's device tree lists them: written into this Wine prefix's registry for
-// one test and removed again.
-class RegistryPorts {
-public:
-    ~RegistryPorts()
-    {
-        DeleteTree(HKEY_LOCAL_MACHINE, kEnumRoot);
-        HKEY comm;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSerialComm, 0, KEY_SET_VALUE, &comm) == ERROR_SUCCESS) {
-            for (const std::string& v : values_) RegDeleteValueA(comm, v.c_str());
-            RegCloseKey(comm);
-        }
-    }
-
-    void Add(const std::string& port, const std::string& description)
-    {
-        const std::string instance = std::string(kEnumRoot) + "\\" + port;
-        Set(instance, "ClassGUID", "{4D36E978-E325-11CE-BFC1-08002BE10318}");
-        Set(instance, "DeviceDesc", description);
-        Set(instance + "\\Device Parameters", "PortName", port);
-        values_.push_back("\\Device\\ZvGui" + port);
-        Set(kSerialComm, values_.back().c_str(), port);
-    }
-
-private:
-    static constexpr const char* kEnumRoot = "SYSTEM\\CurrentControlSet\\Enum\\ZVGUI\\PORTS";
-    static constexpr const char* kSerialComm = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
-
-    static void Set(const std::string& key, const char* name, const std::string& value)
-    {
-        HKEY h;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0,
-                                                 KEY_ALL_ACCESS, nullptr, &h, nullptr)) << key;
-        RegSetValueExA(h, name, 0, REG_SZ, (const BYTE*)value.c_str(), (DWORD)value.size() + 1);
-        RegCloseKey(h);
-    }
-
-    static void DeleteTree(HKEY parent, const char* path)
-    {
-        HKEY h;
-        if (RegOpenKeyExA(parent, path, 0, KEY_ALL_ACCESS, &h) != ERROR_SUCCESS) return;
-        char name[256];
-        DWORD size = sizeof name;
-        while (RegEnumKeyExA(h, 0, name, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
-            DeleteTree(h, name);
-            size = sizeof name;
-        }
-        RegCloseKey(h);
-        RegDeleteKeyA(parent, path);
-    }
-
-    std::vector<std::string> values_;
-};
-
 // Wine hands list texts across processes as UTF-16 whichever way they are asked for.
 std::string ComboLine(HWND dlg, int index)
 {
@@ -276,36 +200,6 @@ std::string ComboLine(HWND dlg, int index)
     char out[1024] = "";
     WideCharToMultiByte(932, 0, text, -1, out, sizeof out, nullptr, nullptr);
     return out;
-}
-
-struct BoxSearch {
-    HWND owner, box;
-};
-
-BOOL CALLBACK FindBox(HWND w, LPARAM p)
-{
-    BoxSearch& f = *reinterpret_cast<BoxSearch*>(p);
-    if (GetWindow(w, GW_OWNER) != f.owner || !GetDlgItem(w, 0xFFFF)) return TRUE;
-    f.box = w;
-    return FALSE;
-}
-
-// The message box that `dlg` shows with the dialog's own caption: its text, closed with OK.
-std::string TakeBoxOver(HWND dlg)
-{
-    BoxSearch find{dlg, nullptr};
-    WaitUntil([&] {
-        EnumWindows(FindBox, (LPARAM)&find);
-        return find.box != nullptr;
-    });
-    if (!find.box) return "";
-    char caption[64] = "", own[64] = "";
-    GetWindowTextA(find.box, caption, sizeof caption);
-    GetWindowTextA(dlg, own, sizeof own);
-    std::string text = ControlText(find.box, 0xFFFF);
-    PostMessageA(find.box, WM_COMMAND, IDOK, 0);
-    WaitUntil([&] { return !IsWindow(find.box); });
-    return std::string(caption) == own ? text : "caption " + std::string(caption);
 }
 
 int ComboCount(HWND dlg) { return (int)SendDlgItemMessageA(dlg, kPortCombo, CB_GETCOUNT, 0, 0); }
