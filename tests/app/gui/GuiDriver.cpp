@@ -319,6 +319,119 @@ std::string ControlText(HWND dialog, int id)
     return buf;
 }
 
+bool Checked(HWND dlg, int id) { return SendDlgItemMessageA(dlg, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool Enabled(HWND dlg, int id) { return IsWindowEnabled(GetDlgItem(dlg, id)) != FALSE; }
+void Click(HWND dlg, int id) { SendDlgItemMessageA(dlg, id, BM_CLICK, 0, 0); }
+void Press(HWND dlg, int id)
+{
+    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dlg, id));
+}
+void SetText(HWND dlg, int id, const std::string& text)
+{
+    SendDlgItemMessageA(dlg, id, WM_SETTEXT, 0, (LPARAM)text.c_str());
+}
+
+namespace {
+
+struct BoxSearch {
+    HWND owner, box;
+};
+
+BOOL CALLBACK FindBox(HWND w, LPARAM p)
+{
+    BoxSearch& f = *reinterpret_cast<BoxSearch*>(p);
+    if (GetWindow(w, GW_OWNER) != f.owner || !GetDlgItem(w, 0xFFFF)) return TRUE;
+    f.box = w;
+    return FALSE;
+}
+
+}  // namespace
+
+std::string TakeBoxOver(HWND dlg)
+{
+    BoxSearch find{dlg, nullptr};
+    WaitUntil([&] {
+        EnumWindows(FindBox, (LPARAM)&find);
+        return find.box != nullptr;
+    });
+    if (!find.box) return "";
+    char caption[64] = "", own[64] = "";
+    GetWindowTextA(find.box, caption, sizeof caption);
+    GetWindowTextA(dlg, own, sizeof own);
+    std::string text = ControlText(find.box, 0xFFFF);
+    PostMessageA(find.box, WM_COMMAND, IDOK, 0);
+    WaitUntil([&] { return !IsWindow(find.box); });
+    return std::string(caption) == own ? text : "caption " + std::string(caption);
+}
+
+bool SetLocalWriteTime(const std::string& path, int year, int month, int day, int hour, int minute,
+                       int second)
+{
+    SYSTEMTIME st{};
+    st.wYear = (WORD)year, st.wMonth = (WORD)month, st.wDay = (WORD)day;
+    st.wHour = (WORD)hour, st.wMinute = (WORD)minute, st.wSecond = (WORD)second;
+    FILETIME local, utc;
+    HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const bool ok = h != INVALID_HANDLE_VALUE && SystemTimeToFileTime(&st, &local) &&
+                    LocalFileTimeToFileTime(&local, &utc) && SetFileTime(h, nullptr, nullptr, &utc);
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    return ok;
+}
+
+namespace {
+
+const char kEnumRoot[] = "SYSTEM\\CurrentControlSet\\Enum\\ZVGUI\\PORTS";
+const char kSerialComm[] = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
+
+bool SetRegistryText(const std::string& key, const char* name, const std::string& value)
+{
+    HKEY h;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h,
+                        nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    const bool ok = RegSetValueExA(h, name, 0, REG_SZ, (const BYTE*)value.c_str(),
+                                   (DWORD)value.size() + 1) == ERROR_SUCCESS;
+    RegCloseKey(h);
+    return ok;
+}
+
+void DeleteRegistryTree(HKEY parent, const char* path)
+{
+    HKEY h;
+    if (RegOpenKeyExA(parent, path, 0, KEY_ALL_ACCESS, &h) != ERROR_SUCCESS) return;
+    char name[256];
+    DWORD size = sizeof name;
+    while (RegEnumKeyExA(h, 0, name, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
+        DeleteRegistryTree(h, name);
+        size = sizeof name;
+    }
+    RegCloseKey(h);
+    RegDeleteKeyA(parent, path);
+}
+
+}  // namespace
+
+RegistryPorts::~RegistryPorts()
+{
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, kEnumRoot);
+    HKEY comm;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSerialComm, 0, KEY_SET_VALUE, &comm) == ERROR_SUCCESS) {
+        for (const std::string& v : values_) RegDeleteValueA(comm, v.c_str());
+        RegCloseKey(comm);
+    }
+}
+
+bool RegistryPorts::Add(const std::string& port, const std::string& description)
+{
+    const std::string instance = std::string(kEnumRoot) + "\\" + port;
+    values_.push_back("\\Device\\ZvGui" + port);
+    return SetRegistryText(instance, "ClassGUID", "{4D36E978-E325-11CE-BFC1-08002BE10318}") &&
+           SetRegistryText(instance, "DeviceDesc", description) &&
+           SetRegistryText(instance + "\\Device Parameters", "PortName", port) &&
+           SetRegistryText(kSerialComm, values_.back().c_str(), port);
+}
+
 std::vector<uint8_t> MakeBmp(int width, int height, const std::function<COLORREF(int, int)>& pattern)
 {
     return testing_bmp::Bmp24(width, height, [&pattern](int x, int y) {
@@ -378,56 +491,6 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path)
     while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.insert(out.end(), buf, buf + n);
     std::fclose(f);
     return out;
-}
-
-namespace {
-
-const char kEnumRoot[] = "SYSTEM\\CurrentControlSet\\Enum\\ZVGUI\\PORTS";
-const char kSerialComm[] = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
-
-void SetRegistryText(const std::string& key, const char* name, const std::string& value)
-{
-    HKEY h;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0,
-                                             KEY_ALL_ACCESS, nullptr, &h, nullptr)) << key;
-    RegSetValueExA(h, name, 0, REG_SZ, (const BYTE*)value.c_str(), (DWORD)value.size() + 1);
-    RegCloseKey(h);
-}
-
-void DeleteTree(HKEY parent, const char* path)
-{
-    HKEY h;
-    if (RegOpenKeyExA(parent, path, 0, KEY_ALL_ACCESS, &h) != ERROR_SUCCESS) return;
-    char name[256];
-    DWORD size = sizeof name;
-    while (RegEnumKeyExA(h, 0, name, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
-        DeleteTree(h, name);
-        size = sizeof name;
-    }
-    RegCloseKey(h);
-    RegDeleteKeyA(parent, path);
-}
-
-}  // namespace
-
-RegistryPorts::~RegistryPorts()
-{
-    DeleteTree(HKEY_LOCAL_MACHINE, kEnumRoot);
-    HKEY comm;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSerialComm, 0, KEY_SET_VALUE, &comm) == ERROR_SUCCESS) {
-        for (const std::string& v : values_) RegDeleteValueA(comm, v.c_str());
-        RegCloseKey(comm);
-    }
-}
-
-void RegistryPorts::Add(const std::string& port, const std::string& description)
-{
-    const std::string instance = std::string(kEnumRoot) + "\\" + port;
-    SetRegistryText(instance, "ClassGUID", "{4D36E978-E325-11CE-BFC1-08002BE10318}");
-    SetRegistryText(instance, "DeviceDesc", description);
-    SetRegistryText(instance + "\\Device Parameters", "PortName", port);
-    values_.push_back("\\Device\\ZvGui" + port);
-    SetRegistryText(kSerialComm, values_.back().c_str(), port);
 }
 
 }  // namespace gui

@@ -78,19 +78,34 @@ private:
     HWND main_ = nullptr;
 };
 
+// Text of a control in another process (WM_GETTEXT is sent; GetWindowText would not).
+std::string ControlText(HWND dialog, int id);
+
+// Dialog controls of another process.
+bool Checked(HWND dlg, int id);
+bool Enabled(HWND dlg, int id);
+void Click(HWND dlg, int id);  // sent: the click is handled when this returns
+void Press(HWND dlg, int id);  // posted: the button's command may open a modal loop
+void SetText(HWND dlg, int id, const std::string& text);
+
+// The message box that `dlg` shows with the dialog's own caption: its text, closed with OK
+// ("caption ..." when the box has another caption; empty when none came).
+std::string TakeBoxOver(HWND dlg);
+
+// Sets a file's last write time to a local calendar time.
+bool SetLocalWriteTime(const std::string& path, int year, int month, int day, int hour, int minute,
+                       int second);
+
 // Ports as the system's device tree lists them: written into this Wine prefix's registry for
 // one test and removed again.
 class RegistryPorts {
 public:
     ~RegistryPorts();
-    void Add(const std::string& port, const std::string& description);
+    bool Add(const std::string& port, const std::string& description);
 
 private:
     std::vector<std::string> values_;
 };
-
-// Text of a control in another process (WM_GETTEXT is sent; GetWindowText would not).
-std::string ControlText(HWND dialog, int id);
 
 // A 24-bit bottom-up BMP file whose pixel (x, y) has colour pattern(x, y) (0x00BBGGRR).
 std::vector<uint8_t> MakeBmp(int width, int height, const std::function<COLORREF(int, int)>& pattern);

@@ -35,14 +35,6 @@ const int kSpeedIds[] = {1038, 1039, 1040, 1041, 1042, 1043, 1046, 1047,
 
 const std::string kData = WindowsPath(ZV_TEST_DATA) + "\\app\\";
 
-bool Checked(HWND dlg, int id) { return SendDlgItemMessageA(dlg, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-bool Enabled(HWND dlg, int id) { return IsWindowEnabled(GetDlgItem(dlg, id)) != FALSE; }
-void Click(HWND dlg, int id) { SendDlgItemMessageA(dlg, id, BM_CLICK, 0, 0); }
-void SetText(HWND dlg, int id, const std::string& text)
-{
-    SendDlgItemMessageA(dlg, id, WM_SETTEXT, 0, (LPARAM)text.c_str());
-}
-void Press(HWND dlg, int id) { PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dlg, id)); }
 
 // "10100000": which of the format buttons (formats 1..8) pass `test`.
 template <class Test>
@@ -65,20 +57,6 @@ HWND OpenSendDialog(App& app, const std::string& file)
     if (!app.OpenFile(file)) return nullptr;
     app.Command(kIrSend);
     return app.WaitDialog(kSendDialog);
-}
-
-bool SetLocalWriteTime(const std::string& path, int year, int month, int day, int hour, int minute,
-                       int second)
-{
-    SYSTEMTIME st{};
-    st.wYear = (WORD)year, st.wMonth = (WORD)month, st.wDay = (WORD)day;
-    st.wHour = (WORD)hour, st.wMinute = (WORD)minute, st.wSecond = (WORD)second;
-    FILETIME local, utc;
-    HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    const bool ok = h != INVALID_HANDLE_VALUE && SystemTimeToFileTime(&st, &local) &&
-                    LocalFileTimeToFileTime(&local, &utc) && SetFileTime(h, nullptr, nullptr, &utc);
-    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-    return ok;
 }
 
 struct Pictures {
@@ -222,36 +200,6 @@ std::string ComboLine(HWND dlg, int index)
     char out[1024] = "";
     WideCharToMultiByte(932, 0, text, -1, out, sizeof out, nullptr, nullptr);
     return out;
-}
-
-struct BoxSearch {
-    HWND owner, box;
-};
-
-BOOL CALLBACK FindBox(HWND w, LPARAM p)
-{
-    BoxSearch& f = *reinterpret_cast<BoxSearch*>(p);
-    if (GetWindow(w, GW_OWNER) != f.owner || !GetDlgItem(w, 0xFFFF)) return TRUE;
-    f.box = w;
-    return FALSE;
-}
-
-// The message box that `dlg` shows with the dialog's own caption: its text, closed with OK.
-std::string TakeBoxOver(HWND dlg)
-{
-    BoxSearch find{dlg, nullptr};
-    WaitUntil([&] {
-        EnumWindows(FindBox, (LPARAM)&find);
-        return find.box != nullptr;
-    });
-    if (!find.box) return "";
-    char caption[64] = "", own[64] = "";
-    GetWindowTextA(find.box, caption, sizeof caption);
-    GetWindowTextA(dlg, own, sizeof own);
-    std::string text = ControlText(find.box, 0xFFFF);
-    PostMessageA(find.box, WM_COMMAND, IDOK, 0);
-    WaitUntil([&] { return !IsWindow(find.box); });
-    return std::string(caption) == own ? text : "caption " + std::string(caption);
 }
 
 int ComboCount(HWND dlg) { return (int)SendDlgItemMessageA(dlg, kPortCombo, CB_GETCOUNT, 0, 0); }

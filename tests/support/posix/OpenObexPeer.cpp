@@ -13,7 +13,9 @@ using Clock = std::chrono::steady_clock;
 struct ServerContext {
     OpenObexReceived* out;
     bool stream;
+    OpenObexAnswers answers;
     bool done = false;
+    bool stalled = false;
     bool failed = false;
 };
 
@@ -27,6 +29,7 @@ void ServerEvent(obex_t* handle, obex_object_t* object, int, int event, int comm
     ServerContext* c = static_cast<ServerContext*>(OBEX_GetUserData(handle));
     switch (event) {
     case OBEX_EV_REQHINT:
+        if (command == OBEX_CMD_PUT && c->answers.stallPut) c->stalled = true;
         if (command == OBEX_CMD_PUT && c->stream) OBEX_ObjectReadStream(handle, object, nullptr);
         OBEX_ObjectSetRsp(object, OBEX_RSP_CONTINUE, OBEX_RSP_SUCCESS);
         break;
@@ -62,10 +65,16 @@ void ServerEvent(obex_t* handle, obex_object_t* object, int, int event, int comm
                 }
             }
         }
-        OBEX_ObjectSetRsp(object, OBEX_RSP_SUCCESS, OBEX_RSP_SUCCESS);
+        {
+            const int answer = command == OBEX_CMD_PUT          ? c->answers.put
+                               : command == OBEX_CMD_DISCONNECT ? c->answers.disconnect
+                                                                : OBEX_RSP_SUCCESS;
+            OBEX_ObjectSetRsp(object, answer, answer);
+        }
         break;
     case OBEX_EV_REQDONE:
         if (command == OBEX_CMD_DISCONNECT) c->done = true;
+        if (command == OBEX_CMD_PUT && c->answers.put != OBEX_RSP_SUCCESS) c->done = true;
         break;
     case OBEX_EV_LINKERR:
     case OBEX_EV_PARSEERR:
@@ -152,10 +161,11 @@ std::vector<uint8_t> Utf16BigEndian(const std::u16string& text)
     return out;
 }
 
-OpenObexReceived RunOpenObexServer(int fd, int mtu, bool stream, int seconds)
+OpenObexReceived RunOpenObexServer(int fd, int mtu, bool stream, int seconds,
+                                   const OpenObexAnswers& answers)
 {
     OpenObexReceived out;
-    ServerContext context{&out, stream};
+    ServerContext context{&out, stream, answers};
     obex_t* handle = OBEX_Init(OBEX_TRANS_FD, ServerEvent, 0);
     if (!handle) {
         out.error = "OBEX_Init";
@@ -167,12 +177,13 @@ OpenObexReceived RunOpenObexServer(int fd, int mtu, bool stream, int seconds)
         out.error = "FdOBEX_TransportSetup";
     } else {
         Clock::time_point deadline = Clock::now() + std::chrono::seconds(seconds);
-        while (!context.done && !context.failed && Clock::now() < deadline) {
+        while (!context.done && !context.failed && !context.stalled && Clock::now() < deadline) {
             if (OBEX_HandleInput(handle, 1) < 0) {
                 out.error = "OBEX_HandleInput";
                 break;
             }
         }
+        if (context.stalled) out.error = "stalled";
         if (!context.done && out.error.empty()) out.error = "timeout";
     }
     OBEX_Cleanup(handle);

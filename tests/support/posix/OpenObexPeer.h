@@ -18,9 +18,20 @@ struct OpenObexReceived {
     int puts = 0;
 };
 
+// How the server answers: OBEX response codes without the final bit (0x20 SUCCESS, 0x43
+// FORBIDDEN). A refused PUT ends the session, since the client then sends no DISCONNECT.
+// `stallPut` leaves the PUT unanswered after its first packet: the server returns at once with
+// error "stalled" and the caller decides how long the line stays silent.
+struct OpenObexAnswers {
+    int put = 0x20;
+    int disconnect = 0x20;
+    bool stallPut = false;
+};
+
 // Serves one session; stream = read the PUT body as it arrives (else as one Body header).
 // Returns when the DISCONNECT has been answered, the link fails, or `seconds` have passed.
-OpenObexReceived RunOpenObexServer(int fd, int mtu, bool stream, int seconds = 30);
+OpenObexReceived RunOpenObexServer(int fd, int mtu, bool stream, int seconds = 30,
+                                   const OpenObexAnswers& answers = OpenObexAnswers());
 
 struct OpenObexPut {
     std::vector<uint8_t> nameUtf16be;  // without terminator

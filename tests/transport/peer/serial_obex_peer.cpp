@@ -3,14 +3,17 @@
 // goes into files in <outdir>: "ready" once the line is open, "result.txt" (written last, in one
 // rename) and, for the server, "body.bin".
 //
-//   serial_obex_peer server <tty> <outdir>
+//   serial_obex_peer server|refuse-put|refuse-disconnect|stall <tty> <outdir>
 //   serial_obex_peer client <tty> <outdir> <body-file> <name-utf16be-hex> <type> <time> [nolength]
 //   serial_obex_peer raw <tty> <outdir> <packets-file>
-// The raw mode sends what libopenobex will not (a GET, a PUT without body, half a PUT): each
-// line of the packets file is one packet in hex, and the answer to it is read before the next
-// line, except after a line starting with "=", which is sent and not answered.
+// The refusing servers answer that request with FORBIDDEN (0xC3). "stall" answers the first PUT
+// packet and then leaves the line silent until the line hangs up, <outdir>/stop appears or the
+// time is up. The raw mode sends what libopenobex will not (a GET, a PUT without body, half a
+// PUT): each line of the packets file is one packet in hex, and the answer to it is read before
+// the next line, except after a line starting with "=", which is sent and not answered.
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -28,6 +31,17 @@ namespace {
 
 constexpr int kMtu = 1024;
 constexpr int kSeconds = 40;
+constexpr int kForbidden = 0x43;
+
+// Reads nothing until the line hangs up, `stop` exists or kSeconds have passed.
+void StaySilent(int fd, const std::string& stop)
+{
+    struct stat info;
+    for (int i = 0; i < kSeconds * 10 && stat(stop.c_str(), &info) != 0; ++i) {
+        pollfd p{fd, 0, 0};
+        if (poll(&p, 1, 100) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) return;
+    }
+}
 
 int OpenLine(const char* path)
 {
@@ -121,8 +135,13 @@ int main(int argc, char** argv)
     }
     WriteFile(outdir + "/ready", "");
     std::ostringstream result;
-    if (mode == "server") {
-        OpenObexReceived got = RunOpenObexServer(fd, kMtu, true, kSeconds);
+    if (mode == "server" || mode == "refuse-put" || mode == "refuse-disconnect" || mode == "stall") {
+        OpenObexAnswers answers;
+        if (mode == "refuse-put") answers.put = kForbidden;
+        if (mode == "refuse-disconnect") answers.disconnect = kForbidden;
+        answers.stallPut = mode == "stall";
+        OpenObexReceived got = RunOpenObexServer(fd, kMtu, true, kSeconds, answers);
+        if (answers.stallPut) StaySilent(fd, outdir + "/stop");
         WriteFile(outdir + "/body.bin", std::string(got.body.begin(), got.body.end()));
         std::string type(got.type.begin(), got.type.end());
         if (!type.empty() && type.back() == '\0') type.pop_back();

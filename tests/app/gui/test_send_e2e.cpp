@@ -1,0 +1,372 @@
+// Serial sends from the real zorvex.exe to libopenobex on the Linux end of a fixture port: what
+// the phone receives for every kind in every format it allows, and how each failure is shown.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/MediaObject.h"
+#include "formats/ImageManager.h"
+#include "formats/VNoteWriter.h"
+#include "tests/app/gui/GuiDriver.h"
+#include "tests/transport/TransportTestSupport.h"
+
+using namespace gui;
+
+namespace {
+
+enum { kSerialSend = 32787, kPortCombo = 1035 };
+enum { kTitle = 1005, kSummary = 1006, kFileName = 1007, kDate = 1025, kTime = 1026 };
+enum { kButton = 1019, kStatus = 1020 };
+const char kSettings[] = "シリアル送信設定";
+
+struct Format {
+    int code, button;
+    const char* label;
+    bool wideFileName;
+};
+const Format kFormats[] = {
+    {1, 1000, "NTTドコモ標準", false},    {2, 1001, "FOMA N2051/N2701", true},
+    {3, 1002, "FOMA F2051/F2102V", false}, {4, 1009, "FOMA P2102V", true},
+    {5, 1008, "mova P504i/iS", false},     {6, 1020, "J-N51(JPEG)", true},
+    {7, 1021, "J-N51(デジカメ)", true},    {8, 1012, "ダイレクト", false},
+};
+
+// What the user types for a send in `format`; the format's number keeps each send's texts apart.
+struct Entries {
+    std::string title, summary, fileName;
+    explicit Entries(const Format& f)
+        : title("夏の海" + std::to_string(f.code)), summary("浜辺にて" + std::to_string(f.code)),
+          fileName((f.wideFileName ? "夏の海" : "sea_") + std::to_string(f.code) + ".dat")
+    {
+    }
+};
+
+struct LocalTime {
+    int year, month, day, hour, minute, second;
+};
+
+// The instant a local time stands for, as Windows converts it: seconds since 1970 and the
+// OBEX Time text (UTC).
+int32_t UtcSeconds(const LocalTime& t, std::string* isoText)
+{
+    SYSTEMTIME st{};
+    st.wYear = (WORD)t.year, st.wMonth = (WORD)t.month, st.wDay = (WORD)t.day;
+    st.wHour = (WORD)t.hour, st.wMinute = (WORD)t.minute, st.wSecond = (WORD)t.second;
+    FILETIME local, utc;
+    SystemTimeToFileTime(&st, &local);
+    LocalFileTimeToFileTime(&local, &utc);
+    SYSTEMTIME u;
+    FileTimeToSystemTime(&utc, &u);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d%02d%02dT%02d%02d%02dZ", u.wYear, u.wMonth, u.wDay, u.wHour,
+                  u.wMinute, u.wSecond);
+    *isoText = text;
+    const ULONGLONG ticks = ((ULONGLONG)utc.dwHighDateTime << 32) | utc.dwLowDateTime;
+    return (int32_t)((ticks - 116444736000000000ULL) / 10000000ULL);
+}
+
+std::string Hex(const std::vector<uint8_t>& bytes)
+{
+    std::string out;
+    char pair[3];
+    for (uint8_t b : bytes) {
+        std::snprintf(pair, sizeof pair, "%02X", b);
+        out += pair;
+    }
+    return out;
+}
+
+// A Shift_JIS text as the OBEX Name header carries it (UTF-16BE, no terminator), in hex.
+std::string NameHex(const std::string& text)
+{
+    wchar_t wide[256];
+    const int n = MultiByteToWideChar(932, 0, text.c_str(), (int)text.size(), wide, 256);
+    std::vector<uint8_t> bytes;
+    for (int i = 0; i < n; ++i) bytes.insert(bytes.end(), {(uint8_t)(wide[i] >> 8), (uint8_t)wide[i]});
+    return Hex(bytes);
+}
+
+bool Exists(const std::string& linuxPath)
+{
+    return GetFileAttributesA(WindowsPath(linuxPath).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// serial_obex_peer on a fixture pty end ("b1" behind COM7, "c1" behind COM8) in one of its
+// server modes. Stopped (if still running) and waited for when it goes.
+class Peer {
+public:
+    Peer(const std::string& mode, const char* end = "b1")
+    {
+        static int counter = 0;
+        const std::string fixture = SerialFixtureDir();
+        out_ = fixture + "/peer-e2e-" + std::to_string(GetTickCount()) + "-" + std::to_string(++counter);
+        started_ = CreateDirectoryA(WindowsPath(out_).c_str(), nullptr) &&
+                   StartLinux("'" + fixture.substr(0, fixture.find_last_of('/')) + "/serial_obex_peer' " +
+                              mode + " '" + fixture + "/" + end + "' '" + out_ + "' </dev/null >'" + out_ +
+                              "/log' 2>&1") &&
+                   WaitUntil([&] { return Exists(out_ + "/ready"); });
+    }
+    ~Peer()
+    {
+        if (!started_) return;
+        FILE* stop = std::fopen(WindowsPath(out_ + "/stop").c_str(), "wb");
+        if (stop) std::fclose(stop);
+        WaitUntil([&] { return Exists(out_ + "/result.txt"); });
+    }
+    bool Started() const { return started_; }
+
+    // result.txt as key=value pairs, once the peer has written it.
+    std::map<std::string, std::string> Result()
+    {
+        std::map<std::string, std::string> values;
+        if (!WaitUntil([&] { return Exists(out_ + "/result.txt"); }, 20000)) return values;
+        const std::vector<uint8_t> bytes = ReadFileBytes(WindowsPath(out_ + "/result.txt"));
+        std::istringstream lines(std::string(bytes.begin(), bytes.end()));
+        for (std::string line; std::getline(lines, line);) {
+            const size_t eq = line.find('=');
+            if (eq != std::string::npos) values[line.substr(0, eq)] = line.substr(eq + 1);
+        }
+        return values;
+    }
+    std::vector<uint8_t> Body() { return ReadFileBytes(WindowsPath(out_ + "/body.bin")); }
+
+private:
+    std::string out_;
+    bool started_ = false;
+};
+
+// Serial send > the port at `comboIndex` > OK: the send settings dialog, or nullptr. A port
+// that cannot be opened is reported when it is chosen; `refusal` gets that report.
+HWND OpenSerialSendDialog(App& app, int comboIndex = 0, std::string* refusal = nullptr)
+{
+    app.Command(kSerialSend);
+    HWND serial = app.WaitDialog("送信 - シリアル設定");
+    if (!serial) return nullptr;
+    SendDlgItemMessageA(serial, kPortCombo, CB_SETCURSEL, comboIndex, 0);
+    PostMessageA(serial, WM_COMMAND, MAKEWPARAM(kPortCombo, CBN_SELCHANGE),
+                 (LPARAM)GetDlgItem(serial, kPortCombo));
+    if (refusal) *refusal = TakeBoxOver(serial);
+    Press(serial, IDOK);
+    return app.WaitDialog(kSettings);
+}
+
+void Fill(HWND dlg, const Format& format, const Entries& e)
+{
+    Click(dlg, format.button);
+    SetText(dlg, kTitle, e.title);
+    SetText(dlg, kSummary, e.summary);
+    SetText(dlg, kFileName, e.fileName);
+}
+
+// The progress dialog once the send has ended with `caption`: its status line, then closed.
+std::string FinishedStatus(App& app, const char* caption)
+{
+    HWND progress = app.WaitDialog(caption, 60000);
+    if (!progress) return "no dialog " + std::string(caption);
+    const std::string status = ControlText(progress, kStatus);
+    WaitUntil([&] {
+        PostMessageA(progress, WM_COMMAND, kButton, 0);
+        return !IsWindow(progress);
+    });
+    return status;
+}
+
+struct Kind {
+    const char* file;
+    int32_t kind;
+    std::vector<uint8_t> bytes;
+    LocalTime time;
+    std::vector<int> formats;
+};
+
+class SendE2E : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (SerialFixtureDir().empty()) GTEST_SKIP() << "ZV_SERIAL_DIR not set (run ctest)";
+        ports_.Add("COM7", "OBEX Peer");
+        ports_.Add("COM8", "Communications Port");
+        ports_.Add("COM9", "Missing Modem");  // no device behind it
+    }
+    RegistryPorts ports_;
+    ScratchDir dir_;
+};
+
+}  // namespace
+
+// Each kind in every format it can be sent in: the phone gets the writer's object byte for byte
+// under the writer's name and type, with the pickers' time; the sent format and texts become
+// current.
+TEST_F(SendE2E, EveryKindInEveryFormatArrivesAsTheWriterBuildsIt)
+{
+    const std::string data = WindowsPath(ZV_TEST_DATA);
+    const Kind kinds[] = {
+        {"photo.jpg", MEDIA_JPEG, ReadFileBytes(data + "\\app\\photo.jpg"), {2003, 3, 14, 13, 4, 20},
+         {1, 2, 3, 4, 5, 6, 7, 8}},
+        {"anim.gif", MEDIA_GIF, ReadFileBytes(data + "\\pictures\\img.gif"), {2004, 7, 1, 9, 30, 5},
+         {1, 2, 3, 4, 5, 8}},
+        {"pic.bmp", MEDIA_BMP,
+         MakeBmp(7, 5, [](int x, int y) { return RGB(x * 36, y * 60, 255 - x * y * 8); }),
+         {2005, 12, 31, 23, 59, 59}, {5}},
+        {"clip.3gp", MEDIA_MOVIE, Make3gp("mp4v", 176, 144), {2002, 1, 2, 3, 4, 5}, {1, 2, 3, 4}},
+        {"ring.mld", MEDIA_IMELODY, MakeMelody(), {2006, 6, 6, 6, 6, 6}, {1, 2, 3, 4, 5}},
+        {"tune.mid", MEDIA_SMF, MakeMidi(), {2001, 11, 30, 18, 45, 0}, {1, 2, 3, 4}},
+    };
+    for (const Kind& k : kinds) {
+        SCOPED_TRACE(k.file);
+        ASSERT_FALSE(k.bytes.empty());
+        dir_.Write(k.file, k.bytes);
+        const LocalTime& t = k.time;
+        ASSERT_TRUE(SetLocalWriteTime(dir_.File(k.file), t.year, t.month, t.day, t.hour, t.minute, t.second));
+        std::string isoTime;
+        const int32_t seconds = UtcSeconds(t, &isoTime);
+        std::unique_ptr<Zorvex::ImageManager> picture;
+        if (k.kind == MEDIA_JPEG || k.kind == MEDIA_GIF) {
+            picture = std::make_unique<Zorvex::ImageManager>(k.bytes.data(), (uint32_t)k.bytes.size());
+        }
+        char dateText[32], timeText[32], infoTime[64];
+        std::snprintf(dateText, sizeof dateText, "%04d年%02d月%02d日", t.year, t.month, t.day);
+        std::snprintf(timeText, sizeof timeText, "%02d時%02d分%02d秒", t.hour, t.minute, t.second);
+        std::snprintf(infoTime, sizeof infoTime, "%d年%d月%d日 %d時%d分%d秒", t.year, t.month, t.day,
+                      t.hour, t.minute, t.second);
+
+        App app;
+        ASSERT_NE(nullptr, app.Main());
+        ASSERT_TRUE(app.OpenFile(dir_.File(k.file)));
+        for (int code : k.formats) {
+            const Format& f = kFormats[code - 1];
+            SCOPED_TRACE(f.label);
+            const Entries e(f);
+            Peer peer("server");
+            ASSERT_TRUE(peer.Started());
+            HWND dlg = OpenSerialSendDialog(app);
+            ASSERT_NE(nullptr, dlg);
+            EXPECT_EQ(dateText, ControlText(dlg, kDate));
+            EXPECT_EQ(timeText, ControlText(dlg, kTime));
+            Fill(dlg, f, e);
+            Press(dlg, IDOK);
+            EXPECT_EQ("送信に成功しました。", FinishedStatus(app, "送信完了"));
+            EXPECT_TRUE(app.WaitGone(dlg)) << "a successful send closes the settings";
+
+            SendJob job;
+            job.kind = k.kind;
+            job.format = code;
+            job.body = k.bytes;
+            job.title = e.title;
+            job.summary = e.summary;
+            job.fileName = e.fileName;
+            job.time = seconds;
+            job.picture = picture.get();
+            std::unique_ptr<OutgoingObject> expected;
+            ASSERT_EQ(0, BuildOutgoingObject(job, nullptr, &expected));
+            ByteBuffer& body = expected->body;
+            const std::vector<uint8_t> bytes(body.GetData(), body.GetData() + body.GetSize());
+            auto got = peer.Result();
+            EXPECT_EQ("1", got["ok"]) << got["error"];
+            EXPECT_EQ("1", got["puts"]);
+            EXPECT_EQ(NameHex(expected->name), got["name"]) << expected->name;
+            EXPECT_EQ(expected->type.value_or(""), got["type"]);
+            EXPECT_EQ(isoTime, got["time"]);
+            EXPECT_EQ(std::to_string(bytes.size()), got["length"]);
+            EXPECT_TRUE(bytes == peer.Body()) << "body differs from the writer's object";
+
+            const auto info = app.ReadInformation();
+            ASSERT_EQ(9u, info.size());
+            EXPECT_EQ(f.label, info[0]);
+            EXPECT_EQ(e.title, info[3]);
+            EXPECT_EQ(e.summary, info[4]);
+            EXPECT_EQ(e.fileName, info[5]);
+            EXPECT_EQ(infoTime, info[7]);
+        }
+    }
+}
+
+namespace {
+
+// Starts the fixture's COM8 pair again when a test has pulled it away, and waits for its links.
+bool RestoreGonePair()
+{
+    const std::string dir = SerialFixtureDir();
+    if (Exists(dir + "/c0") && Exists(dir + "/c1")) return true;
+    const std::string marker = dir + "/gone-restored-" + std::to_string(GetTickCount());
+    return StartLinux("cd '" + dir + "' && rm -f c0 c1 && (setsid socat pty,raw,echo=0,link=" + dir +
+                      "/c0 pty,raw,echo=0,link=" + dir + "/c1 </dev/null >/dev/null 2>gone.log & echo $! >gone.pid)" +
+                      " && for i in $(seq 100); do [ -e c0 ] && [ -e c1 ] && break; sleep 0.05; done; touch '" +
+                      marker + "'") &&
+           WaitUntil([&] { return Exists(marker); });
+}
+
+}  // namespace
+
+// Each failure is shown with its message under "送信失敗" and leaves the settings dialog open
+// with what the user entered.
+TEST_F(SendE2E, FailuresKeepTheSettingsDialogWithTheEntries)
+{
+    ASSERT_TRUE(RestoreGonePair());
+    dir_.Write("photo.jpg", ReadFileBytes(WindowsPath(ZV_TEST_DATA) + "\\app\\photo.jpg"));
+    App app;
+    ASSERT_NE(nullptr, app.Main());
+    ASSERT_TRUE(app.OpenFile(dir_.File("photo.jpg")));
+    const std::string dir = SerialFixtureDir();
+    enum Action { kNone, kCancel, kPull };
+    const struct {
+        const char* peer;  // serial_obex_peer mode, or nullptr for none
+        int port;          // combo line: 0 COM7, 1 COM8, 2 COM9
+        Action action;     // what happens once the PUT is under way
+        const char* message;
+    } cases[] = {
+        {"refuse-put", 0, kNone, "データの受け取りを拒否されました。"},
+        {"refuse-disconnect", 0, kNone, "データの受け取りを拒否されました。"},
+        {"stall", 0, kCancel, "送信をキャンセルしました。"},
+        {"stall", 1, kPull, "予期しない接続解除が行われました。"},
+        {nullptr, 2, kNone, "指定の通信ポートが使用できません。"},
+    };
+    const Format& f = kFormats[2];
+    const Entries e(f);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        SCOPED_TRACE(c.peer ? c.peer : "no peer");
+        std::unique_ptr<Peer> peer;
+        if (c.peer) {
+            peer = std::make_unique<Peer>(c.peer, c.port ? "c1" : "b1");
+            ASSERT_TRUE(peer->Started());
+        }
+        std::string refusal;
+        HWND dlg = OpenSerialSendDialog(app, c.port, c.port == 2 ? &refusal : nullptr);
+        if (c.port == 2) {
+            EXPECT_EQ("シリアルポート COM9 のオープンに失敗しました。", refusal);
+        }
+        ASSERT_NE(nullptr, dlg);
+        Fill(dlg, f, e);
+        Press(dlg, IDOK);
+        if (c.action == kCancel || c.action == kPull) {
+            HWND progress = app.WaitDialog("送信中");
+            ASSERT_NE(nullptr, progress);
+            ASSERT_TRUE(WaitUntil([&] { return ControlText(progress, kStatus) == "送信中です。"; }));
+            if (c.action == kCancel) Press(progress, kButton);
+            if (c.action == kPull) {
+                ASSERT_TRUE(StartLinux("kill $(cat '" + dir + "/gone.pid')"));
+            }
+        }
+        EXPECT_EQ(c.message, FinishedStatus(app, "送信失敗"));
+        ASSERT_TRUE(IsWindow(dlg) && IsWindowVisible(dlg)) << "a failed send keeps the settings";
+        EXPECT_TRUE(Checked(dlg, f.button));
+        EXPECT_EQ(e.title, ControlText(dlg, kTitle));
+        EXPECT_EQ(e.summary, ControlText(dlg, kSummary));
+        EXPECT_EQ(e.fileName, ControlText(dlg, kFileName));
+        if (c.peer && c.action == kNone) {
+            EXPECT_EQ("1", peer->Result()["ok"]) << "the peer did refuse";
+        }
+        Press(dlg, IDCANCEL);
+        EXPECT_TRUE(app.WaitGone(dlg));
+    }
+    EXPECT_EQ("ローカルファイル", app.ReadInformation().at(0)) << "no failure changes the object";
+    EXPECT_TRUE(RestoreGonePair());
+}
