@@ -4,7 +4,9 @@
 //   pace_relay <linkA> <linkB> <bits-per-second>
 //
 // Makes two ptys, points the symlinks at their terminal ends, prints "ready" and relays until
-// killed. Each side opens its link as it would a serial device (Wine maps a COM port to one).
+// SIGTERM or SIGINT. Each side opens its link as it would a serial device (Wine maps a COM port
+// to one). On the way out it prints what crossed the line:
+//   bytes <A to B> <B to A> seconds <from the first byte read to the last byte delivered>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -22,6 +24,9 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+volatile sig_atomic_t stopping = 0;
+void Stop(int) { stopping = 1; }
 
 struct Pty {
     int master = -1;
@@ -51,6 +56,7 @@ struct Direction {
     int from, to;
     std::deque<unsigned char> queue;
     double credit = 0;  // bytes the line may send now; an idle line banks at most one byte
+    unsigned long long delivered = 0;
 };
 
 }  // namespace
@@ -67,6 +73,10 @@ int main(int argc, char** argv)
         return 2;
     }
     signal(SIGPIPE, SIG_IGN);
+    struct sigaction stop = {};
+    stop.sa_handler = Stop;  // no SA_RESTART: poll returns at once
+    sigaction(SIGTERM, &stop, nullptr);
+    sigaction(SIGINT, &stop, nullptr);
     Pty a, b;
     if (!MakePty(argv[1], &a) || !MakePty(argv[2], &b)) {
         std::perror("pace_relay");
@@ -75,9 +85,11 @@ int main(int argc, char** argv)
     std::printf("ready\n");
     std::fflush(stdout);
 
-    Direction dirs[2] = {{a.master, b.master, {}, 0}, {b.master, a.master, {}, 0}};
+    Direction dirs[2] = {{a.master, b.master, {}, 0, 0}, {b.master, a.master, {}, 0, 0}};
     auto last = Clock::now();
-    for (;;) {
+    Clock::time_point firstIn, lastOut;
+    bool started = false;
+    while (!stopping) {
         pollfd fds[2] = {{a.master, POLLIN, 0}, {b.master, POLLIN, 0}};
         const bool busy = !dirs[0].queue.empty() || !dirs[1].queue.empty();
         poll(fds, 2, busy ? 1 : 50);
@@ -90,6 +102,10 @@ int main(int argc, char** argv)
             for (;;) {
                 const ssize_t n = read(d.from, buf, sizeof buf);
                 if (n <= 0) break;
+                if (!started) {
+                    started = true;
+                    firstIn = Clock::now();
+                }
                 d.queue.insert(d.queue.end(), buf, buf + n);
             }
             d.credit += elapsed * bytesPerSecond;
@@ -103,7 +119,12 @@ int main(int argc, char** argv)
             if (w > 0) {
                 d.queue.erase(d.queue.begin(), d.queue.begin() + w);
                 d.credit -= (double)w;
+                d.delivered += (unsigned long long)w;
+                lastOut = Clock::now();
             }
         }
     }
+    const double seconds = started ? std::chrono::duration<double>(lastOut - firstIn).count() : 0;
+    std::printf("bytes %llu %llu seconds %.3f\n", dirs[0].delivered, dirs[1].delivered, seconds);
+    return 0;
 }

@@ -1,0 +1,82 @@
+// libopenobex on one end of the paced line, for bench/transfer-bench.sh. Opens the tty raw and
+// serves one session or sends one object with `mtu` as its packet size, then prints one line:
+//   ok=<0|1> body=<bytes received or sent> error=<text>
+// With a body file to compare, the server's ok also requires the received body to match it.
+//
+//   line_peer server <tty> <mtu> [expected-body-file]
+//   line_peer client <tty> <mtu> <body-file>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "tests/support/posix/OpenObexPeer.h"
+
+namespace {
+
+constexpr int kSeconds = 600;  // a 1 MB object takes about 90 s at 115200 bps
+
+int OpenLine(const char* path)
+{
+    int fd = open(path, O_RDWR | O_NOCTTY);
+    if (fd < 0) return -1;
+    termios settings;
+    if (tcgetattr(fd, &settings) == 0) {
+        cfmakeraw(&settings);
+        tcsetattr(fd, TCSANOW, &settings);
+    }
+    return fd;
+}
+
+std::vector<uint8_t> ReadFile(const char* path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: %s server|client <tty> <mtu> [body-file]\n", argv[0]);
+        return 2;
+    }
+    const std::string mode = argv[1];
+    const int mtu = std::atoi(argv[3]);
+    const int fd = OpenLine(argv[2]);
+    if (fd < 0) {
+        std::printf("ok=0 body=0 error=cannot open %s\n", argv[2]);
+        return 1;
+    }
+    bool ok = false;
+    size_t body = 0;
+    std::string error;
+    if (mode == "server") {
+        OpenObexReceived got = RunOpenObexServer(fd, mtu, true, kSeconds);
+        ok = got.ok && (argc < 5 || got.body == ReadFile(argv[4]));
+        body = got.body.size();
+        error = got.ok && !ok ? "body differs" : got.error;
+    } else if (mode == "client" && argc >= 5) {
+        OpenObexPut put;
+        put.nameUtf16be = Utf16BigEndian(u"bench.jpg");
+        put.type = "image/jpeg";
+        put.time = "20240102T030405Z";
+        put.body = ReadFile(argv[4]);
+        OpenObexClientResult got = RunOpenObexClient(fd, mtu, put, kSeconds);
+        ok = got.ok;
+        body = put.body.size();
+        error = got.error;
+    } else {
+        error = "bad arguments";
+    }
+    close(fd);
+    std::printf("ok=%d body=%zu error=%s\n", ok ? 1 : 0, body, error.c_str());
+    return ok ? 0 : 1;
+}
