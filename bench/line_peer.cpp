@@ -2,9 +2,11 @@
 // serves one session or sends one object with `mtu` as its packet size, then prints one line:
 //   ok=<0|1> body=<bytes received or sent> error=<text>
 // With a body file to compare, the server's ok also requires the received body to match it.
+// "ours-client" sends with our OBEX client instead, natively, so that a shortfall under Wine can
+// be told apart from one of the engine.
 //
 //   line_peer server <tty> <mtu> [expected-body-file]
-//   line_peer client <tty> <mtu> <body-file>
+//   line_peer client|ours-client <tty> <mtu> <body-file>
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -16,7 +18,9 @@
 #include <string>
 #include <vector>
 
+#include "obex/ObexClient.h"
 #include "tests/support/posix/OpenObexPeer.h"
+#include "transport/TransportException.h"
 
 namespace {
 
@@ -38,6 +42,56 @@ std::vector<uint8_t> ReadFile(const char* path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Our transport interface over the tty: plain read and write.
+class TtyTransport : public ObexClientSocket {
+public:
+    TtyTransport(int fd, int32_t maxPacket) : fd_(fd), maxPacket_(maxPacket) {}
+    int32_t GetMaxPacketSize() override { return maxPacket_; }
+    void Open() override {}
+    void Close() override {}
+    void Connect() override {}
+    int32_t Receive(uint8_t* buffer, int32_t offset, int32_t count) override
+    {
+        const ssize_t n = read(fd_, buffer + offset, (size_t)count);
+        if (n <= 0) throw TransportException(TRANSPORT_ERR_IO, "TtyTransport::Receive");
+        return (int32_t)n;
+    }
+    int32_t Send(const uint8_t* buffer, int32_t offset, int32_t count) override
+    {
+        const ssize_t n = write(fd_, buffer + offset, (size_t)count);
+        if (n < 0) throw TransportException(TRANSPORT_ERR_IO, "TtyTransport::Send");
+        return (int32_t)n;
+    }
+
+private:
+    int fd_;
+    int32_t maxPacket_;
+};
+
+bool OurClientPut(int fd, int mtu, const std::vector<uint8_t>& body, std::string* error)
+{
+    try {
+        TtyTransport transport(fd, mtu);
+        ObexClient client(&transport);
+        client.Connect();
+        client.SetName("bench.jpg");
+        client.SetType("image/jpeg");
+        client.SetTime(1704164645);
+        MemoryBodySource source(body.data(), (uint32_t)body.size());
+        client.SetBodySource(&source);
+        client.SetLength((uint32_t)body.size());
+        client.SetOperation(0x82);
+        client.SendRequest();
+        if (client.GetResponseCode() != 0x20) throw TransportException(TRANSPORT_ERR_IO, "PUT refused");
+        client.SetOperation(0x81);
+        client.SendRequest();
+        return true;
+    } catch (const ZvError& e) {
+        *error = e.GetMessageText() ? e.GetMessageText() : "error";
+        return false;
+    }
 }
 
 }  // namespace
@@ -73,6 +127,10 @@ int main(int argc, char** argv)
         ok = got.ok;
         body = put.body.size();
         error = got.error;
+    } else if (mode == "ours-client" && argc >= 5) {
+        const std::vector<uint8_t> put = ReadFile(argv[4]);
+        ok = OurClientPut(fd, mtu, put, &error);
+        body = put.size();
     } else {
         error = "bad arguments";
     }

@@ -7,6 +7,7 @@
 // SIGTERM or SIGINT. Each side opens its link as it would a serial device (Wine maps a COM port
 // to one). On the way out it prints what crossed the line:
 //   bytes <A to B> <B to A> seconds <from the first byte read to the last byte delivered>
+//   idle <s the line stood idle for A to answer> <the same for B>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -89,6 +90,10 @@ int main(int argc, char** argv)
     auto last = Clock::now();
     Clock::time_point firstIn, lastOut;
     bool started = false;
+    // Time the whole line stood idle after a delivery, by the side that got it last (whose turn
+    // it was to answer): 0 = A, 1 = B.
+    double idle[2] = {0, 0}, idleAtLastOut[2] = {0, 0};
+    int turn = -1;
     while (!stopping) {
         pollfd fds[2] = {{a.master, POLLIN, 0}, {b.master, POLLIN, 0}};
         const bool busy = !dirs[0].queue.empty() || !dirs[1].queue.empty();
@@ -96,8 +101,13 @@ int main(int argc, char** argv)
         const auto now = Clock::now();
         const double elapsed = std::chrono::duration<double>(now - last).count();
         last = now;
+        if (!busy && turn >= 0) idle[turn] += elapsed;
         for (int i = 0; i < 2; ++i) {
             Direction& d = dirs[i];
+            // The time since the last turn belongs to what was queued then: an idle line does
+            // not save it up for bytes that arrive now.
+            d.credit += elapsed * bytesPerSecond;
+            if (d.queue.empty()) d.credit = std::min(d.credit, 1.0);
             unsigned char buf[4096];
             for (;;) {
                 const ssize_t n = read(d.from, buf, sizeof buf);
@@ -108,8 +118,6 @@ int main(int argc, char** argv)
                 }
                 d.queue.insert(d.queue.end(), buf, buf + n);
             }
-            d.credit += elapsed * bytesPerSecond;
-            if (d.queue.empty()) d.credit = std::min(d.credit, 1.0);
             const size_t due = std::min(d.queue.size(), (size_t)d.credit);
             if (due == 0) continue;
             unsigned char out[4096];
@@ -121,10 +129,15 @@ int main(int argc, char** argv)
                 d.credit -= (double)w;
                 d.delivered += (unsigned long long)w;
                 lastOut = Clock::now();
+                turn = 1 - i;
+                idleAtLastOut[0] = idle[0];
+                idleAtLastOut[1] = idle[1];
             }
         }
     }
+    // The wait after the last delivery is nobody's turn: the session has ended.
     const double seconds = started ? std::chrono::duration<double>(lastOut - firstIn).count() : 0;
-    std::printf("bytes %llu %llu seconds %.3f\n", dirs[0].delivered, dirs[1].delivered, seconds);
+    std::printf("bytes %llu %llu seconds %.3f idle %.3f %.3f\n", dirs[0].delivered, dirs[1].delivered,
+                seconds, idleAtLastOut[0], idleAtLastOut[1]);
     return 0;
 }

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# bench/transfer-bench.sh [bps]
+# bench/transfer-bench.sh [bps [receive|send]]
 # The program's serial transfers over a line paced at <bps> (115200 unless given; 8N1, so bps/10
 # bytes a second) next to libopenobex on the same line in the same run. A measurement, not a
 # test: it prints figures and judges nothing.
@@ -7,12 +7,15 @@
 #            libopenobex client -> libopenobex server
 #   send:    our SendTransfer, format 8 (direct) (under Wine, the real serial transport)
 #                                -> libopenobex server
+#            our OBEX client natively on the tty -> libopenobex server (Wine's share of a gap)
 #            libopenobex client -> libopenobex server
 # The object is a 1 MiB JPEG (a noise picture, padded after its end marker to 1 MiB). Timing and
 # byte counts come from the relay between the two ends: from the first byte on the line to the
-# last one delivered, and every byte in both directions. Wine's COM9 is mapped to the relay's end.
+# last one delivered, every byte in both directions, and how long the line stood idle waiting for
+# each end to answer. Wine's COM9 is mapped to the relay's end A; B is the Linux end.
 set -euo pipefail
 bps=${1:-115200}
+only=${2:-}
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 export WINEARCH=win64
@@ -62,7 +65,7 @@ start_relay() {  # a fresh line for each run, so that the relay's figures are on
     echo "transfer-bench: the relay did not start" >&2
     exit 1
 }
-stop_relay() {  # prints "bytes <to Linux> <to Wine> seconds <s>"
+stop_relay() {  # prints "bytes <A to B> <B to A> seconds <s> idle <A's turns> <B's turns>"
     kill -TERM "$relay_pid"
     wait "$relay_pid" || true
     grep '^bytes' "$dir/relay.out"
@@ -98,27 +101,32 @@ run() {
     [ $ok = 1 ] || { echo "  failed:" >&2; cat "$log.server" "$log.client" | tr -d '\r' >&2; }
 }
 
-run "receive: openobex -> ours" \
+[ "$only" = send ] || run "receive: openobex -> ours" \
     "wine '$bench' receive 9 $bps '$winjpeg' </dev/null" \
     "'$peer' client '$dir/linux' $mtu '$jpeg'"
-run "receive: openobex -> openobex" \
+[ "$only" = send ] || run "receive: openobex -> openobex" \
     "'$peer' server '$dir/wine' $mtu '$jpeg'" \
     "'$peer' client '$dir/linux' $mtu '$jpeg'"
-run "send: ours -> openobex" \
+[ "$only" = receive ] || run "send: ours -> openobex" \
     "'$peer' server '$dir/linux' $mtu '$jpeg'" \
     "wine '$bench' send 9 $bps '$winjpeg' </dev/null"
-run "send: openobex -> openobex" \
+[ "$only" = receive ] || run "send: ours natively -> openobex" \
+    "'$peer' server '$dir/linux' $mtu '$jpeg'" \
+    "'$peer' ours-client '$dir/wine' $mtu '$jpeg'"
+[ "$only" = receive ] || run "send: openobex -> openobex" \
     "'$peer' server '$dir/linux' $mtu '$jpeg'" \
     "'$peer' client '$dir/wine' $mtu '$jpeg'"
 
 line_rate=$(awk -v b="$bps" 'BEGIN { print b / 10 }')
 echo
 echo "$body-byte object over $bps bps 8N1 (line rate $line_rate bytes/s); seconds from the first"
-echo "byte on the line to the last; wire/body = bytes in both directions per body byte"
-printf '%-32s %9s %12s %10s %10s\n' pair seconds "body B/s" "of line" wire/body
+echo "byte on the line to the last; wire/body = bytes in both directions per body byte; idle A, B ="
+echo "seconds the line waited for end A (Wine's COM9), end B (Linux) to answer"
+printf '%-32s %9s %12s %10s %10s %8s %8s\n' pair seconds "body B/s" "of line" wire/body "idle A" "idle B"
 for r in "${results[@]}"; do
     IFS='|' read -r name line ok <<<"$r"
-    read -r _ there back _ seconds <<<"$line"
+    read -r _ there back _ seconds _ idleA idleB <<<"$line"
     awk -v n="$name" -v s="$seconds" -v b="$body" -v r="$line_rate" -v w=$((there + back)) -v ok="$ok" \
-        'BEGIN { printf "%-32s %9.2f %12.1f %10.4f %10.5f%s\n", n, s, b / s, b / s / r, w / b, ok ? "" : "  FAILED" }'
+        -v ia="$idleA" -v ib="$idleB" \
+        'BEGIN { printf "%-32s %9.2f %12.1f %10.4f %10.5f %8.3f %8.3f%s\n", n, s, b / s, b / s / r, w / b, ia, ib, ok ? "" : "  FAILED" }'
 done
