@@ -2,10 +2,10 @@
 // serves one session or sends one object with `mtu` as its packet size, then prints one line:
 //   ok=<0|1> body=<bytes received or sent> error=<text>
 // With a body file to compare, the server's ok also requires the received body to match it.
-// "ours-client" sends with our OBEX client instead, natively, so that a shortfall under Wine can
-// be told apart from one of the engine.
+// "ours-server" and "ours-client" run our OBEX engine instead, natively, so that a shortfall under
+// Wine can be told apart from one of the engine.
 //
-//   line_peer server <tty> <mtu> [expected-body-file]
+//   line_peer server|ours-server <tty> <mtu> [expected-body-file]
 //   line_peer client|ours-client <tty> <mtu> <body-file>
 #include <fcntl.h>
 #include <termios.h>
@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "obex/ObexClient.h"
+#include "obex/ObexServer.h"
 #include "tests/support/posix/OpenObexPeer.h"
 #include "transport/TransportException.h"
 
@@ -45,13 +46,14 @@ std::vector<uint8_t> ReadFile(const char* path)
 }
 
 // Our transport interface over the tty: plain read and write.
-class TtyTransport : public ObexClientSocket {
+class TtyTransport : public ObexClientSocket, public ObexServerSocket {
 public:
     TtyTransport(int fd, int32_t maxPacket) : fd_(fd), maxPacket_(maxPacket) {}
     int32_t GetMaxPacketSize() override { return maxPacket_; }
     void Open() override {}
     void Close() override {}
     void Connect() override {}
+    void Accept() override {}
     int32_t Receive(uint8_t* buffer, int32_t offset, int32_t count) override
     {
         const ssize_t n = read(fd_, buffer + offset, (size_t)count);
@@ -94,6 +96,36 @@ bool OurClientPut(int fd, int mtu, const std::vector<uint8_t>& body, std::string
     }
 }
 
+class Collector : public ObexBodyReceiver {
+public:
+    void Receive(ObexObject*, const uint8_t* data, int32_t length, bool) override
+    {
+        if (length > 0) bytes.insert(bytes.end(), data, data + length);
+    }
+    std::vector<uint8_t> bytes;
+};
+
+// CONNECT, PUT, DISCONNECT as the receive transfer takes them.
+bool OurServerTake(int fd, int mtu, std::vector<uint8_t>* body, std::string* error)
+{
+    try {
+        TtyTransport transport(fd, mtu);
+        ObexServer server(&transport);
+        server.Accept();
+        Collector collector;
+        server.SetBodyReceiver(&collector);
+        server.ReceiveRequest();
+        server.SendResponse(0x20);
+        server.ReceiveRequest();
+        server.SendResponse(0x20);
+        *body = std::move(collector.bytes);
+        return true;
+    } catch (const ZvError& e) {
+        *error = e.GetMessageText() ? e.GetMessageText() : "error";
+        return false;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -127,6 +159,10 @@ int main(int argc, char** argv)
         ok = got.ok;
         body = put.body.size();
         error = got.error;
+    } else if (mode == "ours-server") {
+        std::vector<uint8_t> got;
+        ok = OurServerTake(fd, mtu, &got, &error) && (argc < 5 || got == ReadFile(argv[4]));
+        body = got.size();
     } else if (mode == "ours-client" && argc >= 5) {
         const std::vector<uint8_t> put = ReadFile(argv[4]);
         ok = OurClientPut(fd, mtu, put, &error);

@@ -97,7 +97,16 @@ int main(int argc, char** argv)
     while (!stopping) {
         pollfd fds[2] = {{a.master, POLLIN, 0}, {b.master, POLLIN, 0}};
         const bool busy = !dirs[0].queue.empty() || !dirs[1].queue.empty();
-        poll(fds, 2, busy ? 1 : 50);
+        // Wake when the line is due a few more bytes (or the last few of a short packet), so
+        // that the pacing, not the wake-ups, decides when a turn ends.
+        double wait = 0.05;
+        for (const Direction& d : dirs) {
+            if (d.queue.empty()) continue;
+            const double want = (double)std::min<size_t>(d.queue.size(), 8);
+            wait = std::min(wait, std::max(0.0, (want - d.credit) / bytesPerSecond));
+        }
+        const timespec timeout = {0, (long)(wait * 1e9)};
+        ppoll(fds, 2, &timeout, nullptr);
         const auto now = Clock::now();
         const double elapsed = std::chrono::duration<double>(now - last).count();
         last = now;

@@ -4,6 +4,7 @@
 # bytes a second) next to libopenobex on the same line in the same run. A measurement, not a
 # test: it prints figures and judges nothing.
 #   receive: libopenobex client -> our ReceiveTransfer (under Wine, the real serial transport)
+#            libopenobex client -> our OBEX server natively on the tty (Wine's share of a gap)
 #            libopenobex client -> libopenobex server
 #   send:    our SendTransfer, format 8 (direct) (under Wine, the real serial transport)
 #                                -> libopenobex server
@@ -103,6 +104,9 @@ run() {
 
 [ "$only" = send ] || run "receive: openobex -> ours" \
     "wine '$bench' receive 9 $bps '$winjpeg' </dev/null" \
+    "'$peer' client '$dir/linux' $mtu '$jpeg'"
+[ "$only" = send ] || run "receive: openobex -> ours natively" \
+    "'$peer' ours-server '$dir/wine' $mtu '$jpeg'" \
     "'$peer' client '$dir/linux' $mtu '$jpeg'"
 [ "$only" = send ] || run "receive: openobex -> openobex" \
     "'$peer' server '$dir/wine' $mtu '$jpeg'" \
