@@ -126,11 +126,11 @@ echo
 echo "$body-byte object over $bps bps 8N1 (line rate $line_rate bytes/s); seconds from the first"
 echo "byte on the line to the last; wire/body = bytes in both directions per body byte; idle A, B ="
 echo "seconds the line waited for end A (Wine's COM9), end B (Linux) to answer"
-printf '%-32s %9s %12s %10s %10s %8s %8s\n' pair seconds "body B/s" "of line" wire/body "idle A" "idle B"
+printf '%-36s %9s %12s %10s %10s %8s %8s\n' pair seconds "body B/s" "of line" wire/body "idle A" "idle B"
 for r in "${results[@]}"; do
     IFS='|' read -r name line ok <<<"$r"
     read -r _ there back _ seconds _ idleA idleB <<<"$line"
     awk -v n="$name" -v s="$seconds" -v b="$body" -v r="$line_rate" -v w=$((there + back)) -v ok="$ok" \
         -v ia="$idleA" -v ib="$idleB" \
-        'BEGIN { printf "%-32s %9.2f %12.1f %10.4f %10.5f %8.3f %8.3f%s\n", n, s, b / s, b / s / r, w / b, ia, ib, ok ? "" : "  FAILED" }'
+        'BEGIN { printf "%-36s %9.2f %12.1f %10.4f %10.5f %8.3f %8.3f%s\n", n, s, b / s, b / s / r, w / b, ia, ib, ok ? "" : "  FAILED" }'
 done
