@@ -12,13 +12,13 @@ std::string Win32Transports::PortName() const
 std::unique_ptr<ObexServerSocket> Win32Transports::CreateServerSocket()
 {
     if (serial_.active) return std::make_unique<ObexSerialSocket>(PortName().c_str());
-    return std::make_unique<ObexInfraredServerSocket>();
+    return std::make_unique<ObexInfraredServerSocket>(irda_ ? *irda_ : SystemWinSockApi());
 }
 
 std::unique_ptr<ObexClientSocket> Win32Transports::CreateClientSocket()
 {
     if (serial_.active) return std::make_unique<ObexSerialSocket>(PortName().c_str());
-    return std::make_unique<ObexInfraredClientSocket>();
+    return std::make_unique<ObexInfraredClientSocket>(irda_ ? *irda_ : SystemWinSockApi());
 }
 
 void Win32Transports::SetUpLine(ObexSocket& transport)

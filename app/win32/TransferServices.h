@@ -9,10 +9,15 @@
 #include "app/TransferSeams.h"
 
 class ServiceManager;
+class WinSockApi;
 
 class Win32Transports : public TransportFactory {
 public:
-    explicit Win32Transports(const SerialSelection& serial) : serial_(serial) {}
+    // `irda`: the WinSock the infrared transports use; nullptr for the system's.
+    explicit Win32Transports(const SerialSelection& serial, WinSockApi* irda = nullptr)
+        : serial_(serial), irda_(irda)
+    {
+    }
     bool IsSerial() const override { return serial_.active; }
     std::unique_ptr<ObexServerSocket> CreateServerSocket() override;
     std::unique_ptr<ObexClientSocket> CreateClientSocket() override;
@@ -23,6 +28,7 @@ public:
 private:
     std::string PortName() const;
     SerialSelection serial_;
+    WinSockApi* irda_;
 };
 
 class Win32InfraredMonitor : public InfraredMonitor {

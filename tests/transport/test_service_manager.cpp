@@ -1,5 +1,6 @@
 // ServiceManager against real services in Wine's service control manager: a small test service
-// of ours (helpers/TestService.cpp) registered for each test, in one of its behaviours.
+// of ours (helpers/TestService.cpp, TestService in TransportTestSupport.h) registered for each
+// test, in one of its behaviours.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -11,75 +12,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-std::string TestServicePath()
-{
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string folder(path, length);
-    folder.resize(folder.find_last_of('\\') + 1);
-    return folder + "zv_test_service.exe";
-}
-
-// Stops (briefly) and deletes a service left by an earlier, interrupted run.
-void RemoveService(SC_HANDLE manager, const char* name)
-{
-    SC_HANDLE service = OpenServiceA(manager, name, SERVICE_ALL_ACCESS);
-    if (!service) return;
-    SERVICE_STATUS status;
-    ControlService(service, SERVICE_CONTROL_STOP, &status);
-    for (int i = 0; i < 50 && QueryServiceStatus(service, &status) &&
-                    status.dwCurrentState != SERVICE_STOPPED;
-         ++i) {
-        Sleep(100);
-    }
-    DeleteService(service);
-    CloseServiceHandle(service);
-}
-
-// One registered test service for the life of the object.
-class TestService {
-public:
-    TestService(const char* mode, const char* displayName)
-        : name_(std::string("ZorvexTest") + mode)
-    {
-        manager_ = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-        EXPECT_NE(manager_, nullptr);
-        RemoveService(manager_, name_.c_str());
-        std::string command = "\"" + TestServicePath() + "\" " + mode;
-        service_ = CreateServiceA(manager_, name_.c_str(), displayName, SERVICE_ALL_ACCESS,
-                                  SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START,
-                                  SERVICE_ERROR_NORMAL, command.c_str(), nullptr, nullptr,
-                                  nullptr, nullptr, nullptr);
-        EXPECT_NE(service_, nullptr) << "CreateServiceA error " << GetLastError();
-    }
-    ~TestService()
-    {
-        if (service_) CloseServiceHandle(service_);
-        RemoveService(manager_, name_.c_str());
-        CloseServiceHandle(manager_);
-    }
-    const char* Name() const { return name_.c_str(); }
-    DWORD State()
-    {
-        SERVICE_STATUS status{};
-        QueryServiceStatus(service_, &status);
-        return status.dwCurrentState;
-    }
-    bool WaitFor(DWORD state, DWORD limitMs = 5000)
-    {
-        for (DWORD waited = 0; waited < limitMs; waited += 50) {
-            if (State() == state) return true;
-            Sleep(50);
-        }
-        return State() == state;
-    }
-
-private:
-    std::string name_;
-    SC_HANDLE manager_ = nullptr;
-    SC_HANDLE service_ = nullptr;
-};
 
 template <typename F>
 void ExpectServiceError(F&& call, int32_t code)

@@ -1,0 +1,82 @@
+// The program's own transfers over a real COM port, for bench/transfer-bench.sh under Wine: the
+// receive and send workers' transfers through the program's transport factory, exactly as the
+// serial commands run them. Prints "waiting" once a receive listens on the port, then one line:
+//   ok=<0|1> body=<bytes> status=<the last status text>
+//
+//   transfer_bench receive <port-number> <bps> <expected-body-file>
+//   transfer_bench send <port-number> <bps> <jpeg-file>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/Transfer.h"
+#include "app/TransferWorkers.h"
+#include "app/win32/TransferServices.h"
+
+namespace {
+
+// A dialog nobody sees; it only announces when the receive waits for the phone.
+class QuietUi : public TransferUi {
+public:
+    void SetStatus(const std::string& text) override
+    {
+        last = text;
+        if (text == "接続待ち中です。") {
+            std::printf("waiting\n");
+            std::fflush(stdout);
+        }
+    }
+    void SetCaption(const std::string&) override {}
+    void EnableButton(bool) override {}
+    void SetButtonText(const std::string&) override {}
+    void SetActiveTransfer(TransferState*) override {}
+    void ReportProgress(uint32_t, uint32_t) override {}
+    void Done(bool) override {}
+    std::string last;
+};
+
+std::vector<uint8_t> ReadFile(const char* path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: %s receive|send <port-number> <bps> <file>\n", argv[0]);
+        return 2;
+    }
+    const std::string mode = argv[1];
+    const SerialSelection serial{true, std::atoi(argv[2]), (uint32_t)std::atol(argv[3])};
+    const std::vector<uint8_t> file = ReadFile(argv[4]);
+    Win32Transports transports(serial);
+    QuietUi ui;
+    bool ok = false;
+    size_t body = 0;
+    if (mode == "receive") {
+        ReceiveTransfer transfer(ui, transports);
+        ok = transfer.Run() == RECEIVE_OK;
+        body = transfer.Received().body.size();
+        ok = ok && transfer.Received().body == file;
+    } else if (mode == "send") {
+        SendSettings settings;
+        settings.format = FORMAT_DIRECT;
+        std::snprintf(settings.fileName, sizeof settings.fileName, "bench.jpg");
+        settings.time = 1704164645;
+        std::atomic<bool> cancelRequested{false};
+        body = file.size();
+        ok = RunSendWorker(ui, transports, nullptr, settings, SendPayload{MEDIA_JPEG, file}, cancelRequested);
+    } else {
+        std::fprintf(stderr, "transfer_bench: unknown mode %s\n", argv[1]);
+        return 2;
+    }
+    std::printf("ok=%d body=%zu status=%s\n", ok ? 1 : 0, body, ui.last.c_str());
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,121 @@
+// The receive transfer over infrared through the program's transport factory: the real IrDA
+// transport over a scripted WinSock whose far end plays a phone, and the Infrared Monitor bracket
+// against our test service registered under that name.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+#include "app/win32/TransferServices.h"
+#include "tests/app/TransferFixtures.h"
+#include "tests/transport/FakeWinSock.h"
+#include "tests/transport/TransportTestSupport.h"
+#include "transport/win32/ServiceManager.h"
+
+namespace {
+
+const SerialSelection kInfrared{};  // no serial command running
+
+std::string Picture()
+{
+    std::ifstream in(WindowsPath(std::string(ZV_TEST_DATA) + "/pictures/dot.jpg"), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A phone "P903i" that connects, PUTs "dot.jpg" in one packet and disconnects, one byte per
+// recv; the requests are written out by hand.
+void PhonePutsPicture(FakeWinSock& api, const std::string& jpeg)
+{
+    const std::string name("\0d\0o\0t\0.\0j\0p\0g\0\0", 16);
+    const size_t bodyHeader = 3 + jpeg.size(), put = 3 + (3 + name.size()) + 5 + bodyHeader;
+    std::string bytes("\x80\x00\x07\x10\x00\x08\x00", 7);
+    bytes += {'\x82', (char)(put >> 8), (char)put, '\x01', 0, (char)(3 + name.size())};
+    bytes += name;
+    bytes += {'\xC3', 0, 0, (char)(jpeg.size() >> 8), (char)jpeg.size()};
+    bytes += {'\x49', (char)(bodyHeader >> 8), (char)bodyHeader};
+    bytes += jpeg;
+    bytes += std::string("\x81\x00\x03", 3);
+    api.incoming = bytes;
+    api.recvPlan.assign(bytes.size(), 1);
+    api.devicesOnConnection = {FakeDevice{{0x11, 0x22, 0x33, 0x44}, "P903i"}};
+}
+
+bool Shown(RecordingUi& ui, const char* text)
+{
+    std::lock_guard<std::mutex> g(ui.lock);
+    return std::find(ui.statuses.begin(), ui.statuses.end(), text) != ui.statuses.end();
+}
+
+}  // namespace
+
+TEST(InfraredTransfer, ReceivesWhatAPhonePuts)
+{
+    const std::string jpeg = Picture();
+    ASSERT_EQ(jpeg.size(), 286u);
+    FakeWinSock api;
+    PhonePutsPicture(api, jpeg);
+    Win32Transports transports(kInfrared, &api);
+    RecordingUi ui;
+    KeepingSink sink;
+    EXPECT_TRUE(RunReceiveWorker(ui, transports, nullptr, sink, ui.cancelRequested)) << ui.LastStatus();
+    ASSERT_TRUE(sink.kept);
+    EXPECT_EQ(MEDIA_JPEG, sink.kept->GetKind());
+    EXPECT_EQ(FORMAT_DIRECT, sink.kept->GetFormat());
+    EXPECT_TRUE(std::string((const char*)sink.kept->GetBody(), sink.kept->GetBodyLength()) == jpeg);
+    EXPECT_TRUE(std::find(ui.captions.begin(), ui.captions.end(), "デバイス〝P903i〟より受信中") != ui.captions.end());
+    // Success to CONNECT (version 1.0, our 2048-byte packets), PUT and DISCONNECT.
+    EXPECT_EQ(api.sent, std::string("\xA0\x00\x07\x10\x00\x08\x00\xA0\x00\x03\xA0\x00\x03", 13));
+    EXPECT_EQ(api.OpenCount(), 0u);
+}
+
+TEST(InfraredTransfer, CancelWhileNoPhoneConnectsEndsTheReceive)
+{
+    FakeWinSock api;
+    api.acceptBlocks = true;
+    Win32Transports transports(kInfrared, &api);
+    RecordingUi ui;
+    KeepingSink sink;
+    std::thread dialog([&] { ui.CancelWhenShown("接続待ち中です。"); });
+    EXPECT_FALSE(RunReceiveWorker(ui, transports, nullptr, sink, ui.cancelRequested));
+    dialog.join();
+    EXPECT_EQ("受信をキャンセルしました。", ui.LastStatus());
+    EXPECT_FALSE(sink.kept);
+    EXPECT_EQ(api.OpenCount(), 0u);
+}
+
+TEST(InfraredTransfer, InfraredMonitorIsQuietDuringTheTransferOrOnlyReported)
+{
+    struct Case {
+        bool installed;
+        std::vector<const char*> statuses;
+    } cases[] = {
+        {true, {"Infrared Monitorサービスを停止しました。", "Infrared Monitorサービスを開始しました。"}},
+        {false, {"Infrared Monitorサービスの操作に失敗しました。"}},
+    };
+    const std::string jpeg = Picture();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.installed ? "installed and running" : "not installed");
+        std::unique_ptr<TestService> service;
+        if (c.installed) {
+            service = std::make_unique<TestService>("Normal", "Infrared Monitor");
+            ServiceManager(service->Name(), nullptr).Start(true);
+            ASSERT_EQ(service->State(), (DWORD)SERVICE_RUNNING);
+        }
+        FakeWinSock api;
+        PhonePutsPicture(api, jpeg);
+        DWORD during = 0;
+        if (service) api.duringAccept = [&] { during = service->State(); };
+        Win32Transports transports(kInfrared, &api);
+        Win32InfraredMonitor monitor;
+        RecordingUi ui;
+        KeepingSink sink;
+        EXPECT_TRUE(RunReceiveWorker(ui, transports, &monitor, sink, ui.cancelRequested)) << ui.LastStatus();
+        EXPECT_TRUE(sink.kept);
+        for (const char* text : c.statuses) EXPECT_TRUE(Shown(ui, text)) << text;
+        if (service) {
+            EXPECT_EQ(during, (DWORD)SERVICE_STOPPED);
+            EXPECT_EQ(service->State(), (DWORD)SERVICE_RUNNING);
+        }
+    }
+}
