@@ -1,9 +1,11 @@
-// The receive transfer over infrared through the program's transport factory: the real IrDA
+// The transfers over infrared through the program's transport factory: the real IrDA
 // transport over a scripted WinSock whose far end plays a phone, and the Infrared Monitor bracket
 // against our test service registered under that name.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -81,6 +83,37 @@ TEST(InfraredTransfer, CancelWhileNoPhoneConnectsEndsTheReceive)
     dialog.join();
     EXPECT_EQ("受信をキャンセルしました。", ui.LastStatus());
     EXPECT_FALSE(sink.kept);
+    EXPECT_EQ(api.OpenCount(), 0u);
+}
+
+// No phone in range: the send keeps searching (one budget of 100 searches after another) and
+// shows "接続待ち中です。" until the user cancels.
+TEST(InfraredTransfer, SendWithNoPhoneInRangeWaitsUntilCancelled)
+{
+    FakeWinSock api;  // no search finds a device
+    std::atomic<int> pauses{0};
+    api.onSleep = [&](int n) { pauses = n; };
+    Win32Transports transports(kInfrared, &api);
+    RecordingUi ui;
+    SendSettings settings;
+    settings.format = FORMAT_DIRECT;
+    std::strcpy(settings.fileName, "dot.jpg");
+    const std::string jpeg = Picture();
+    std::atomic<bool> finished{false};
+    std::thread dialog([&] {
+        // Into the second round of searches, unless the send gave up on its own.
+        while (pauses < 150 && !finished) std::this_thread::yield();
+        if (!finished) ui.CancelWhenShown("接続待ち中です。");
+    });
+    EXPECT_FALSE(RunSendWorker(ui, transports, nullptr, settings,
+                               SendPayload{MEDIA_JPEG, std::vector<uint8_t>(jpeg.begin(), jpeg.end())},
+                               ui.cancelRequested));
+    finished = true;
+    dialog.join();
+    EXPECT_GE(pauses, 150);
+    EXPECT_EQ("送信をキャンセルしました。", ui.LastStatus());
+    EXPECT_EQ("送信失敗", ui.captions.back());
+    EXPECT_FALSE(Shown(ui, "接続する相手が見つかりませんでした。"));
     EXPECT_EQ(api.OpenCount(), 0u);
 }
 
