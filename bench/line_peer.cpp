@@ -21,23 +21,12 @@
 #include "obex/ObexClient.h"
 #include "obex/ObexServer.h"
 #include "tests/support/posix/OpenObexPeer.h"
+#include "tests/support/posix/RawLine.h"
 #include "transport/TransportException.h"
 
 namespace {
 
 constexpr int kSeconds = 600;  // a 1 MB object takes about 90 s at 115200 bps
-
-int OpenLine(const char* path)
-{
-    int fd = open(path, O_RDWR | O_NOCTTY);
-    if (fd < 0) return -1;
-    termios settings;
-    if (tcgetattr(fd, &settings) == 0) {
-        cfmakeraw(&settings);
-        tcsetattr(fd, TCSANOW, &settings);
-    }
-    return fd;
-}
 
 std::vector<uint8_t> ReadFile(const char* path)
 {
@@ -136,7 +125,7 @@ int main(int argc, char** argv)
     }
     const std::string mode = argv[1];
     const int mtu = std::atoi(argv[3]);
-    const int fd = OpenLine(argv[2]);
+    const int fd = OpenRawLine(argv[2]);
     if (fd < 0) {
         std::printf("ok=0 body=0 error=cannot open %s\n", argv[2]);
         return 1;

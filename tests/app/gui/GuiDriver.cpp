@@ -310,6 +310,15 @@ COLORREF App::ClientPixel(int x, int y) const
     return c;
 }
 
+std::string NameHex(const std::string& text)
+{
+    wchar_t wide[256];
+    const int n = MultiByteToWideChar(932, 0, text.c_str(), (int)text.size(), wide, 256);
+    std::vector<uint8_t> bytes;
+    for (int i = 0; i < n; ++i) bytes.insert(bytes.end(), {(uint8_t)(wide[i] >> 8), (uint8_t)wide[i]});
+    return Hex(bytes);
+}
+
 std::string ControlText(HWND dialog, int id)
 {
     HWND control = GetDlgItem(dialog, id);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/Hex.h"
 #include "tests/support/WinePath.h"
 
 namespace gui {
@@ -77,6 +78,10 @@ private:
     PROCESS_INFORMATION process_{};
     HWND main_ = nullptr;
 };
+
+// A Shift_JIS text as the OBEX Name header carries it (UTF-16BE, no terminator), in hex, as the
+// test peer takes and reports names.
+std::string NameHex(const std::string& text);
 
 // Text of a control in another process (WM_GETTEXT is sent; GetWindowText would not).
 std::string ControlText(HWND dialog, int id);

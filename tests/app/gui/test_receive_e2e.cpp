@@ -34,27 +34,6 @@ const char kNotSet[] = "(設定されていません。)";
 const int32_t kTime = 1205071507;          // 2008-03-09 14:05:07 UTC
 const char kTimeHeader[] = "20080309T140507Z";
 
-std::string Hex(const std::vector<uint8_t>& bytes)
-{
-    std::string text;
-    char pair[3];
-    for (uint8_t b : bytes) {
-        std::snprintf(pair, sizeof pair, "%02X", b);
-        text += pair;
-    }
-    return text;
-}
-
-// UTF-16BE of a Shift_JIS name, in hex, as the peer takes names.
-std::string NameHex(const std::string& name)
-{
-    wchar_t wide[256];
-    const int units = MultiByteToWideChar(932, 0, name.c_str(), -1, wide, 256) - 1;
-    std::vector<uint8_t> bytes;
-    for (int i = 0; i < units; ++i) bytes.insert(bytes.end(), {(uint8_t)(wide[i] >> 8), (uint8_t)wide[i]});
-    return Hex(bytes);
-}
-
 // The date line of the information dialog for `seconds`, through the system's own conversion.
 std::string LocalDate(int32_t seconds)
 {

@@ -72,27 +72,6 @@ int32_t UtcSeconds(const LocalTime& t, std::string* isoText)
     return (int32_t)((ticks - 116444736000000000ULL) / 10000000ULL);
 }
 
-std::string Hex(const std::vector<uint8_t>& bytes)
-{
-    std::string out;
-    char pair[3];
-    for (uint8_t b : bytes) {
-        std::snprintf(pair, sizeof pair, "%02X", b);
-        out += pair;
-    }
-    return out;
-}
-
-// A Shift_JIS text as the OBEX Name header carries it (UTF-16BE, no terminator), in hex.
-std::string NameHex(const std::string& text)
-{
-    wchar_t wide[256];
-    const int n = MultiByteToWideChar(932, 0, text.c_str(), (int)text.size(), wide, 256);
-    std::vector<uint8_t> bytes;
-    for (int i = 0; i < n; ++i) bytes.insert(bytes.end(), {(uint8_t)(wide[i] >> 8), (uint8_t)wide[i]});
-    return Hex(bytes);
-}
-
 bool Exists(const std::string& linuxPath)
 {
     return GetFileAttributesA(WindowsPath(linuxPath).c_str()) != INVALID_FILE_ATTRIBUTES;

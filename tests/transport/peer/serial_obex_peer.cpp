@@ -26,6 +26,8 @@
 #include <string>
 
 #include "tests/support/posix/OpenObexPeer.h"
+#include "tests/support/posix/RawLine.h"
+#include "tests/support/Hex.h"
 
 namespace {
 
@@ -43,19 +45,6 @@ void StaySilent(int fd, const std::string& stop)
     }
 }
 
-int OpenLine(const char* path)
-{
-    int fd = open(path, O_RDWR | O_NOCTTY);
-    if (fd < 0) return -1;
-    termios settings;
-    if (tcgetattr(fd, &settings) == 0) {
-        cfmakeraw(&settings);
-        tcsetattr(fd, TCSANOW, &settings);
-    }
-    tcflush(fd, TCIOFLUSH);  // whatever an earlier test left on the line
-    return fd;
-}
-
 void WriteFile(const std::string& path, const std::string& data)
 {
     std::string temporary = path + ".tmp";
@@ -64,17 +53,6 @@ void WriteFile(const std::string& path, const std::string& data)
         out << data;
     }
     std::rename(temporary.c_str(), path.c_str());
-}
-
-std::string Hex(const std::vector<uint8_t>& bytes)
-{
-    std::string text;
-    char pair[3];
-    for (uint8_t b : bytes) {
-        std::snprintf(pair, sizeof pair, "%02X", b);
-        text += pair;
-    }
-    return text;
 }
 
 std::vector<uint8_t> FromHex(const std::string& text)
@@ -128,7 +106,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::string mode = argv[1], outdir = argv[3];
-    int fd = OpenLine(argv[2]);
+    int fd = OpenRawLine(argv[2]);
     if (fd < 0) {
         WriteFile(outdir + "/result.txt", "ok=0\nerror=cannot open the line\n");
         return 1;
