@@ -92,17 +92,3 @@ const char* SpeedStatusMessage(SpeedStatus status)
     }
     return nullptr;
 }
-
-int32_t PortNumberFromName(const char* name)
-{
-    if (!name || std::strlen(name) < 4) return 0;
-    for (int i = 0; i < 3; ++i) {
-        if ((name[i] & ~0x20) != "COM"[i]) return 0;
-    }
-    int32_t n = 0;
-    for (const char* p = name + 3; *p; ++p) {
-        if (*p < '0' || *p > '9' || n > 99999) return 0;
-        n = n * 10 + (*p - '0');
-    }
-    return n;
-}

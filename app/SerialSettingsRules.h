@@ -57,6 +57,3 @@ SpeedStatus ChosenSpeed(const bool checked[kSpeedChoiceCount], const char* manua
 
 // The refusal message of a status other than Ok (nullptr for Ok).
 const char* SpeedStatusMessage(SpeedStatus status);
-
-// n of a "COMn" port name (case-insensitive), 0 when the name has another form.
-int32_t PortNumberFromName(const char* name);

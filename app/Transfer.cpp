@@ -17,10 +17,34 @@ struct Failure {
 
 }  // namespace
 
+// --- Cancellation -------------------------------------------------------------------------------
+
+void CancelSignal::Cancel()
+{
+    ScopedLock hold(lock_);
+    cancelled_ = true;
+    if (active_) active_->Close();
+}
+
+bool CancelSignal::IsCancelled() const
+{
+    ScopedLock hold(lock_);
+    return cancelled_;
+}
+
+void CancelSignal::SetActive(ObexSocket* transport)
+{
+    ScopedLock hold(lock_);
+    active_ = transport;
+    // A transport that stays closed makes the engine's Open, and every call after it, fail.
+    if (transport && cancelled_) transport->Close();
+}
+
 // --- TransferState ------------------------------------------------------------------------------
 
-TransferState::TransferState(Direction direction, TransferUi& ui, TransportFactory& transports)
-    : direction_(direction), ui_(ui), transports_(transports)
+TransferState::TransferState(Direction direction, TransferUi& ui, TransportFactory& transports,
+                             CancelSignal& cancel)
+    : direction_(direction), ui_(ui), transports_(transports), cancel_(cancel)
 {
 }
 
@@ -31,33 +55,10 @@ void TransferState::SetPhase(int32_t phase)
     phase_ = phase;
     if (const char* text = PhaseText(direction_, phase)) ui_.SetStatus(text);
     std::string name;
-    {
-        ScopedLock hold(lock_);
-        if (activeTransport_ && transportKind_ == TRANSPORT_IRDA) {
-            name = transports_.PeerName(*activeTransport_);
-        }
-    }
+    cancel_.WithActive([&](ObexSocket* active) {
+        if (active && transportKind_ == TRANSPORT_IRDA) name = transports_.PeerName(*active);
+    });
     if (!name.empty()) ui_.SetCaption(DeviceCaption(direction_, name.c_str()));
-}
-
-void TransferState::Cancel()
-{
-    ScopedLock hold(lock_);
-    cancelled_ = true;
-    if (activeTransport_) activeTransport_->Close();
-}
-
-void TransferState::SetActive(ObexSocket* transport)
-{
-    ScopedLock hold(lock_);
-    activeTransport_ = transport;
-    if (transport && cancelled_) transport->Close();
-}
-
-bool TransferState::IsCancelled()
-{
-    ScopedLock hold(lock_);
-    return cancelled_;
 }
 
 void TransferState::SetUpLine(ObexSocket& transport)
@@ -71,14 +72,14 @@ TransferState::ActiveTransport<Socket>::ActiveTransport(TransferState& owner,
                                                         std::unique_ptr<Socket> created)
     : state(owner), socket(std::move(created))
 {
-    state.SetActive(socket.get());
+    state.cancel_.SetActive(socket.get());
 }
 
 template <typename Socket>
 TransferState::ActiveTransport<Socket>::~ActiveTransport()
 {
     // Cleared before the transport goes, so that a cancel never meets a destroyed one.
-    state.SetActive(nullptr);
+    state.cancel_.SetActive(nullptr);
 }
 
 // --- Body receiver and source -------------------------------------------------------------------
@@ -181,7 +182,7 @@ int32_t SendTransfer::Run()
                 break;
             } catch (const ZvError& e) {
                 // No phone in range yet: look again until one answers or the user cancels.
-                if (e.GetCode() != TRANSPORT_ERR_NO_DEVICE || IsCancelled()) throw;
+                if (e.GetCode() != TRANSPORT_ERR_NO_DEVICE || cancel_.IsCancelled()) throw;
             }
             transports_.Pause(kConnectRetryMs);
         }
@@ -243,16 +244,28 @@ InfraredMonitorBracket::InfraredMonitorBracket(InfraredMonitor* monitor, Transfe
     }
 }
 
-void InfraredMonitorBracket::Restore()
+InfraredMonitorBracket::~InfraredMonitorBracket()
+{
+    Restore();
+}
+
+void InfraredMonitorBracket::Restore() noexcept
 {
     if (!monitor_ || !wasRunning_) return;
     wasRunning_ = false;
+    // The service is started again whatever becomes of the status line.
+    auto say = [this](const char* text) {
+        try {
+            ui_.SetStatus(text);
+        } catch (...) {
+        }
+    };
+    say("Infrared Monitorサービスを開始中です。");
     try {
-        ui_.SetStatus("Infrared Monitorサービスを開始中です。");
         timing_.Pause(kServiceSettleMs);
         monitor_->Start();
-        ui_.SetStatus("Infrared Monitorサービスを開始しました。");
-    } catch (const ServiceError&) {
-        ui_.SetStatus("Infrared Monitorサービスの開始に失敗しました。");
+        say("Infrared Monitorサービスを開始しました。");
+    } catch (...) {
+        say("Infrared Monitorサービスの開始に失敗しました。");
     }
 }

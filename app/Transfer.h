@@ -18,9 +18,38 @@
 #include "core/ByteBuffer.h"
 #include "obex/ObexObject.h"
 
+// A transfer's cancellation, shared by its worker and whoever may cancel it. Once given it stays
+// given: it closes the transport the transfer uses at that moment and any transport made later as
+// soon as it is made, so that a cancel ends the transfer at whatever moment it comes.
+class CancelSignal {
+public:
+    CancelSignal() = default;
+    CancelSignal(const CancelSignal&) = delete;
+    CancelSignal& operator=(const CancelSignal&) = delete;
+
+    // Any thread.
+    void Cancel();
+    bool IsCancelled() const;
+    // Worker: the transport the transfer uses from now on (not owned), nullptr before it goes.
+    void SetActive(ObexSocket* transport);
+    // Calls `use` with the active transport (or nullptr) while nobody can close or clear it.
+    template <typename Use>
+    void WithActive(Use&& use)
+    {
+        ScopedLock hold(lock_);
+        use(active_);
+    }
+
+private:
+    mutable CriticalSection lock_;
+    ObexSocket* active_ = nullptr;  // guarded by lock_
+    bool cancelled_ = false;        // guarded by lock_
+};
+
 class TransferState : public ProgressSink {
 public:
-    TransferState(Direction direction, TransferUi& ui, TransportFactory& transports);
+    TransferState(Direction direction, TransferUi& ui, TransportFactory& transports,
+                  CancelSignal& cancel);
     ~TransferState() override;
     TransferState(const TransferState&) = delete;
     TransferState& operator=(const TransferState&) = delete;
@@ -29,10 +58,6 @@ public:
     void SetPhase(int32_t phase) override;
     int32_t GetPhase() const { return phase_; }
     int32_t GetTransportKind() const { return transportKind_; }
-
-    // User-interface thread: closes the active transport, so that the call blocked on it fails
-    // and Run ends with a failure. Does nothing before a transport exists or after it is gone.
-    void Cancel();
 
 protected:
     // Run's bracket around the transport: the transport is active (cancellable) from its
@@ -44,23 +69,17 @@ protected:
         TransferState& state;
         std::unique_ptr<Socket> socket;
     };
-    // A transport made active after a cancel is closed at once, so that the cancel still ends
-    // the transfer when it came before the transport existed.
-    void SetActive(ObexSocket* transport);
-    bool IsCancelled();
     // Applies the line set-up and records the transport kind.
     void SetUpLine(ObexSocket& transport);
 
     Direction direction_;
     TransferUi& ui_;
     TransportFactory& transports_;
+    CancelSignal& cancel_;
     std::atomic<int32_t> phase_{PHASE_NONE};
 
 private:
-    CriticalSection lock_;
-    ObexSocket* activeTransport_ = nullptr;  // guarded by lock_; not owned
-    bool cancelled_ = false;                 // guarded by lock_
-    int32_t transportKind_ = TRANSPORT_NONE;
+    std::atomic<int32_t> transportKind_{TRANSPORT_NONE};
 };
 
 // The collected body of a PUT; reports each piece to the dialog.
@@ -89,8 +108,8 @@ private:
 
 class ReceiveTransfer : public TransferState {
 public:
-    ReceiveTransfer(TransferUi& ui, TransportFactory& transports)
-        : TransferState(Direction::Receive, ui, transports) {}
+    ReceiveTransfer(TransferUi& ui, TransportFactory& transports, CancelSignal& cancel)
+        : TransferState(Direction::Receive, ui, transports, cancel) {}
     // Waits for a phone, takes one PUT and its DISCONNECT and reads the object. 0 with the
     // object in Received(), or a receive result with nothing kept.
     int32_t Run();
@@ -103,8 +122,8 @@ private:
 
 class SendTransfer : public TransferState {
 public:
-    SendTransfer(TransferUi& ui, TransportFactory& transports)
-        : TransferState(Direction::Send, ui, transports) {}
+    SendTransfer(TransferUi& ui, TransportFactory& transports, CancelSignal& cancel)
+        : TransferState(Direction::Send, ui, transports, cancel) {}
     // Builds the phone object and PUTs it. 0, or a send result.
     int32_t Run();
     void Reset() { job_.Reset(); picture_.reset(); }
@@ -119,14 +138,18 @@ private:
     std::unique_ptr<Zorvex::ImageManager> picture_;
 };
 
-// Stops the service, when it runs, for the life of the bracket and starts it again afterwards.
-// Service failures only change the status line; the transfer goes ahead.
+// Stops the service, when it runs, for the life of the bracket and starts it again when the
+// bracket ends (at the latest when it is destroyed, on every path). Service failures only change
+// the status line; the transfer goes ahead.
 class InfraredMonitorBracket {
 public:
     // `monitor` nullptr: over a serial port, nothing to do.
     InfraredMonitorBracket(InfraredMonitor* monitor, TransferUi& ui, TransportFactory& timing);
-    // The second half: restarts the service if the first half stopped it.
-    void Restore();
+    ~InfraredMonitorBracket();
+    InfraredMonitorBracket(const InfraredMonitorBracket&) = delete;
+    InfraredMonitorBracket& operator=(const InfraredMonitorBracket&) = delete;
+    // The second half: restarts the service if the first half stopped it. Once only.
+    void Restore() noexcept;
 
 private:
     InfraredMonitor* monitor_;

@@ -8,8 +8,6 @@
 
 #include "transport/ObexSocket.h"
 
-class TransferState;
-
 // The worker's view of its progress dialog. Every call comes from the worker thread; each may
 // wait until the dialog has handled it, so the dialog must never wait for the worker.
 class TransferUi {
@@ -19,9 +17,8 @@ public:
     virtual void SetCaption(const std::string& text) = 0;
     virtual void EnableButton(bool enabled) = 0;
     virtual void SetButtonText(const std::string& text) = 0;
-    // The transfer the dialog may cancel, or nullptr once it may no longer. Handled before the
-    // call returns, so that the dialog never holds a transfer that is gone.
-    virtual void SetActiveTransfer(TransferState* transfer) = 0;
+    // The transfer runs (true) or is over (false: the progress bar and lines go).
+    virtual void SetTransferActive(bool active) = 0;
     // Bytes done out of total (0 when a phone announced none).
     virtual void ReportProgress(uint32_t done, uint32_t total) = 0;
     // The worker's last act.

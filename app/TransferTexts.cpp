@@ -66,6 +66,7 @@ const char* const kSendKindUnsupported = "この形式の送信には対応し�
 const char* const kReceiveInstalled = "受信に成功しました。";
 const char* const kReceiveKindUnsupported = "対応していない形式のデータを受信しました。";
 const char* const kReceiveNotDecodable = "対応していないデータ形式です。";
+const char* const kTransferUnexpected = "予期しないエラーが発生しました。";
 
 const char* PhaseText(Direction direction, int32_t phase)
 {

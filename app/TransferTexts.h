@@ -42,6 +42,7 @@ extern const char* const kSendKindUnsupported;      // before Run: the object ca
 extern const char* const kReceiveInstalled;         // result 0, object installed
 extern const char* const kReceiveKindUnsupported;   // result 0, kind 0, 5 or above 7
 extern const char* const kReceiveNotDecodable;      // result 0, picture not decodable
+extern const char* const kTransferUnexpected;       // a failure no result stands for
 
 // Kinds a receive accepts and a send may carry: 1, 2, 3, 4, 6, 7.
 bool IsTransferableKind(int32_t kind);

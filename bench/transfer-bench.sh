@@ -103,7 +103,7 @@ run() {
 }
 
 [ "$only" = send ] || run "receive: openobex -> ours" \
-    "wine '$bench' receive 9 $bps '$winjpeg' </dev/null" \
+    "wine '$bench' receive COM9 $bps '$winjpeg' </dev/null" \
     "'$peer' client '$dir/linux' $mtu '$jpeg'"
 [ "$only" = send ] || run "receive: openobex -> ours natively" \
     "'$peer' ours-server '$dir/wine' $mtu '$jpeg'" \
@@ -113,7 +113,7 @@ run() {
     "'$peer' client '$dir/linux' $mtu '$jpeg'"
 [ "$only" = receive ] || run "send: ours -> openobex" \
     "'$peer' server '$dir/linux' $mtu '$jpeg'" \
-    "wine '$bench' send 9 $bps '$winjpeg' </dev/null"
+    "wine '$bench' send COM9 $bps '$winjpeg' </dev/null"
 [ "$only" = receive ] || run "send: ours natively -> openobex" \
     "'$peer' server '$dir/linux' $mtu '$jpeg'" \
     "'$peer' ours-client '$dir/wine' $mtu '$jpeg'"

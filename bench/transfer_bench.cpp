@@ -3,8 +3,8 @@
 // serial commands run them. Prints "waiting" once a receive listens on the port, then one line:
 //   ok=<0|1> body=<bytes> status=<the last status text>
 //
-//   transfer_bench receive <port-number> <bps> <expected-body-file>
-//   transfer_bench send <port-number> <bps> <jpeg-file>
+//   transfer_bench receive <port> <bps> <expected-body-file>
+//   transfer_bench send <port> <bps> <jpeg-file>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "app/Transfer.h"
-#include "app/TransferWorkers.h"
+#include "app/TransferSession.h"
 #include "app/win32/TransferServices.h"
 
 namespace {
@@ -33,7 +33,7 @@ public:
     void SetCaption(const std::string&) override {}
     void EnableButton(bool) override {}
     void SetButtonText(const std::string&) override {}
-    void SetActiveTransfer(TransferState*) override {}
+    void SetTransferActive(bool) override {}
     void ReportProgress(uint32_t, uint32_t) override {}
     void Done(bool) override {}
     std::string last;
@@ -50,18 +50,19 @@ std::vector<uint8_t> ReadFile(const char* path)
 int main(int argc, char** argv)
 {
     if (argc != 5) {
-        std::fprintf(stderr, "usage: %s receive|send <port-number> <bps> <file>\n", argv[0]);
+        std::fprintf(stderr, "usage: %s receive|send <port> <bps> <file>\n", argv[0]);
         return 2;
     }
     const std::string mode = argv[1];
-    const SerialSelection serial{true, std::atoi(argv[2]), (uint32_t)std::atol(argv[3])};
+    const SerialLine serial{argv[2], (uint32_t)std::atol(argv[3])};
     const std::vector<uint8_t> file = ReadFile(argv[4]);
     Win32Transports transports(serial);
     QuietUi ui;
     bool ok = false;
     size_t body = 0;
     if (mode == "receive") {
-        ReceiveTransfer transfer(ui, transports);
+        CancelSignal never;
+        ReceiveTransfer transfer(ui, transports, never);
         ok = transfer.Run() == RECEIVE_OK;
         body = transfer.Received().body.size();
         ok = ok && transfer.Received().body == file;
@@ -70,9 +71,13 @@ int main(int argc, char** argv)
         settings.format = FORMAT_DIRECT;
         std::snprintf(settings.fileName, sizeof settings.fileName, "bench.jpg");
         settings.time = 1704164645;
-        std::atomic<bool> cancelRequested{false};
+        TransferRequest request;
+        request.direction = Direction::Send;
+        request.serial = serial;
+        request.settings = settings;
+        request.payload = SendPayload{MEDIA_JPEG, file};
         body = file.size();
-        ok = RunSendWorker(ui, transports, nullptr, settings, SendPayload{MEDIA_JPEG, file}, cancelRequested);
+        ok = TransferSession(std::move(request)).Run(ui, transports, nullptr, nullptr);
     } else {
         std::fprintf(stderr, "transfer_bench: unknown mode %s\n", argv[1]);
         return 2;

@@ -4,7 +4,9 @@
 // - Open acquires the transport; failure throws TransportException (code 4).
 // - Receive/Send may move fewer bytes than asked; the engine loops. Failure throws (code 5).
 // - Close never throws, may run on another thread while Accept/Connect/Receive/Send block (the
-//   blocked call then throws), and does nothing the second time.
+//   blocked call then throws), and does nothing the second time. A closed transport stays
+//   closed: Open after Close throws (code 4), so that a cancel given before the transfer opened
+//   its transport still ends it.
 // - The destructor releases whatever Close has not.
 #pragma once
 #include <cstdint>

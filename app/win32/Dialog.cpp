@@ -1,5 +1,7 @@
 #include "app/win32/Dialog.h"
 
+const char kAppCaption[] = "Zorvex for Windows";
+
 INT_PTR ModalDialog::Run(HINSTANCE instance, int id, HWND owner)
 {
     return DialogBoxParamA(instance, MAKEINTRESOURCEA(id), owner, Procedure,
@@ -15,6 +17,7 @@ INT_PTR CALLBACK ModalDialog::Procedure(HWND dlg, UINT msg, WPARAM wParam, LPARA
     // Messages before WM_INITDIALOG (WM_SETFONT) find no dialog object yet.
     auto* self = reinterpret_cast<ModalDialog*>(GetWindowLongPtrA(dlg, DWLP_USER));
     if (!self) return FALSE;
+    if (msg == WM_NCDESTROY) SetWindowLongPtrA(dlg, DWLP_USER, 0);
     try {
         return self->Dispatch(msg, wParam, lParam);
     } catch (...) {
@@ -37,6 +40,9 @@ INT_PTR ModalDialog::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam)
         }
         return OnCommand(id, HIWORD(wParam)) ? TRUE : FALSE;
     }
+    case WM_DESTROY:
+        OnDestroy();
+        return FALSE;
     default: {
         INT_PTR result = FALSE;
         return OnMessage(msg, wParam, lParam, &result) ? result : FALSE;
@@ -44,8 +50,12 @@ INT_PTR ModalDialog::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam)
     }
 }
 
+void Warn(HWND owner, const char* text, const char* caption)
+{
+    MessageBoxA(owner, text, caption, MB_OK | MB_ICONWARNING);
+}
+
 void WarnUnexpected(HWND owner)
 {
-    MessageBoxA(owner, "予期しないエラーが発生しました。", "Zorvex for Windows",
-                MB_OK | MB_ICONWARNING);
+    Warn(owner, "予期しないエラーが発生しました。", kAppCaption);
 }

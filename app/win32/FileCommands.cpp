@@ -17,11 +17,6 @@
 
 namespace {
 
-void Warn(HWND owner, const char* text, const char* caption)
-{
-    MessageBoxA(owner, text, caption, MB_OK | MB_ICONWARNING);
-}
-
 bool WriteObjectFile(const char* path, const MediaObject& object)
 {
     HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_ARCHIVE,
@@ -119,7 +114,7 @@ void SaveFileCommand(HINSTANCE instance, HWND main)
     }
     const SaveRule* rule = SaveRuleForKind(object->GetKind());
     if (!rule) {
-        Warn(main, "予期しない形式を検出しました。", "Zorvex for Windows");
+        Warn(main, "予期しない形式を検出しました。", kAppCaption);
         return;
     }
     char name[kMaxSavePath + 1] = "";

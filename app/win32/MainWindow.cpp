@@ -6,7 +6,6 @@
 #include "app/win32/Dialog.h"
 #include "app/win32/FileCommands.h"
 #include "app/win32/SendSettingsDialog.h"
-#include "app/win32/SerialSettingsDialog.h"
 #include "app/win32/Shell.h"
 #include "app/win32/TransferDialog.h"
 #include "app/win32/View.h"
@@ -23,7 +22,7 @@ const char kHomePage[] = "http://zorvex.example.jp/";
 void OpenWithShell(HWND hwnd, const char* target, const char* failure)
 {
     HINSTANCE result = ShellExecuteA(nullptr, "open", target, nullptr, nullptr, SW_SHOWNORMAL);
-    if ((INT_PTR)result < 32) MessageBoxA(hwnd, failure, "Zorvex", MB_OK | MB_ICONWARNING);
+    if ((INT_PTR)result < 32) Warn(hwnd, failure, "Zorvex");
 }
 
 BOOL CALLBACK ForwardDeviceChange(HWND child, LPARAM)
@@ -40,11 +39,9 @@ bool OnCommand(HWND hwnd, int id)
     case IDM_FILE_SAVE: SaveFileCommand(g_instance, hwnd); return true;
     case IDM_FILE_INFO: FileInfoCommand(g_instance, hwnd); return true;
     case IDM_EXIT: DestroyWindow(hwnd); return true;
-    case IDM_IR_RECEIVE: ReceiveCommand(g_instance, hwnd); return true;
+    case IDM_IR_RECEIVE: ReceiveCommand(hwnd); return true;
     case IDM_IR_SEND: SendCommand(hwnd); return true;
-    case IDM_SERIAL_RECEIVE:
-        RunSerialCommand(hwnd, SerialDirection::Receive, IDM_IR_RECEIVE);
-        return true;
+    case IDM_SERIAL_RECEIVE: SerialReceiveCommand(hwnd); return true;
     case IDM_SERIAL_SEND: SerialSendCommand(hwnd); return true;
     case IDM_VIEW_FREE: View::SetMode(hwnd, ViewMode::Free); return true;
     case IDM_VIEW_SCROLL: View::SetMode(hwnd, ViewMode::Scroll); return true;
@@ -85,6 +82,8 @@ LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         View::OnCreate(hwnd, g_instance);
         return 0;
     case WM_DESTROY:
+        // No worker outlives the window: each is cancelled and waited for.
+        EndTransfers();
         View::OnDestroy(hwnd);
         PostQuitMessage(0);
         return 0;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <ctime>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/SendSettingsRules.h"
@@ -20,17 +21,7 @@
 
 namespace {
 
-const char kAppCaption[] = "Zorvex for Windows";
 const char kSendCaption[] = "送信";
-
-struct SendDialog {
-    SendSettings settings;  // lives here while the progress dialog runs
-};
-
-void Warn(HWND owner, const char* text, const char* caption)
-{
-    MessageBoxA(owner, text, caption, MB_OK | MB_ICONWARNING);
-}
 
 // The only calls into the view: what is current, and the object a successful send leaves.
 std::shared_ptr<const MediaObject> Current() { return View::CurrentObject(); }
@@ -109,30 +100,6 @@ void ShowObject(HWND dlg, const MediaObject& object)
                    BST_CHECKED);
 }
 
-void OnInit(HWND dlg)
-{
-    SetUpPickers(dlg);
-    const std::shared_ptr<const MediaObject> object = Current();
-    if (!object) return;  // the command checks first; nothing to show
-    ShowObject(dlg, *object);
-    const FormatButton* button = ButtonForFormat(object->GetFormat());
-    if (!button) {
-        Warn(GetParent(dlg), kUnexpectedFormatMessage, kAppCaption);
-        return;
-    }
-    SelectFormat(dlg, *button);
-    if (CurrentSerialSelection().active) SetWindowTextA(dlg, "シリアル送信設定");
-    const KindFormats formats = FormatsForKind(object->GetKind());
-    if (!formats.known) {
-        Warn(GetParent(dlg), kUnexpectedKindMessage, kAppCaption);
-        return;
-    }
-    for (int i = 0; i < kFormatButtonCount; ++i) {
-        EnableWindow(GetDlgItem(dlg, kFormatButtons[i].id), formats.enabled[i]);
-    }
-    if (formats.forcedFormat) SelectFormat(dlg, *ButtonForFormat(formats.forcedFormat));
-}
-
 // Reads an edit into a fixed field: whole characters only, at most the field's size less one.
 void ReadText(HWND dlg, int id, char* field, size_t size)
 {
@@ -156,60 +123,86 @@ int32_t PickerTime(HWND dlg)
     return seconds;
 }
 
-void OnSend(HWND dlg, SendDialog& d)
-{
-    bool checked[kFormatButtonCount];
-    for (int i = 0; i < kFormatButtonCount; ++i) {
-        checked[i] = IsDlgButtonChecked(dlg, kFormatButtons[i].id) == BST_CHECKED;
-    }
-    SendSettings& s = d.settings;
-    s.format = FormatFromChecked(checked);
-    if (s.format == 0) {
-        Warn(dlg, kNoFormatCheckedMessage, kAppCaption);
-        return;
-    }
-    ReadText(dlg, IDC_SEND_TITLE, s.title, sizeof s.title);
-    ReadText(dlg, IDC_SEND_SUMMARY, s.summary, sizeof s.summary);
-    ReadText(dlg, IDC_SEND_FILENAME, s.fileName, sizeof s.fileName);
-    if (const char* refusal = RefusalForEntries(s.format, s.title, s.summary, s.fileName)) {
-        Warn(dlg, refusal, kSendCaption);
-        return;
-    }
-    s.redistributionForbidden = IsDlgButtonChecked(dlg, IDC_REDIST_FORBID) == BST_CHECKED;
-    s.time = PickerTime(dlg);
-    s.mainWindow = GetParent(dlg);
-    const std::shared_ptr<const MediaObject> current = Current();
-    if (!current || RunSendProgressDialog(dlg, s) != 1) return;
-    MakeCurrent(BuildSentObject(*current, s));
-    EndDialog(dlg, IDOK);
-}
+class SendDialog : public ModalDialog {
+public:
+    explicit SendDialog(std::optional<SerialLine> serial) : serial_(std::move(serial)) {}
 
-INT_PTR SendSettingsMessage(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    switch (msg) {
-    case WM_INITDIALOG:
-        SetWindowLongPtrA(dlg, DWLP_USER, lParam);
-        OnInit(dlg);
+private:
+    BOOL OnInit() override
+    {
+        HWND dlg = Handle();
+        SetUpPickers(dlg);
+        const std::shared_ptr<const MediaObject> object = Current();
+        if (!object) return TRUE;  // the command checks first; nothing to show
+        ShowObject(dlg, *object);
+        const FormatButton* button = ButtonForFormat(object->GetFormat());
+        if (!button) {
+            Warn(GetParent(dlg), kUnexpectedFormatMessage, kAppCaption);
+            return TRUE;
+        }
+        SelectFormat(dlg, *button);
+        if (serial_) SetWindowTextA(dlg, "シリアル送信設定");
+        const KindFormats formats = FormatsForKind(object->GetKind());
+        if (!formats.known) {
+            Warn(GetParent(dlg), kUnexpectedKindMessage, kAppCaption);
+            return TRUE;
+        }
+        for (int i = 0; i < kFormatButtonCount; ++i) {
+            EnableWindow(Item(kFormatButtons[i].id), formats.enabled[i]);
+        }
+        if (formats.forcedFormat) SelectFormat(dlg, *ButtonForFormat(formats.forcedFormat));
         return TRUE;
-    case WM_COMMAND: {
-        const int id = LOWORD(wParam);
-        if (const FormatButton* button = ButtonForId(id)) {
-            if (HIWORD(wParam) == BN_CLICKED) ApplyRule(dlg, button->rule);
-            return TRUE;
-        }
-        if (id == IDOK) {
-            OnSend(dlg, *reinterpret_cast<SendDialog*>(GetWindowLongPtrA(dlg, DWLP_USER)));
-            return TRUE;
-        }
-        if (id == IDCANCEL) {
-            EndDialog(dlg, IDCANCEL);
-            return TRUE;
-        }
-        break;
     }
+
+    bool OnCommand(int id, int code) override
+    {
+        const FormatButton* button = ButtonForId(id);
+        if (!button) return false;
+        if (code == BN_CLICKED) ApplyRule(Handle(), button->rule);
+        return true;
     }
-    return FALSE;
-}
+
+    // Send: the dialog closes only after a successful send, keeping the entries otherwise.
+    bool OnOk() override
+    {
+        HWND dlg = Handle();
+        bool checked[kFormatButtonCount];
+        for (int i = 0; i < kFormatButtonCount; ++i) {
+            checked[i] = IsDlgButtonChecked(dlg, kFormatButtons[i].id) == BST_CHECKED;
+        }
+        SendSettings s;
+        s.format = FormatFromChecked(checked);
+        if (s.format == 0) {
+            Warn(dlg, kNoFormatCheckedMessage, kAppCaption);
+            return false;
+        }
+        ReadText(dlg, IDC_SEND_TITLE, s.title, sizeof s.title);
+        ReadText(dlg, IDC_SEND_SUMMARY, s.summary, sizeof s.summary);
+        ReadText(dlg, IDC_SEND_FILENAME, s.fileName, sizeof s.fileName);
+        if (const char* refusal = RefusalForEntries(s.format, s.title, s.summary, s.fileName)) {
+            Warn(dlg, refusal, kSendCaption);
+            return false;
+        }
+        s.redistributionForbidden = IsDlgButtonChecked(dlg, IDC_REDIST_FORBID) == BST_CHECKED;
+        s.time = PickerTime(dlg);
+        const std::shared_ptr<const MediaObject> current = Current();
+        if (!current) return false;
+
+        TransferRequest request;
+        request.direction = Direction::Send;
+        request.serial = serial_;
+        request.settings = s;
+        // The worker's own copy, taken while nothing can change the current object.
+        request.payload.kind = current->GetKind();
+        request.payload.body.assign(current->GetBody(),
+                                    current->GetBody() + current->GetBodyLength());
+        if (!RunTransferDialog(dlg, GetParent(dlg), std::move(request))) return false;
+        MakeCurrent(BuildSentObject(*current, s));
+        return true;
+    }
+
+    std::optional<SerialLine> serial_;
+};
 
 bool HaveObjectToSend(HWND main)
 {
@@ -218,18 +211,22 @@ bool HaveObjectToSend(HWND main)
     return false;
 }
 
+void RunSendSettings(HWND main, std::optional<SerialLine> serial)
+{
+    SendDialog(std::move(serial)).Run(Shell::Instance(), IDD_SEND_SETTINGS, main);
+}
+
 }  // namespace
 
 void SendCommand(HWND main)
 {
-    if (!HaveObjectToSend(main)) return;
-    SendDialog d;
-    DialogBoxParamA(Shell::Instance(), MAKEINTRESOURCEA(IDD_SEND_SETTINGS), main,
-                    GuardedDialogProc<SendSettingsMessage>,
-                    (LPARAM)&d);
+    if (HaveObjectToSend(main)) RunSendSettings(main, std::nullopt);
 }
 
 void SerialSendCommand(HWND main)
 {
-    if (HaveObjectToSend(main)) RunSerialCommand(main, SerialDirection::Send, IDM_IR_SEND);
+    if (!HaveObjectToSend(main)) return;
+    if (std::optional<SerialLine> serial = ChooseSerialPort(main, SerialDirection::Send)) {
+        RunSendSettings(main, std::move(serial));
+    }
 }

@@ -3,5 +3,5 @@
 #include <windows.h>
 
 void SendCommand(HWND main);
-// Chooses the serial port first, then runs the send command over it.
+// Chooses the serial port first, then opens the send settings dialog for a send over it.
 void SerialSendCommand(HWND main);

@@ -13,15 +13,6 @@
 
 namespace {
 
-SerialSelection g_selection;
-
-struct SerialDialog {
-    SerialDirection direction;
-    std::unique_ptr<SerialPortList> list;  // replaced in place when the devices change
-    std::vector<PortEntry> ports;          // the list's entries, for the rules
-    SerialSelection chosen;
-};
-
 std::vector<PortEntry> EntriesOf(const SerialPortList& list)
 {
     std::vector<PortEntry> out;
@@ -31,151 +22,146 @@ std::vector<PortEntry> EntriesOf(const SerialPortList& list)
     return out;
 }
 
-void Warn(HWND owner, const char* text, const char* caption)
-{
-    MessageBoxA(owner, text, caption, MB_OK | MB_ICONWARNING);
-}
+enum class PortSpeed { OpenFailed, Unknown, Known };
 
-// Reads the port's line speed; false when the port cannot be opened.
-bool CurrentPortSpeed(const std::string& name, DWORD* speed)
+// Reads the port's line speed.
+PortSpeed CurrentPortSpeed(const std::string& name, DWORD* speed)
 {
     const std::string path = "\\\\.\\" + name;
     HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_FLAG_OVERLAPPED, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+    if (h == INVALID_HANDLE_VALUE) return PortSpeed::OpenFailed;
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
     const BOOL ok = GetCommState(h, &dcb);
     CloseHandle(h);
-    if (!ok) return false;
+    if (!ok) return PortSpeed::Unknown;
     *speed = dcb.BaudRate;
-    return true;
+    return PortSpeed::Known;
 }
 
-void ShowSelectedSpeed(HWND dlg, const SerialDialog& d)
-{
-    const LRESULT sel = SendDlgItemMessageA(dlg, IDC_SERIAL_PORT, CB_GETCURSEL, 0, 0);
-    if (sel < 0 || (size_t)sel >= d.ports.size()) return;
-    const std::string& name = d.ports[(size_t)sel].name;
-    DWORD speed = 0;
-    if (!CurrentPortSpeed(name, &speed)) {
-        Warn(dlg, PortOpenFailedText(name.c_str()).c_str(), SerialCaption(d.direction));
-        return;
+class SerialDialog : public ModalDialog {
+public:
+    SerialDialog(SerialDirection direction, std::vector<PortEntry> ports)
+        : direction_(direction), ports_(std::move(ports))
+    {
     }
-    for (const SpeedChoice& c : kSpeedChoices) CheckDlgButton(dlg, c.buttonId, BST_UNCHECKED);
-    CheckDlgButton(dlg, IDC_SPEED_MANUAL, BST_UNCHECKED);
-    const SpeedDisplay shown = DisplayForSpeed(speed);
-    CheckDlgButton(dlg, shown.checkedButton, BST_CHECKED);
-    if (shown.manualEnabled) SetDlgItemTextA(dlg, IDC_SPEED_EDIT, shown.manualText.c_str());
-    EnableWindow(GetDlgItem(dlg, IDC_SPEED_EDIT), shown.manualEnabled);
-}
+    const SerialLine& Chosen() const { return chosen_; }
 
-void Fill(HWND dlg, const SerialDialog& d)
-{
-    SetWindowTextA(dlg, SerialCaption(d.direction));
-    HWND combo = GetDlgItem(dlg, IDC_SERIAL_PORT);
-    SendMessageA(combo, CB_RESETCONTENT, 0, 0);
-    for (const PortEntry& port : d.ports) {
-        SendMessageA(combo, CB_ADDSTRING, 0, (LPARAM)PortLineText(port).c_str());
-    }
-    SendMessageA(combo, CB_SETCURSEL, (WPARAM)InitialPortIndex(d.ports), 0);
-    SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
-    SendDlgItemMessageA(dlg, IDC_SPEED_EDIT, EM_LIMITTEXT, 8, 0);
-    ShowSelectedSpeed(dlg, d);
-}
-
-void OnDevicesChanged(HWND dlg, SerialDialog& d)
-{
-    std::unique_ptr<SerialPortList> fresh(new SerialPortList);
-    std::vector<PortEntry> ports = EntriesOf(*fresh);
-    if (SamePorts(ports, d.ports)) return;
-    d.list = std::move(fresh);
-    d.ports = std::move(ports);
-    Fill(dlg, d);
-}
-
-bool OnOk(HWND dlg, SerialDialog& d)
-{
-    bool checked[kSpeedChoiceCount];
-    for (int i = 0; i < kSpeedChoiceCount; ++i) {
-        checked[i] = IsDlgButtonChecked(dlg, kSpeedChoices[i].buttonId) == BST_CHECKED;
-    }
-    char manual[16] = "";
-    GetDlgItemTextA(dlg, IDC_SPEED_EDIT, manual, sizeof manual);
-    uint32_t speed = 0;
-    const SpeedStatus status = ChosenSpeed(checked, manual, &speed);
-    if (status != SpeedStatus::Ok) {
-        Warn(dlg, SpeedStatusMessage(status), SerialCaption(d.direction));
-        return false;
-    }
-    // A refresh may have emptied the list: there is then no port to choose.
-    const LRESULT sel = SendDlgItemMessageA(dlg, IDC_SERIAL_PORT, CB_GETCURSEL, 0, 0);
-    if (sel < 0 || (size_t)sel >= d.ports.size()) {
-        Warn(dlg, kNoSerialPortsMessage, SerialCaption(d.direction));
-        return false;
-    }
-    d.chosen.active = true;
-    d.chosen.portNumber = PortNumberFromName(d.ports[(size_t)sel].name.c_str());
-    d.chosen.speed = speed;
-    return true;
-}
-
-INT_PTR SerialSettingsMessage(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    SerialDialog* d = reinterpret_cast<SerialDialog*>(GetWindowLongPtrA(dlg, DWLP_USER));
-    switch (msg) {
-    case WM_INITDIALOG:
-        SetWindowLongPtrA(dlg, DWLP_USER, lParam);
-        Fill(dlg, *reinterpret_cast<SerialDialog*>(lParam));
+private:
+    BOOL OnInit() override
+    {
+        Fill();
         return TRUE;
-    case WM_DEVICECHANGE:
-        if (!d || wParam != DBT_DEVNODES_CHANGED) break;
-        OnDevicesChanged(dlg, *d);
-        return TRUE;
-    case WM_COMMAND: {
-        const int id = LOWORD(wParam);
-        if (id == IDC_SERIAL_PORT && HIWORD(wParam) == CBN_SELCHANGE) {
-            ShowSelectedSpeed(dlg, *d);
-        } else if (id == IDC_SPEED_MANUAL) {
-            EnableWindow(GetDlgItem(dlg, IDC_SPEED_EDIT), TRUE);
-        } else if (id >= IDC_SPEED_110 && id <= IDC_SPEED_256000 && id != IDC_SPEED_EDIT) {
-            EnableWindow(GetDlgItem(dlg, IDC_SPEED_EDIT), FALSE);
-        } else if (id == IDOK) {
-            if (OnOk(dlg, *d)) EndDialog(dlg, IDOK);
-        } else if (id == IDCANCEL) {
-            EndDialog(dlg, IDCANCEL);
-        } else {
-            break;
+    }
+
+    bool OnOk() override
+    {
+        bool checked[kSpeedChoiceCount];
+        for (int i = 0; i < kSpeedChoiceCount; ++i) {
+            checked[i] = IsDlgButtonChecked(Handle(), kSpeedChoices[i].buttonId) == BST_CHECKED;
         }
-        return TRUE;
+        char manual[16] = "";
+        GetDlgItemTextA(Handle(), IDC_SPEED_EDIT, manual, sizeof manual);
+        uint32_t speed = 0;
+        const SpeedStatus status = ChosenSpeed(checked, manual, &speed);
+        if (status != SpeedStatus::Ok) {
+            Warn(Handle(), SpeedStatusMessage(status), SerialCaption(direction_));
+            return false;
+        }
+        // A refresh may have emptied the list: there is then no port to choose.
+        const size_t sel = Selection();
+        if (sel >= ports_.size()) {
+            Warn(Handle(), kNoSerialPortsMessage, SerialCaption(direction_));
+            return false;
+        }
+        chosen_.port = ports_[sel].name;
+        chosen_.speed = speed;
+        return true;
     }
+
+    bool OnCommand(int id, int code) override
+    {
+        if (id == IDC_SERIAL_PORT) {
+            if (code == CBN_SELCHANGE) ShowSelectedSpeed();
+        } else if (id == IDC_SPEED_MANUAL) {
+            EnableWindow(Item(IDC_SPEED_EDIT), TRUE);
+        } else if (id >= IDC_SPEED_110 && id <= IDC_SPEED_256000 && id != IDC_SPEED_EDIT) {
+            EnableWindow(Item(IDC_SPEED_EDIT), FALSE);
+        } else {
+            return false;
+        }
+        return true;
     }
-    return FALSE;
-}
+
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM, INT_PTR* result) override
+    {
+        if (msg != WM_DEVICECHANGE || wParam != DBT_DEVNODES_CHANGED) return false;
+        std::vector<PortEntry> ports = EntriesOf(SerialPortList());
+        if (!SamePorts(ports, ports_)) {
+            ports_ = std::move(ports);
+            Fill();
+        }
+        *result = TRUE;
+        return true;
+    }
+
+    size_t Selection() const
+    {
+        const LRESULT sel = SendMessageA(Item(IDC_SERIAL_PORT), CB_GETCURSEL, 0, 0);
+        return sel < 0 ? ports_.size() : (size_t)sel;
+    }
+
+    void ShowSelectedSpeed()
+    {
+        const size_t sel = Selection();
+        if (sel >= ports_.size()) return;
+        const std::string& name = ports_[sel].name;
+        DWORD speed = 0;
+        const PortSpeed read = CurrentPortSpeed(name, &speed);
+        if (read == PortSpeed::OpenFailed) {
+            Warn(Handle(), PortOpenFailedText(name.c_str()).c_str(), SerialCaption(direction_));
+            return;
+        }
+        for (const SpeedChoice& c : kSpeedChoices) CheckDlgButton(Handle(), c.buttonId, BST_UNCHECKED);
+        CheckDlgButton(Handle(), IDC_SPEED_MANUAL, BST_UNCHECKED);
+        // A port that opened but does not tell its speed leaves every speed unchecked.
+        if (read == PortSpeed::Unknown) return;
+        const SpeedDisplay shown = DisplayForSpeed(speed);
+        CheckDlgButton(Handle(), shown.checkedButton, BST_CHECKED);
+        if (shown.manualEnabled) SetDlgItemTextA(Handle(), IDC_SPEED_EDIT, shown.manualText.c_str());
+        EnableWindow(Item(IDC_SPEED_EDIT), shown.manualEnabled);
+    }
+
+    void Fill()
+    {
+        SetWindowTextA(Handle(), SerialCaption(direction_));
+        HWND combo = Item(IDC_SERIAL_PORT);
+        SendMessageA(combo, CB_RESETCONTENT, 0, 0);
+        for (const PortEntry& port : ports_) {
+            SendMessageA(combo, CB_ADDSTRING, 0, (LPARAM)PortLineText(port).c_str());
+        }
+        SendMessageA(combo, CB_SETCURSEL, (WPARAM)InitialPortIndex(ports_), 0);
+        SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
+        SendDlgItemMessageA(Handle(), IDC_SPEED_EDIT, EM_LIMITTEXT, 8, 0);
+        ShowSelectedSpeed();
+    }
+
+    SerialDirection direction_;
+    std::vector<PortEntry> ports_;
+    SerialLine chosen_;
+};
 
 }  // namespace
 
-const SerialSelection& CurrentSerialSelection() { return g_selection; }
-
-bool ChooseSerialPort(HWND owner, SerialDirection direction, SerialSelection& chosen)
+std::optional<SerialLine> ChooseSerialPort(HWND owner, SerialDirection direction)
 {
-    SerialDialog d{direction, std::unique_ptr<SerialPortList>(new SerialPortList), {}, {}};
-    d.ports = EntriesOf(*d.list);
-    if (d.ports.empty()) {
+    std::vector<PortEntry> ports = EntriesOf(SerialPortList());
+    if (ports.empty()) {
         Warn(owner, kNoSerialPortsMessage, SerialCaption(direction));
-        return false;
+        return std::nullopt;
     }
-    if (DialogBoxParamA(Shell::Instance(), MAKEINTRESOURCEA(IDD_SERIAL_SETTINGS), owner,
-                        GuardedDialogProc<SerialSettingsMessage>, (LPARAM)&d) != IDOK) {
-        return false;
-    }
-    chosen = d.chosen;
-    return true;
-}
-
-void RunSerialCommand(HWND main, SerialDirection direction, int command)
-{
-    if (!ChooseSerialPort(main, direction, g_selection)) return;
-    SendMessageA(main, WM_COMMAND, (WPARAM)command, 0);
-    g_selection = SerialSelection();
+    SerialDialog dialog(direction, std::move(ports));
+    if (dialog.Run(Shell::Instance(), IDD_SERIAL_SETTINGS, owner) != IDOK) return std::nullopt;
+    return dialog.Chosen();
 }

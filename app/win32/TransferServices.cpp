@@ -4,27 +4,22 @@
 #include "transport/win32/ObexSerialSocket.h"
 #include "transport/win32/ServiceManager.h"
 
-std::string Win32Transports::PortName() const
-{
-    return "COM" + std::to_string(serial_.portNumber);
-}
-
 std::unique_ptr<ObexServerSocket> Win32Transports::CreateServerSocket()
 {
-    if (serial_.active) return std::make_unique<ObexSerialSocket>(PortName().c_str());
+    if (serial_) return std::make_unique<ObexSerialSocket>(serial_->port.c_str());
     return std::make_unique<ObexInfraredServerSocket>(irda_ ? *irda_ : SystemWinSockApi());
 }
 
 std::unique_ptr<ObexClientSocket> Win32Transports::CreateClientSocket()
 {
-    if (serial_.active) return std::make_unique<ObexSerialSocket>(PortName().c_str());
+    if (serial_) return std::make_unique<ObexSerialSocket>(serial_->port.c_str());
     return std::make_unique<ObexInfraredClientSocket>(irda_ ? *irda_ : SystemWinSockApi());
 }
 
 void Win32Transports::SetUpLine(ObexSocket& transport)
 {
-    if (!serial_.active) return;
-    if (auto* port = dynamic_cast<ObexSerialSocket*>(&transport)) port->SetUpLine(serial_.speed);
+    if (!serial_) return;
+    if (auto* port = dynamic_cast<ObexSerialSocket*>(&transport)) port->SetUpLine(serial_->speed);
 }
 
 std::string Win32Transports::PeerName(ObexSocket& transport)

@@ -4,8 +4,9 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 
-#include "app/SerialMode.h"
+#include "app/TransferRequest.h"
 #include "app/TransferSeams.h"
 
 class ServiceManager;
@@ -13,12 +14,13 @@ class WinSockApi;
 
 class Win32Transports : public TransportFactory {
 public:
-    // `irda`: the WinSock the infrared transports use; nullptr for the system's.
-    explicit Win32Transports(const SerialSelection& serial, WinSockApi* irda = nullptr)
-        : serial_(serial), irda_(irda)
+    // `serial`: the port and speed, or none for infrared. `irda`: the WinSock the infrared
+    // transports use; nullptr for the system's.
+    explicit Win32Transports(std::optional<SerialLine> serial, WinSockApi* irda = nullptr)
+        : serial_(std::move(serial)), irda_(irda)
     {
     }
-    bool IsSerial() const override { return serial_.active; }
+    bool IsSerial() const override { return serial_.has_value(); }
     std::unique_ptr<ObexServerSocket> CreateServerSocket() override;
     std::unique_ptr<ObexClientSocket> CreateClientSocket() override;
     void SetUpLine(ObexSocket& transport) override;
@@ -26,8 +28,7 @@ public:
     void Pause(uint32_t milliseconds) override { ::Sleep(milliseconds); }
 
 private:
-    std::string PortName() const;
-    SerialSelection serial_;
+    std::optional<SerialLine> serial_;
     WinSockApi* irda_;
 };
 

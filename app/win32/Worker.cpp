@@ -23,13 +23,29 @@ unsigned __stdcall WorkerEntry(void* parameter)
 
 }  // namespace
 
-HANDLE StartWorker(std::function<void()> body)
+bool WorkerThread::Start(std::function<void()> body)
 {
+    Join();
     auto* parameter = new std::function<void()>(std::move(body));
     const uintptr_t thread = _beginthreadex(nullptr, 0, WorkerEntry, parameter, 0, nullptr);
     if (thread == 0) {
         delete parameter;
-        return nullptr;
+        return false;
     }
-    return reinterpret_cast<HANDLE>(thread);
+    thread_ = reinterpret_cast<HANDLE>(thread);
+    return true;
+}
+
+void WorkerThread::Join()
+{
+    if (!thread_) return;
+    for (;;) {
+        const DWORD woke = MsgWaitForMultipleObjects(1, &thread_, FALSE, INFINITE, QS_SENDMESSAGE);
+        if (woke != WAIT_OBJECT_0 + 1) break;  // the thread ended (or the wait itself failed)
+        // Peeking handles the messages other threads sent; posted ones stay queued.
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    CloseHandle(thread_);
+    thread_ = nullptr;
 }

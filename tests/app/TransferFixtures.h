@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/Transfer.h"
-#include "app/TransferWorkers.h"
+#include "app/TransferSession.h"
 #include "tests/support/ObexTestTransport.h"
 #include "transport/TransportException.h"
 
@@ -19,10 +19,10 @@ public:
     void SetCaption(const std::string& text) override { Record(captions, text); }
     void EnableButton(bool enabled) override { Record(buttons, enabled ? "on" : "off"); }
     void SetButtonText(const std::string& text) override { Record(buttonTexts, text); }
-    void SetActiveTransfer(TransferState* transfer) override
+    void SetTransferActive(bool on) override
     {
         std::lock_guard<std::mutex> g(lock);
-        active = transfer;
+        active = on;
         changed.notify_all();
     }
     void ReportProgress(uint32_t done, uint32_t total) override
@@ -37,16 +37,18 @@ public:
     }
 
     // Waits until the status line has shown `text`, then cancels like the dialog's button.
-    void CancelWhenShown(const std::string& text)
+    template <class Cancellable>
+    void CancelWhenShown(const std::string& text, Cancellable& transfer)
     {
-        std::unique_lock<std::mutex> g(lock);
-        changed.wait(g, [&] {
-            for (const std::string& s : statuses)
-                if (s == text) return active != nullptr;
-            return false;
-        });
-        cancelRequested = true;
-        active->Cancel();
+        {
+            std::unique_lock<std::mutex> g(lock);
+            changed.wait(g, [&] {
+                for (const std::string& s : statuses)
+                    if (s == text) return true;
+                return false;
+            });
+        }
+        transfer.Cancel();
     }
 
     std::string LastStatus()
@@ -60,8 +62,7 @@ public:
     std::vector<std::string> statuses, captions, buttons, buttonTexts;
     std::vector<std::pair<uint32_t, uint32_t>> progress;
     std::vector<bool> doneCalls;
-    TransferState* active = nullptr;
-    std::atomic<bool> cancelRequested{false};
+    bool active = false;  // the dialog would show the transfer's progress
 
 private:
     void Record(std::vector<std::string>& list, const std::string& text)
@@ -84,7 +85,7 @@ public:
     std::unique_ptr<ObexServerSocket> CreateServerSocket() override { return Create(); }
     std::unique_ptr<ObexClientSocket> CreateClientSocket() override
     {
-        if (noDeviceUntilClosed) return std::make_unique<AbsentPhone>();
+        if (noDeviceUntilClosed && !outOfMemory) return std::make_unique<AbsentPhone>();
         return Create();
     }
     void SetUpLine(ObexSocket&) override { ++lineSetUps; }
@@ -94,6 +95,7 @@ public:
     std::shared_ptr<MemoryLink> link;
     MemoryEnd phone;
     bool failCreate = false;
+    bool outOfMemory = false;
     bool noDeviceUntilClosed = false;  // Connect finds no phone until the transport is closed
     int lineSetUps = 0;
     std::string peerName;
@@ -103,7 +105,10 @@ private:
     class AbsentPhone : public ObexClientSocket {
     public:
         int32_t GetMaxPacketSize() override { return 2048; }
-        void Open() override {}
+        void Open() override
+        {
+            if (closed) throw TransportException(TRANSPORT_ERR_OPEN, "Open:closed");
+        }
         void Close() override { closed = true; }
         int32_t Receive(uint8_t*, int32_t, int32_t) override { throw TransportException(TRANSPORT_ERR_IO, "r"); }
         int32_t Send(const uint8_t*, int32_t, int32_t) override { throw TransportException(TRANSPORT_ERR_IO, "s"); }
@@ -118,6 +123,7 @@ private:
     std::unique_ptr<MemoryEnd> Create()
     {
         if (failCreate) throw TransportException(TRANSPORT_ERR_OPEN, "Open:no port");
+        if (outOfMemory) throw std::bad_alloc();
         return std::make_unique<MemoryEnd>(link, 1, maxPacket_, 11);
     }
     int32_t maxPacket_;
@@ -133,14 +139,21 @@ public:
         if (fault_ == QueryFails) throw ServiceError{2};
         return running_;
     }
-    void Stop() override { running_ = false; ++stops; }
+    void Stop() override
+    {
+        if (onStop) onStop();
+        running_ = false;
+        ++stops;
+    }
     void Start() override
     {
+        if (onStart) onStart();
         if (fault_ == StartFails) throw ServiceError{0};
         running_ = true;
         ++starts;
     }
     int stops = 0, starts = 0;
+    std::function<void()> onStop, onStart;
 
 private:
     bool running_;
@@ -148,19 +161,44 @@ private:
 };
 
 // Keeps what a receive hands over.
-class KeepingSink : public ReceivedObjectSink {
+class KeepingSink : public ContentSink {
 public:
     explicit KeepingSink(bool accept = true) : accept_(accept) {}
-    bool Deliver(std::unique_ptr<MediaObject> object) override
+    bool Deliver(std::unique_ptr<ViewContent> content) override
     {
-        if (accept_) kept = std::move(object);
+        if (accept_) kept = std::move(content);
         return accept_;
     }
-    std::unique_ptr<MediaObject> kept;
+    const MediaObject* Kept() const { return kept ? kept->object.get() : nullptr; }
+    std::unique_ptr<ViewContent> kept;
 
 private:
     bool accept_;
 };
+
+inline TransferRequest ReceiveRequest(bool serial = false)
+{
+    TransferRequest r;
+    if (serial) r.serial = SerialLine{"CNCA0", 115200};
+    return r;
+}
+
+inline TransferRequest SendRequest(const SendSettings& settings, SendPayload payload,
+                                   bool serial = false)
+{
+    TransferRequest r = ReceiveRequest(serial);
+    r.direction = Direction::Send;
+    r.settings = settings;
+    r.payload = std::move(payload);
+    return r;
+}
+
+// One whole transfer as the worker runs it.
+inline bool RunSession(TransferRequest request, RecordingUi& ui, TransportFactory& transports,
+                       InfraredMonitor* monitor = nullptr, ContentSink* sink = nullptr)
+{
+    return TransferSession(std::move(request)).Run(ui, transports, monitor, sink);
+}
 
 // Runs `phone` on its own thread for the life of the object.
 class PhoneThread {

@@ -93,14 +93,6 @@ TEST(SerialSettings, ChosenSpeed)
     EXPECT_EQ(nullptr, SpeedStatusMessage(SpeedStatus::Ok));
 }
 
-TEST(SerialSettings, PortNumberFromName)
-{
-    EXPECT_EQ(3, PortNumberFromName("COM3"));
-    EXPECT_EQ(12, PortNumberFromName("com12"));
-    for (const char* bad : {"COM", "LPT1", "COM3A", "CNCA0", "", "COM9999999"})
-        EXPECT_EQ(0, PortNumberFromName(bad)) << bad;
-}
-
 // --- Send settings ---
 
 namespace {

@@ -155,7 +155,7 @@ TEST(ReceiveTransfer, PhoneObjectsBecomeCurrentObjects)
         bool ok;
         {
             PhoneThread phone([&] { PushWithClient(transports.phone, pushed); });
-            ok = RunReceiveWorker(ui, transports, nullptr, sink, ui.cancelRequested);
+            ok = RunSession(ReceiveRequest(serial), ui, transports, nullptr, &sink);
         }
         EXPECT_TRUE(ok);
         EXPECT_EQ("受信に成功しました。", ui.LastStatus());
@@ -165,18 +165,18 @@ TEST(ReceiveTransfer, PhoneObjectsBecomeCurrentObjects)
         ASSERT_FALSE(ui.captions.empty());
         EXPECT_EQ(serial ? "受信完了" : "デバイス〝P900i〟より受信中", ui.captions.front());
         EXPECT_EQ(1, transports.lineSetUps);
-        ASSERT_TRUE(sink.kept);
-        EXPECT_EQ(c.kind, sink.kept->GetKind());
-        EXPECT_EQ(c.format, sink.kept->GetFormat());
-        EXPECT_STREQ(c.fileName, sink.kept->GetFileName());
+        const MediaObject* kept = sink.Kept();
+        ASSERT_TRUE(kept);
+        EXPECT_EQ(c.kind, kept->GetKind());
+        EXPECT_EQ(c.format, kept->GetFormat());
+        EXPECT_STREQ(c.fileName, kept->GetFileName());
         const std::vector<uint8_t> expected =
             c.format == FORMAT_DIRECT ? pushed.body
             : c.kind == MEDIA_GIF     ? gif
             : c.kind == MEDIA_IMELODY ? MldHeader()
             : c.kind == MEDIA_MOVIE   ? TinyMovie(176, 144)
                                       : jpeg;
-        EXPECT_EQ(expected, std::vector<uint8_t>(sink.kept->GetBody(),
-                                                 sink.kept->GetBody() + sink.kept->GetBodyLength()));
+        EXPECT_EQ(expected, std::vector<uint8_t>(kept->GetBody(), kept->GetBody() + kept->GetBodyLength()));
         // Progress counts the PUT's body against the announced Length.
         ASSERT_FALSE(ui.progress.empty());
         EXPECT_EQ(std::make_pair((uint32_t)pushed.body.size(), (uint32_t)pushed.body.size()),
@@ -225,7 +225,7 @@ TEST(ReceiveTransfer, FailuresEndWithTheirMessages)
                 if (c.dropAfter) ReadPacket(transports.phone);  // the CONTINUE
                 if (c.dropAfter) transports.phone.Close();
             });
-            ok = RunReceiveWorker(ui, transports, nullptr, sink, ui.cancelRequested);
+            ok = RunSession(ReceiveRequest(), ui, transports, nullptr, &sink);
         }
         EXPECT_FALSE(ok);
         EXPECT_EQ(c.message, ui.LastStatus());
@@ -243,7 +243,7 @@ TEST(ReceiveTransfer, PortFailureNamesThePortAndPictureFailureIsReported)
         transports.failCreate = true;
         RecordingUi ui;
         KeepingSink sink;
-        EXPECT_FALSE(RunReceiveWorker(ui, transports, nullptr, sink, ui.cancelRequested));
+        EXPECT_FALSE(RunSession(ReceiveRequest(serial), ui, transports, nullptr, &sink));
         EXPECT_EQ(serial ? "指定の通信ポートが使用できません。" : "赤外線ポートが使用できません。",
                   ui.LastStatus());
     }
@@ -256,24 +256,10 @@ TEST(ReceiveTransfer, PortFailureNamesThePortAndPictureFailureIsReported)
         PhoneThread phone([&] {
             PushWithClient(transports.phone, Pushed{"a.jpg", {}, ReadTestFile("pictures/dot.jpg")});
         });
-        ok = RunReceiveWorker(ui, transports, nullptr, refusing, ui.cancelRequested);
+        ok = RunSession(ReceiveRequest(), ui, transports, nullptr, &refusing);
     }
     EXPECT_FALSE(ok);
     EXPECT_EQ("対応していないデータ形式です。", ui.LastStatus());
-}
-
-TEST(ReceiveTransfer, CancelWhileWaitingEndsPromptly)
-{
-    MemoryTransports transports;
-    transports.peerName = "P900i";
-    RecordingUi ui;
-    KeepingSink sink;
-    std::thread dialog([&] { ui.CancelWhenShown("接続待ち中です。"); });
-    EXPECT_FALSE(RunReceiveWorker(ui, transports, nullptr, sink, ui.cancelRequested));
-    dialog.join();
-    EXPECT_EQ("受信をキャンセルしました。", ui.LastStatus());
-    EXPECT_EQ("受信失敗", ui.captions.back());
-    EXPECT_EQ(nullptr, ui.active);
 }
 
 // --- Send ---------------------------------------------------------------------------------------
@@ -351,8 +337,7 @@ TEST(SendTransfer, PutsExactlyWhatTheWriterBuilds)
         bool ok;
         {
             PhoneThread phone([&] { TakeWithServer(transports.phone, &taken); });
-            ok = RunSendWorker(ui, transports, nullptr, settings, SendPayload{c.kind, c.body},
-                               ui.cancelRequested);
+            ok = RunSession(SendRequest(settings, SendPayload{c.kind, c.body}), ui, transports);
         }
         EXPECT_TRUE(ok);
         EXPECT_EQ("送信に成功しました。", ui.LastStatus());
@@ -389,9 +374,9 @@ TEST(SendTransfer, RefusalsAndUnsendableKinds)
                 ++packetsAfterRefusal;
             }
         });
-        ok = RunSendWorker(ui, transports, nullptr, Settings(FORMAT_DIRECT, "a.jpg"),
-                           SendPayload{MEDIA_JPEG, ReadTestFile("pictures/dot.jpg")},
-                           ui.cancelRequested);
+        ok = RunSession(SendRequest(Settings(FORMAT_DIRECT, "a.jpg"),
+                                    SendPayload{MEDIA_JPEG, ReadTestFile("pictures/dot.jpg")}),
+                        ui, transports);
     }
     EXPECT_FALSE(ok);
     EXPECT_EQ("データの受け取りを拒否されました。", ui.LastStatus());
@@ -400,52 +385,111 @@ TEST(SendTransfer, RefusalsAndUnsendableKinds)
     for (int32_t kind : {0, 5, 8}) {
         MemoryTransports unused;
         RecordingUi refused;
-        EXPECT_FALSE(RunSendWorker(refused, unused, nullptr, Settings(FORMAT_DIRECT, "x"),
-                                   SendPayload{kind, MldHeader()}, refused.cancelRequested));
+        EXPECT_FALSE(RunSession(SendRequest(Settings(FORMAT_DIRECT, "x"), SendPayload{kind, MldHeader()}),
+                                refused, unused));
         EXPECT_EQ("この形式の送信には対応していません。", refused.LastStatus());
         EXPECT_EQ(std::vector<bool>{false}, refused.doneCalls);
     }
 }
 
-TEST(SendTransfer, CancelEndsConnectRetriesAndBlockedPut)
+// --- Cancel and failures of the session ----------------------------------------------------------
+
+// A cancel at any moment, before the transport exists or after, ends the transfer as a cancel; one
+// that comes once the object has gone through leaves the success standing. Either way the service
+// runs again, the dialog no longer follows a transfer and is told of the end once.
+TEST(TransferSession, CancelAtAnyMoment)
 {
-    struct Case { const char* cancelAt; bool noPhone; int32_t result; } cases[] = {
-        {"接続待ち中です。", true, SEND_NO_PEER},      // no phone in range: retried until cancel
-        {"送信中です。", false, SEND_LINK_LOST},       // the phone never answers the PUT
+    enum Moment { BeforeRun, StoppingService, WaitingForPhone, MidPut, RestartingService };
+    const struct Case {
+        Direction direction;
+        Moment moment;
+        const char* cancelAt;  // status line after which the dialog cancels
+    } cases[] = {
+        {Direction::Receive, BeforeRun, nullptr},
+        {Direction::Receive, StoppingService, nullptr},
+        {Direction::Receive, WaitingForPhone, "接続待ち中です。"},
+        {Direction::Receive, MidPut, "受信中です。"},
+        {Direction::Receive, RestartingService, nullptr},
+        {Direction::Send, BeforeRun, nullptr},
+        {Direction::Send, StoppingService, nullptr},
+        {Direction::Send, WaitingForPhone, "接続待ち中です。"},  // no phone in range: retried
+        {Direction::Send, MidPut, "送信中です。"},
+        {Direction::Send, RestartingService, nullptr},
     };
+    const std::vector<uint8_t> jpeg = ReadTestFile("pictures/dot.jpg");
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.cancelAt);
+        const bool receive = c.direction == Direction::Receive;
+        SCOPED_TRACE(std::string(receive ? "receive " : "send ") + std::to_string(c.moment));
         MemoryTransports transports;
-        transports.noDeviceUntilClosed = c.noPhone;
+        transports.noDeviceUntilClosed = !receive && c.moment == WaitingForPhone;
         RecordingUi ui;
-        SendTransfer transfer(ui, transports);
-        SendJob& job = transfer.Job();
-        job.kind = MEDIA_JPEG, job.format = FORMAT_DIRECT, job.time = kTime;
-        job.body = ReadTestFile("pictures/dot.jpg"), job.fileName = "a.jpg";
-        ui.SetActiveTransfer(&transfer);
-        int32_t result;
+        KeepingSink sink;
+        FakeMonitor monitor(true, FakeMonitor::NoFault);
+        TransferSession session(receive ? ReceiveRequest()
+                                        : SendRequest(Settings(FORMAT_DIRECT, "a.jpg"),
+                                                      SendPayload{MEDIA_JPEG, jpeg}));
+        if (c.moment == BeforeRun) session.Cancel();
+        if (c.moment == StoppingService) monitor.onStop = [&] { session.Cancel(); };
+        if (c.moment == RestartingService) monitor.onStart = [&] { session.Cancel(); };
+        bool ok;
         {
             PhoneThread phone([&] {
-                if (c.noPhone) return;
-                ReadPacket(transports.phone);
-                SendAll(transports.phone, ConnectPacket(OBEX_RSP_SUCCESS, 255));
+                MemoryEnd& end = transports.phone;
+                if (c.moment == RestartingService) {
+                    Taken taken;
+                    return receive ? PushWithClient(end, Pushed{"a.jpg", {}, jpeg})
+                                   : TakeWithServer(end, &taken);
+                }
+                if (c.moment != MidPut) return;
+                if (receive) {  // a PUT that never ends
+                    Script(end, {ConnectPacket(OBEX_OP_CONNECT, 8192),
+                                 Packet(OBEX_OP_PUT, Cat({kName, BytesHeader(OBEX_HI_BODY, jpeg)}))});
+                } else {  // a phone that never answers the PUT
+                    ReadPacket(end);
+                    SendAll(end, ConnectPacket(OBEX_RSP_SUCCESS, 255));
+                }
+                ReadPacket(end);  // until the program closes the link
             });
-            std::thread dialog([&] { ui.CancelWhenShown(c.cancelAt); });
-            result = transfer.Run();
+            std::thread dialog([&] {
+                if (c.cancelAt) ui.CancelWhenShown(c.cancelAt, session);
+            });
+            ok = session.Run(ui, transports, &monitor, &sink);
             dialog.join();
         }
-        EXPECT_EQ(c.result, result);
-        EXPECT_EQ("送信中にエラーが発生しました。", ui.LastStatus());
+        const bool succeeds = c.moment == RestartingService;
+        EXPECT_EQ(succeeds, ok);
+        EXPECT_EQ(succeeds ? (receive ? "受信に成功しました。" : "送信に成功しました。")
+                           : (receive ? "受信をキャンセルしました。" : "送信をキャンセルしました。"),
+                  ui.LastStatus());
+        EXPECT_EQ(std::vector<bool>{succeeds}, ui.doneCalls);
+        EXPECT_FALSE(ui.active);
+        EXPECT_EQ(1, monitor.stops);
+        EXPECT_EQ(1, monitor.starts);
+        EXPECT_EQ(succeeds && receive, sink.Kept() != nullptr);
     }
 }
 
-TEST(ReceiveTransfer, CancelBeforeTheTransportExistsStillEndsIt)
+// Out of memory (or any failure that is no transfer result) ends the transfer with a message,
+// after the service was started again and the dialog stopped following the transfer.
+TEST(TransferSession, UnexpectedFailureEndsWithAMessage)
 {
-    MemoryTransports transports;
-    RecordingUi ui;
-    ReceiveTransfer transfer(ui, transports);
-    transfer.Cancel();
-    EXPECT_EQ(RECEIVE_CONNECT_FAILED, transfer.Run());
+    for (Direction direction : {Direction::Receive, Direction::Send}) {
+        MemoryTransports transports;
+        transports.outOfMemory = true;
+        RecordingUi ui;
+        FakeMonitor monitor(true, FakeMonitor::NoFault);
+        const TransferRequest request =
+            direction == Direction::Receive
+                ? ReceiveRequest()
+                : SendRequest(Settings(FORMAT_DIRECT, "a.jpg"),
+                              SendPayload{MEDIA_JPEG, ReadTestFile("pictures/dot.jpg")});
+        EXPECT_FALSE(RunSession(request, ui, transports, &monitor));
+        EXPECT_EQ("予期しないエラーが発生しました。", ui.LastStatus());
+        EXPECT_EQ(direction == Direction::Receive ? "受信失敗" : "送信失敗", ui.captions.back());
+        EXPECT_EQ(std::vector<bool>{false}, ui.doneCalls);
+        EXPECT_FALSE(ui.active);
+        EXPECT_EQ(1, monitor.starts);
+    }
 }
 
 TEST(InfraredMonitorBracket, StopsARunningServiceAndRestartsIt)

@@ -421,10 +421,13 @@ TEST(ObexObjectLife, CloseClosesTheTransportOnce)
         EXPECT_EQ(1, t.closes);
     }
     EXPECT_EQ(1, t.closes);
+    ScriptedTransport u;
     {
-        ObexObject o(&t);
+        ObexObject o(&u);
     }
-    EXPECT_EQ(2, t.closes);
+    EXPECT_EQ(1, u.closes);
+    // A closed transport stays closed: an engine made on it fails at once.
+    EXPECT_THROW(ObexObject{&t}, ZvError);
 }
 
 // ---- Authentication headers ------------------------------------------------------------------

@@ -48,7 +48,12 @@ public:
     size_t InputLeft() const { return input_.size() - inputPos_; }
 
     int32_t GetMaxPacketSize() override { return maxPacket_; }
-    void Open() override { ++opens; }
+    // Like the real transports, a closed one stays closed.
+    void Open() override
+    {
+        if (closes) throw TransportException(TRANSPORT_ERR_OPEN, "ScriptedTransport::Open:closed");
+        ++opens;
+    }
     void Close() override { ++closes; }
     void Accept() override { ++accepts; }
     void Connect() override { ++connects; }
@@ -100,7 +105,7 @@ public:
     ~MemoryEnd() override { Close(); }
 
     int32_t GetMaxPacketSize() override { return maxPacket_; }
-    void Open() override {}
+    void Open() override { CheckOpen("MemoryEnd::Open", TRANSPORT_ERR_OPEN); }
     // Safe from any thread: wakes a blocked call on this end, which then throws, and lets the
     // peer's reads fail once the bytes already sent are used up.
     void Close() override
@@ -143,10 +148,10 @@ public:
     }
 
 private:
-    void CheckOpen(const char* what)
+    void CheckOpen(const char* what, int32_t code = TRANSPORT_ERR_CONNECT)
     {
         std::lock_guard<std::mutex> g(link_->lock);
-        if (closed_) throw TransportException(TRANSPORT_ERR_CONNECT, what);
+        if (closed_) throw TransportException(code, what);
     }
 
     std::shared_ptr<MemoryLink> link_;

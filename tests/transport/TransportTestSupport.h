@@ -58,6 +58,9 @@ inline long long ElapsedMs(std::chrono::steady_clock::time_point since)
 
 inline std::string TestServicePath()
 {
+#ifdef ZV_TEST_SERVICE_EXE
+    return WindowsPath(ZV_TEST_SERVICE_EXE);
+#endif
     char path[MAX_PATH];
     DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
     std::string folder(path, length);

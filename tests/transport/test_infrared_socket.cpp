@@ -363,29 +363,28 @@ TEST(IrdaClient, CloseDuringSearchCutsThePauseShortAndEndsConnect)
     EXPECT_EQ(api.sleeps, 5);
     EXPECT_EQ(api.pausesCutShort, 1) << "the pause Close came in ends at once";
 
-    // After Close, Connect ends at its first empty search; Open clears the flag and the event.
+    // After Close, Connect ends at its first empty search, and the transport stays closed.
     ExpectObexError([&] { client.Connect(); }, 6, "Connect:接続中にクローズされました。");
     EXPECT_EQ(api.sleeps, 5);
-    client.Open();
-    api.onSleep = nullptr;
-    api.devicesAtSearch = [](int n) {
-        return n < 8 ? std::vector<FakeDevice>() : std::vector<FakeDevice>{Phone("P")};
-    };
-    client.Connect();
-    EXPECT_STREQ(client.GetText(), "P");
-    EXPECT_EQ(api.pausesCutShort, 1) << "pauses after Open wait their full time";
+    ExpectObexError([&] { client.Open(); }, 4, "IrOpen:ソケットのオープンに失敗しました。");
 }
 
-TEST(IrdaClient, CloseBeforeOpenAndTwiceIsHarmless)
+// A cancel may come before the engine opens the transport: it must still hold.
+TEST(Irda, CloseBeforeOpenIsHarmlessAndKeepsTheTransportClosed)
 {
     FakeWinSock api;
     ObexInfraredClientSocket client(api);
-    client.Close();
-    client.Close();
+    ObexInfraredServerSocket server(api);
+    for (ObexSocket* socket : {(ObexSocket*)&client, (ObexSocket*)&server}) {
+        socket->Close();
+        socket->Close();
+        ExpectObexError([&] { socket->Open(); }, 4, "IrOpen:ソケットのオープンに失敗しました。");
+        uint8_t buffer[4];
+        ExpectObexError([&] { socket->Receive(buffer, 0, 4); }, 5,
+                        "IrReceive:データの受信に失敗しました(1)。");
+    }
+    EXPECT_EQ(api.OpenCount(), 0u);
     EXPECT_TRUE(api.closedSockets.empty());
-    uint8_t buffer[4];
-    ExpectObexError([&] { client.Receive(buffer, 0, 4); }, 5,
-                    "IrReceive:データの受信に失敗しました(1)。");
 }
 
 TEST(IrdaClient, CloseDuringConnectionAttemptsEndsConnectAfterThePause)

@@ -17,7 +17,7 @@
 
 namespace {
 
-const SerialSelection kInfrared{};  // no serial command running
+const std::optional<SerialLine> kInfrared;  // no serial port chosen
 
 std::string Picture()
 {
@@ -60,11 +60,12 @@ TEST(InfraredTransfer, ReceivesWhatAPhonePuts)
     Win32Transports transports(kInfrared, &api);
     RecordingUi ui;
     KeepingSink sink;
-    EXPECT_TRUE(RunReceiveWorker(ui, transports, nullptr, sink, ui.cancelRequested)) << ui.LastStatus();
-    ASSERT_TRUE(sink.kept);
-    EXPECT_EQ(MEDIA_JPEG, sink.kept->GetKind());
-    EXPECT_EQ(FORMAT_DIRECT, sink.kept->GetFormat());
-    EXPECT_TRUE(std::string((const char*)sink.kept->GetBody(), sink.kept->GetBodyLength()) == jpeg);
+    EXPECT_TRUE(RunSession(ReceiveRequest(), ui, transports, nullptr, &sink)) << ui.LastStatus();
+    const MediaObject* kept = sink.Kept();
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(MEDIA_JPEG, kept->GetKind());
+    EXPECT_EQ(FORMAT_DIRECT, kept->GetFormat());
+    EXPECT_TRUE(std::string((const char*)kept->GetBody(), kept->GetBodyLength()) == jpeg);
     EXPECT_TRUE(std::find(ui.captions.begin(), ui.captions.end(), "デバイス〝P903i〟より受信中") != ui.captions.end());
     // Success to CONNECT (version 1.0, our 2048-byte packets), PUT and DISCONNECT.
     EXPECT_EQ(api.sent, std::string("\xA0\x00\x07\x10\x00\x08\x00\xA0\x00\x03\xA0\x00\x03", 13));
@@ -78,8 +79,9 @@ TEST(InfraredTransfer, CancelWhileNoPhoneConnectsEndsTheReceive)
     Win32Transports transports(kInfrared, &api);
     RecordingUi ui;
     KeepingSink sink;
-    std::thread dialog([&] { ui.CancelWhenShown("接続待ち中です。"); });
-    EXPECT_FALSE(RunReceiveWorker(ui, transports, nullptr, sink, ui.cancelRequested));
+    TransferSession session(ReceiveRequest());
+    std::thread dialog([&] { ui.CancelWhenShown("接続待ち中です。", session); });
+    EXPECT_FALSE(session.Run(ui, transports, nullptr, &sink));
     dialog.join();
     EXPECT_EQ("受信をキャンセルしました。", ui.LastStatus());
     EXPECT_FALSE(sink.kept);
@@ -99,15 +101,15 @@ TEST(InfraredTransfer, SendWithNoPhoneInRangeWaitsUntilCancelled)
     settings.format = FORMAT_DIRECT;
     std::strcpy(settings.fileName, "dot.jpg");
     const std::string jpeg = Picture();
+    TransferSession session(
+        SendRequest(settings, SendPayload{MEDIA_JPEG, std::vector<uint8_t>(jpeg.begin(), jpeg.end())}));
     std::atomic<bool> finished{false};
     std::thread dialog([&] {
         // Into the second round of searches, unless the send gave up on its own.
         while (pauses < 150 && !finished) std::this_thread::yield();
-        if (!finished) ui.CancelWhenShown("接続待ち中です。");
+        if (!finished) ui.CancelWhenShown("接続待ち中です。", session);
     });
-    EXPECT_FALSE(RunSendWorker(ui, transports, nullptr, settings,
-                               SendPayload{MEDIA_JPEG, std::vector<uint8_t>(jpeg.begin(), jpeg.end())},
-                               ui.cancelRequested));
+    EXPECT_FALSE(session.Run(ui, transports, nullptr, nullptr));
     finished = true;
     dialog.join();
     EXPECT_GE(pauses, 150);
@@ -143,8 +145,8 @@ TEST(InfraredTransfer, InfraredMonitorIsQuietDuringTheTransferOrOnlyReported)
         Win32InfraredMonitor monitor;
         RecordingUi ui;
         KeepingSink sink;
-        EXPECT_TRUE(RunReceiveWorker(ui, transports, &monitor, sink, ui.cancelRequested)) << ui.LastStatus();
-        EXPECT_TRUE(sink.kept);
+        EXPECT_TRUE(RunSession(ReceiveRequest(), ui, transports, &monitor, &sink)) << ui.LastStatus();
+        EXPECT_TRUE(sink.Kept());
         for (const char* text : c.statuses) EXPECT_TRUE(Shown(ui, text)) << text;
         if (service) {
             EXPECT_EQ(during, (DWORD)SERVICE_STOPPED);

@@ -243,7 +243,7 @@ TEST(SerialObex, PeerThatGoesSilentIsEndedByClose)
 
 // The receive and send transfers over COM7 through the program's transport factory, as the
 // serial commands run them.
-const SerialSelection kCom7{true, 7, 115200};
+const SerialLine kCom7{"COM7", 115200};
 
 TEST(SerialTransfer, ReceivesAPushedPictureAndSendsOne)
 {
@@ -264,13 +264,16 @@ TEST(SerialTransfer, ReceivesAPushedPictureAndSendsOne)
             peer.Start("client '" + peer.Line() + "' '" + peer.Out() + "' '" + peer.Out() +
                        "/payload.bin' " + Utf16BigEndianHex("dot.jpg") + " image/jpeg 20240102T030405Z");
         });
-        const bool ok = RunReceiveWorker(ui, transports, nullptr, sink, ui.cancelRequested);
+        TransferRequest request = ReceiveRequest();
+        request.serial = kCom7;
+        const bool ok = RunSession(request, ui, transports, nullptr, &sink);
         phone.join();
         EXPECT_TRUE(ok) << ui.LastStatus();
-        ASSERT_TRUE(sink.kept);
-        EXPECT_EQ(MEDIA_JPEG, sink.kept->GetKind());
-        EXPECT_EQ(FORMAT_DIRECT, sink.kept->GetFormat());
-        EXPECT_TRUE(std::string((const char*)sink.kept->GetBody(), sink.kept->GetBodyLength()) == jpeg);
+        const MediaObject* kept = sink.Kept();
+        ASSERT_TRUE(kept);
+        EXPECT_EQ(MEDIA_JPEG, kept->GetKind());
+        EXPECT_EQ(FORMAT_DIRECT, kept->GetFormat());
+        EXPECT_TRUE(std::string((const char*)kept->GetBody(), kept->GetBodyLength()) == jpeg);
         EXPECT_TRUE(ui.captions.size() == 1 && ui.captions[0] == "受信完了");
     }
     {
@@ -282,9 +285,10 @@ TEST(SerialTransfer, ReceivesAPushedPictureAndSendsOne)
         settings.format = FORMAT_DIRECT;
         std::snprintf(settings.fileName, sizeof settings.fileName, "%s", kPictureName);
         settings.time = 1704164645;
-        EXPECT_TRUE(RunSendWorker(ui, transports, nullptr, settings,
-                                  SendPayload{MEDIA_JPEG, std::vector<uint8_t>(jpeg.begin(), jpeg.end())},
-                                  ui.cancelRequested))
+        TransferRequest request =
+            SendRequest(settings, SendPayload{MEDIA_JPEG, std::vector<uint8_t>(jpeg.begin(), jpeg.end())});
+        request.serial = kCom7;
+        EXPECT_TRUE(RunSession(request, ui, transports))
             << ui.LastStatus();
         auto result = peer.Result();
         EXPECT_EQ(result["ok"], "1") << result["error"];
@@ -299,8 +303,11 @@ TEST(SerialTransfer, CancelWhileWaitingForAPhoneEndsTheReceive)
     Win32Transports transports(kCom7);
     RecordingUi ui;
     KeepingSink sink;
-    std::thread dialog([&] { ui.CancelWhenShown("接続待ち中です。"); });
-    EXPECT_FALSE(RunReceiveWorker(ui, transports, nullptr, sink, ui.cancelRequested));
+    TransferRequest request = ReceiveRequest();
+    request.serial = kCom7;
+    TransferSession session(request);
+    std::thread dialog([&] { ui.CancelWhenShown("接続待ち中です。", session); });
+    EXPECT_FALSE(session.Run(ui, transports, nullptr, &sink));
     dialog.join();
     EXPECT_EQ("受信をキャンセルしました。", ui.LastStatus());
 }

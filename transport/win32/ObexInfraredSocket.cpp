@@ -60,12 +60,15 @@ IrdaLink::~IrdaLink()
     api_.Cleanup();
 }
 
+void IrdaLink::ThrowOpenFailed()
+{
+    throw TransportException(TRANSPORT_ERR_OPEN, "IrOpen:ソケットのオープンに失敗しました。");
+}
+
 SOCKET IrdaLink::IrOpen()
 {
     SOCKET s = api_.Socket(AF_IRDA, SOCK_STREAM, 0);
-    if (s == INVALID_SOCKET) {
-        throw TransportException(TRANSPORT_ERR_OPEN, "IrOpen:ソケットのオープンに失敗しました。");
-    }
+    if (s == INVALID_SOCKET) ThrowOpenFailed();
     return s;
 }
 
@@ -111,6 +114,8 @@ ObexInfraredServerSocket::~ObexInfraredServerSocket()
 
 void ObexInfraredServerSocket::Open()
 {
+    // A closed transport stays closed: a cancel that came before the transfer opened it holds.
+    if (closed_) link_.ThrowOpenFailed();
     SOCKET s = link_.IrOpen();
     // A second Open must not lose the socket of the first.
     SOCKET old = listening_.exchange(s);
@@ -119,6 +124,7 @@ void ObexInfraredServerSocket::Open()
 
 void ObexInfraredServerSocket::Close()
 {
+    closed_ = true;
     link_.CloseSlot(connection_);
     link_.CloseSlot(listening_);
 }
@@ -204,11 +210,10 @@ void ObexInfraredClientSocket::ThrowClosed()
 
 void ObexInfraredClientSocket::Open()
 {
+    if (closed_) link_.ThrowOpenFailed();
     SOCKET s = link_.IrOpen();
     SOCKET old = socket_.exchange(s);
     if (old != INVALID_SOCKET) link_.api_.CloseSocket(old);
-    closed_ = false;
-    if (wake_) ResetEvent(wake_);
 }
 
 void ObexInfraredClientSocket::Close()

@@ -24,6 +24,7 @@ public:
     IrdaLink& operator=(const IrdaLink&) = delete;
 
     SOCKET IrOpen();
+    [[noreturn]] static void ThrowOpenFailed();
     int32_t IrReceive(SOCKET s, uint8_t* buffer, int32_t offset, int32_t count);
     int32_t IrSend(SOCKET s, const uint8_t* buffer, int32_t offset, int32_t count);
     // Closes the socket held in `slot` once, whichever thread gets there first.
@@ -48,6 +49,7 @@ private:
     IrdaLink link_;
     std::atomic<SOCKET> listening_{INVALID_SOCKET};
     std::atomic<SOCKET> connection_{INVALID_SOCKET};
+    std::atomic<bool> closed_{false};
 };
 
 class ObexInfraredClientSocket : public ObexClientSocket, public OwnedString {
@@ -70,6 +72,7 @@ private:
     IrdaLink link_;
     std::atomic<SOCKET> socket_{INVALID_SOCKET};
     std::atomic<bool> closed_{false};
-    // Set by Close so that a pause between attempts ends at once (manual reset; Open clears it).
+    // Set by Close so that a pause between attempts ends at once (manual reset, never cleared:
+    // a closed transport stays closed).
     HANDLE wake_ = nullptr;
 };

@@ -54,11 +54,12 @@ void ObexSerialSocket::Open()
 {
     if (!path_) return;
     ScopedLock lock(handleLock_);
+    // A closed port stays closed: a cancel that came before the transfer opened it must hold.
+    if (closed_) throw TransportException(TRANSPORT_ERR_OPEN, "Open:ポートのオープンに失敗しました。");
     // Opening again must not lose the handle of the first Open.
-    if (handle_ != INVALID_HANDLE_VALUE && !closed_) CloseHandle(handle_);
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
     ReleasePort();
     handle_ = INVALID_HANDLE_VALUE;
-    closed_ = false;
     if (ClaimPort()) {
         handle_ = CreateFileA(path_, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                               FILE_FLAG_OVERLAPPED, nullptr);

@@ -33,7 +33,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show)
     if (!hwnd) return 1;
 
     std::atomic<int> failures{0};
-    HANDLE worker = StartWorker([&] {
+    WorkerThread worker;
+    const bool started = worker.Start([&] {
         const HANDLE events[] = {quit, go};
         while (WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
             for (int i = 0; i < count; ++i) {
@@ -51,12 +52,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show)
     });
     int code = MainWindow::RunMessageLoop(instance);
     SetEvent(quit);
-    if (worker) {
-        WaitForSingleObject(worker, INFINITE);
-        CloseHandle(worker);
-    }
+    worker.Join();
     CoUninitialize();
-    if (code == 0 && !worker) code = 3;
+    if (code == 0 && !started) code = 3;
     if (code == 0 && failures) code = 2;
     return code;
 }

@@ -240,8 +240,9 @@ TEST(ReceiveE2E, PushedObjectsBecomeCurrent)
         {"J-N51 picture", job(FORMAT_JN51_JPEG, MEDIA_JPEG, photo, "写真.jpg", nullptr, nullptr, 0), true,
          {"J-N51(JPEG)", "JPEG", "200x150", kNotSet, kNotSet, "写真.jpg", date, "許可"}},
     };
+    // The port goes by its name: the fixture's second name for COM7's line, no "COMn" name.
     RegistryPorts ports;
-    ports.Add("COM7", "OBEX Peer");
+    ports.Add("CNCA0", "OBEX Peer");
     ScratchDir dir;
     App app;
     ASSERT_NE(nullptr, app.Main());
@@ -361,4 +362,31 @@ TEST(ReceiveE2E, FailuresKeepTheCurrentObject)
         EXPECT_EQ("ローカルファイル", info[kFormat]);
         EXPECT_EQ("photo.jpg", info[kFileName]);
     }
+}
+
+// Two Escapes at once, before the receive even waits for a phone, close the dialog only once its
+// worker has let the port go: the next receive on the port works.
+TEST(ReceiveE2E, EscapeTwiceAtOnceLeavesThePortFree)
+{
+    REQUIRE_SERIAL_FIXTURE();
+    RegistryPorts ports;
+    ports.Add("COM7", "OBEX Peer");
+    App app;
+    ASSERT_NE(nullptr, app.Main());
+    app.Command(IDM_SERIAL_RECEIVE);
+    HWND serial = app.WaitDialog("受信 - シリアル設定");
+    ASSERT_NE(nullptr, serial);
+    PostMessageA(serial, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(serial, IDOK));
+    HWND dlg = app.WaitDialog("受信中");
+    ASSERT_NE(nullptr, dlg);
+    PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+    PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(app.WaitGone(dlg));
+
+    dlg = StartReceive(app);
+    ASSERT_NE(nullptr, dlg);
+    Phone phone("b1");
+    ASSERT_TRUE(phone.Push(ReadFileBytes(kData + "photo.jpg"), "photo.jpg", "", "", true));
+    EXPECT_EQ("受信完了 / 受信に成功しました。", Ending(dlg));
+    CloseProgress(app, dlg);
 }

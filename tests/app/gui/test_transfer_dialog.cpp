@@ -4,7 +4,10 @@
 
 #include <windows.h>
 
+#include "res/resource.h"
 #include "tests/app/gui/GuiDriver.h"
+#include "tests/transport/TransportTestSupport.h"
+#include "transport/win32/ServiceManager.h"
 
 using namespace gui;
 
@@ -34,6 +37,41 @@ TEST(GuiTransfer, InfraredReceiveWithoutAPortEndsWithItsMessageUntilClosed)
         app.Command(32773);
         EXPECT_EQ("データを読み込んでいません。", app.TakeMessageBox("画像の情報"));
     }
+}
+
+// Escape is heard while the Infrared Monitor is being stopped, before the send has a transport
+// and while its button is still off: the send ends as a cancel, with the service running again.
+TEST(GuiTransfer, EscapeWhileTheInfraredMonitorStopsCancelsTheSend)
+{
+    ScratchDir dir;
+    dir.Write("photo.jpg", ReadFileBytes(WindowsPath(ZV_TEST_DATA) + "\\app\\photo.jpg"));
+    TestService service("Slow", "Infrared Monitor");
+    ServiceManager(service.Name(), nullptr).Start(true);
+    ASSERT_EQ((DWORD)SERVICE_RUNNING, service.State());
+    App app;
+    ASSERT_NE(nullptr, app.Main());
+    ASSERT_TRUE(app.OpenFile(dir.File("photo.jpg")));
+    app.Command(IDM_IR_SEND);
+    HWND settings = app.WaitDialog("赤外線送信の設定");
+    ASSERT_NE(nullptr, settings);
+    Click(settings, 1012);  // direct
+    Press(settings, IDOK);
+    HWND progress = app.WaitDialog("送信中");
+    ASSERT_NE(nullptr, progress);
+    ASSERT_TRUE(WaitUntil([&] { return ControlText(progress, kStatus) == "Infrared Monitorサービスを停止中です。"; }));
+    PostMessageA(progress, WM_COMMAND, IDCANCEL, 0);
+    HWND ended = app.WaitDialog("送信失敗", 30000);
+    ASSERT_EQ(progress, ended);
+    EXPECT_TRUE(WaitUntil([&] { return ControlText(progress, kButton) == "了解"; }));
+    EXPECT_EQ("送信をキャンセルしました。", ControlText(progress, kStatus));
+    EXPECT_EQ((DWORD)SERVICE_RUNNING, service.State());
+    EXPECT_TRUE(WaitUntil([&] {
+        PostMessageA(progress, WM_COMMAND, IDCANCEL, 0);
+        return !IsWindow(progress);
+    }));
+    EXPECT_TRUE(IsWindow(settings)) << "a failed send keeps the settings dialog";
+    Press(settings, IDCANCEL);
+    EXPECT_TRUE(app.WaitGone(settings));
 }
 
 }  // namespace

@@ -72,15 +72,15 @@ TEST(TransferWithOpenObex, ReceivesWhatThePhonePushes)
         std::thread peer([&] { phone = RunOpenObexClient(transports.fds[1], 1024, put); });
         RecordingUi ui;
         KeepingSink sink;
-        const bool ok = RunReceiveWorker(ui, transports, nullptr, sink, ui.cancelRequested);
+        const bool ok = RunSession(ReceiveRequest(), ui, transports, nullptr, &sink);
         peer.join();
         EXPECT_TRUE(ok) << ui.LastStatus();
         EXPECT_TRUE(phone.ok) << phone.error;
-        ASSERT_TRUE(sink.kept);
-        EXPECT_EQ(c.kind, sink.kept->GetKind());
-        EXPECT_EQ(c.format, sink.kept->GetFormat());
-        EXPECT_EQ(c.content, std::vector<uint8_t>(sink.kept->GetBody(),
-                                                  sink.kept->GetBody() + sink.kept->GetBodyLength()));
+        const MediaObject* kept = sink.Kept();
+        ASSERT_TRUE(kept);
+        EXPECT_EQ(c.kind, kept->GetKind());
+        EXPECT_EQ(c.format, kept->GetFormat());
+        EXPECT_EQ(c.content, std::vector<uint8_t>(kept->GetBody(), kept->GetBody() + kept->GetBodyLength()));
         ASSERT_FALSE(ui.progress.empty());
         EXPECT_EQ(c.hasLength ? (uint32_t)c.body.size() : 0u, ui.progress.back().second);
         EXPECT_EQ((uint32_t)c.body.size(), ui.progress.back().first);
@@ -99,8 +99,7 @@ TEST(TransferWithOpenObex, SendsTheWritersObject)
         OpenObexReceived phone;
         std::thread peer([&] { phone = RunOpenObexServer(transports.fds[1], size, true); });
         RecordingUi ui;
-        const bool ok = RunSendWorker(ui, transports, nullptr, settings, SendPayload{MEDIA_JPEG, Jpeg()},
-                                      ui.cancelRequested);
+        const bool ok = RunSession(SendRequest(settings, SendPayload{MEDIA_JPEG, Jpeg()}), ui, transports);
         peer.join();
         EXPECT_TRUE(ok) << ui.LastStatus();
         EXPECT_TRUE(phone.ok) << phone.error;

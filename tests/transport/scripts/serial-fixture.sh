@@ -2,7 +2,7 @@
 # serial-fixture.sh up|down <dir>
 # Serial ports for the transport tests, in this tree's Wine prefix:
 #   COM5 <-> COM6   one pseudo-terminal pair, both ends in Wine (raw byte tests)
-#   COM7 <-> <dir>/peer   the Linux end is for the libopenobex peer
+#   COM7 <-> <dir>/peer   the Linux end is for the libopenobex peer; CNCA0 is a second name
 #   COM8 <-> <dir>/gone   a pair the tests pull away mid-transfer (its socat pid: <dir>/gone.pid)
 # Wine applies its COM port mapping when it starts, so "up" restarts the wineserver when the
 # mapping changed. Nothing here may keep ctest's output pipe open: every background process
@@ -78,7 +78,10 @@ up)
             fi
         done
     fi
-    echo "serial-fixture: COM5<->COM6, COM7<->$dir/b1, COM8<->$dir/c1 ready"
+    # A port whose name is not "COMn" (as virtual null-modem pairs are called): a second name
+    # for COM7's line.
+    ln -sfn "$dir/b0" "$WINEPREFIX/dosdevices/cnca0"
+    echo "serial-fixture: COM5<->COM6, COM7 (also CNCA0)<->$dir/b1, COM8<->$dir/c1 ready"
     ;;
 down)
     stop_pairs

@@ -1,0 +1,33 @@
+// What the user asked a transfer to do, made by the command that starts it and handed through the
+// progress dialog to the worker: the direction, the line (infrared, or a serial port by name at a
+// speed) and, for a send, what to send and how.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/SendSettings.h"
+#include "app/TransferTexts.h"
+
+// A serial port as the port list names it ("COM3", "CNCA0") and the line speed to set on it.
+struct SerialLine {
+    std::string port;
+    uint32_t speed = 0;  // bits per second
+};
+
+// What a send takes from the current object: its kind and a private copy of its body, taken on
+// the user-interface thread while nothing can change the object.
+struct SendPayload {
+    int32_t kind = 0;
+    std::vector<uint8_t> body;
+};
+
+struct TransferRequest {
+    Direction direction = Direction::Receive;
+    std::optional<SerialLine> serial;  // none: over infrared
+    SendSettings settings;             // send only
+    SendPayload payload;               // send only
+
+    bool IsSerial() const { return serial.has_value(); }
+};
