@@ -48,6 +48,9 @@ bool PlainFileNameByte(unsigned char c)
 
 }  // namespace
 
+const char* const kEntryRefusals[kEntryRefusalCount] = {kNeedSummary, kNeedFileName, kNeedTitle,
+                                                        kBadFileName};
+
 FieldStates StatesForRule(FieldRule rule)
 {
     const FieldState redist{false, kAlwaysAllowed};

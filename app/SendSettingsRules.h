@@ -60,6 +60,9 @@ extern const char kNothingToSendMessage[];
 // when they may be sent.
 const char* RefusalForEntries(int32_t format, const char* title, const char* summary,
                               const char* fileName);
+// Every refusal RefusalForEntries can give (the manual explains each).
+constexpr int kEntryRefusalCount = 4;
+extern const char* const kEntryRefusals[kEntryRefusalCount];
 
 // Letters, digits, '-', '.' and '_'; where allowed, a double-byte character of the ANSI code
 // page too. A name that ends in a lone lead byte is refused.
