@@ -47,7 +47,7 @@ std::vector<std::string> MessagesToExplain()
         texts.push_back(PresentEnd(d, false, "", true).status);  // the cancelled end
     }
     for (const char* t : {kSendKindUnsupported, kReceiveInstalled, kReceiveKindUnsupported,
-                          kReceiveNotDecodable}) {
+                          kReceiveNotDecodable, kTransferUnexpected}) {
         texts.push_back(t);
     }
     for (const char* t : kEntryRefusals) texts.push_back(t);
