@@ -36,3 +36,23 @@ grep -q '"ACP"="932"' "$WINEPREFIX/system.reg" ||
 wineserver -p 2>/dev/null || true   # exits 2 when one is already running
 # A persistent wineserver must see one Wine process before ctest starts any, or ctest hangs.
 wine cmd /c exit >/dev/null 2>&1 </dev/null || die "Wine cannot start a program in $WINEPREFIX"
+
+# The dialogs ask for the Japanese system fonts by name. Wine has none of them and falls back to
+# a wider fixed-pitch font that cuts the labels; the IPA fonts have the same metrics. `wine reg`
+# takes its arguments in the locale's UTF-8 and prints in code page 932.
+key='HKCU\Software\Wine\Fonts\Replacements'
+fonts=("ＭＳ Ｐゴシック=IPAPGothic" "MS PGothic=IPAPGothic" "ＭＳ ゴシック=IPAGothic"
+       "MS Gothic=IPAGothic" "MS UI Gothic=IPAPGothic")
+missing_fonts() {
+    local have f
+    have=$(wine reg query "$key" 2>/dev/null </dev/null | iconv -f CP932 -t UTF-8 2>/dev/null)
+    for f in "${fonts[@]}"; do
+        grep -qF "    ${f%%=*}    REG_SZ    ${f#*=}" <<<"$have" || echo "${f%%=*}"
+    done
+}
+if [ -n "$(missing_fonts)" ]; then
+    for f in "${fonts[@]}"; do
+        wine reg add "$key" /v "${f%%=*}" /t REG_SZ /d "${f#*=}" /f >/dev/null 2>&1 </dev/null
+    done
+    [ -z "$(missing_fonts)" ] || die "could not write the font replacements into $WINEPREFIX"
+fi
