@@ -20,4 +20,12 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export LANG=ja_JP.UTF-8          # gives the Wine prefix ANSI code page 932
 export LC_ALL=
-export DISPLAY="${ZV_DISPLAY:-:99}"
+# X display. The tests and this shell use their own Xvfb display, ZV_DISPLAY (default :99), and
+# never a user's desktop. run.sh sets ZV_DESKTOP=1 first: then the caller's DISPLAY stays when an
+# X server answers there, and ZV_DESKTOP becomes 0 when none does.
+export ZV_DISPLAY="${ZV_DISPLAY:-:99}"
+if [ "${ZV_DESKTOP:-0}" = 1 ] && [ -n "${DISPLAY:-}" ] && xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then
+    export DISPLAY
+else
+    export ZV_DESKTOP=0 DISPLAY="$ZV_DISPLAY"
+fi
