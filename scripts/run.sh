@@ -17,14 +17,16 @@ fi
 if [ "$WINEARCH" = win32 ]; then preset=windows bits=32; else WINEARCH=win64 preset=windows64 bits=64; fi
 export WINEARCH
 echo "run: ${why:+$why; }starting the $bits-bit zorvex.exe (build/$preset/app)"
-export ZV_DESKTOP=1
+export ZV_RUN=1
 source scripts/env.sh
 shot=$PWD/build/run-screenshot.png
 if [ "$ZV_DESKTOP" = 1 ]; then
     echo "run: showing it on the display $DISPLAY"
 else
-    echo "run: no X display answers (DISPLAY is unset or unreachable), so it runs unseen on an Xvfb" \
-         "display ($DISPLAY); $shot shows it once its window is up (Ctrl+C ends it)"
+    xvfb="starting Xvfb on $DISPLAY"
+    xdpyinfo >/dev/null 2>&1 && xvfb="using the Xvfb display $DISPLAY, which runs already"
+    echo "run: no X display (DISPLAY is unset or does not answer): $xvfb to run it unseen;" \
+         "$shot shows it once its window is up (Ctrl+C ends it)"
 fi
 bash scripts/wine-up.sh || exit 1
 [ -f build/$preset/CMakeCache.txt ] || cmake --preset $preset >/dev/null ||

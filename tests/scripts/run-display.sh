@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # run-display.sh desktop|headless
-# scripts/run.sh as a user starts it, in this tree's Wine, with the display after ZV_DISPLAY as
-# the user's X display:
+# scripts/run.sh as a user starts it (its own Wine prefix, whatever WINEPREFIX the tests have),
+# with the display after ZV_DISPLAY as the user's X display:
 #   desktop   DISPLAY names it (an Xvfb of this test's, standing in for a desktop): the main
 #             window shows there, and run.sh starts no Xvfb.
 #   headless  DISPLAY is unset: run.sh says it runs on Xvfb, starts one on ZV_DISPLAY (set to
@@ -10,8 +10,9 @@
 set -uo pipefail
 mode=$1
 root=$(cd "$(dirname "$0")/../.." && pwd)
-unset ZV_DESKTOP
+unset ZV_RUN
 source "$root/scripts/env.sh"
+runprefix=$(env -u WINEPREFIX ZV_RUN=1 bash -c 'source "$1/scripts/env.sh" && echo "$WINEPREFIX"' - "$root")
 user=":$((${ZV_DISPLAY#:} + 1))"
 out=$(mktemp -d)
 shot=$root/build/run-screenshot.png
@@ -24,20 +25,20 @@ until_true() {  # until_true <seconds> <command...>: polls the command until it 
         sleep 0.2
     done
 }
-# No Wine process of this tree is left on the user's display (Wine's desktop process lingers a
-# moment after the program; it must not lose its X server).
+# No Wine process of run.sh's prefix is left on the user's display (its wineserver and desktop
+# process linger a moment after the program; they must not lose their X server).
 left_user_display() {
     local p
     for p in $(pgrep -u "$(id -u)"); do
         [ "$p" = "$xpid" ] && continue
         tr '\0' '\n' 2>/dev/null <"/proc/$p/environ" | grep -qx "DISPLAY=$user" &&
-            tr '\0' '\n' 2>/dev/null <"/proc/$p/environ" | grep -qx "WINEPREFIX=$WINEPREFIX" && return 1
+            tr '\0' '\n' 2>/dev/null <"/proc/$p/environ" | grep -qx "WINEPREFIX=$runprefix" && return 1
     done 2>/dev/null
     return 0
 }
 cleanup() {
     if [ -n "${run:-}" ] && ! ended "$run"; then
-        wine taskkill /IM zorvex.exe >/dev/null 2>&1 </dev/null
+        WINEPREFIX=$runprefix wine taskkill /IM zorvex.exe >/dev/null 2>&1 </dev/null
         until_true 30 ended "$run" || kill "$run"
     fi
     if [ -n "$xpid" ]; then
@@ -59,14 +60,11 @@ tree_xvfbs() {
     done | sort
 }
 close_program() {  # ends zorvex.exe as a user would close it, and waits for run.sh's exit code
-    wine taskkill /IM zorvex.exe >/dev/null 2>&1 </dev/null
+    WINEPREFIX=$runprefix wine taskkill /IM zorvex.exe >/dev/null 2>&1 </dev/null
     until_true 30 ended "$1" || { kill "$1"; fail "the program did not close"; }
     wait "$1" || fail "run.sh exited with $?"
 }
 
-# The tests' own Wine first, on their own display: the program below must not be the first Wine
-# process, whose services would stay attached to the user's display.
-bash "$root/scripts/wine-up.sh" >/dev/null || fail "wine-up.sh failed"
 answers && fail "display $user is in use; the test needs it free"
 case $mode in
 desktop)
@@ -74,7 +72,7 @@ desktop)
     xpid=$!
     until_true 10 answers || fail "no Xvfb on $user"
     before=$(tree_xvfbs)
-    DISPLAY=$user bash "$root/scripts/run.sh" >"$out/log" 2>&1 </dev/null &
+    env -u WINEPREFIX DISPLAY="$user" bash "$root/scripts/run.sh" >"$out/log" 2>&1 </dev/null &
     run=$!
     until_true 120 shown || fail "no main window on $user"
     grep -q Xvfb "$out/log" && fail "run.sh speaks of Xvfb with a display at hand"
@@ -83,12 +81,12 @@ desktop)
     ;;
 headless)
     rm -f "$shot"
-    env -u DISPLAY ZV_DISPLAY="$user" bash "$root/scripts/run.sh" >"$out/log" 2>&1 </dev/null &
+    env -u WINEPREFIX -u DISPLAY ZV_DISPLAY="$user" bash "$root/scripts/run.sh" >"$out/log" 2>&1 </dev/null &
     run=$!
     until_true 120 grep -q "screenshot in" "$out/log" || fail "no screenshot"
     xpid=$(tr -dc 0-9 <"/tmp/.X${user#:}-lock")   # run.sh's Xvfb, stopped at the end
     [ "$(cat "/proc/$xpid/comm" 2>/dev/null)" = Xvfb ] || xpid="" run=""
-    grep -q "Xvfb" "$out/log" || fail "run.sh does not say that it runs on Xvfb"
+    grep -q "starting Xvfb on $user" "$out/log" || fail "run.sh does not say that it starts Xvfb"
     # The screenshot, cut to the window's place, is the window as the display shows it.
     id=$(window_id)
     [ -n "$id" ] || fail "no main window on $user"
