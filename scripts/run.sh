@@ -28,10 +28,10 @@ else
     echo "run: no X display (DISPLAY is unset or does not answer): $xvfb to run it unseen;" \
          "$shot shows it once its window is up (Ctrl+C ends it)"
 fi
-bash scripts/wine-up.sh || exit 1
 [ -f build/$preset/CMakeCache.txt ] || cmake --preset $preset >/dev/null ||
     { echo "run: cmake could not configure build/$preset" >&2; exit 1; }
 cmake --build --preset $preset --target zorvex || { echo "run: zorvex.exe did not build" >&2; exit 1; }
+bash scripts/wine-up.sh || exit 1   # last: the wineserver is still up when the program starts
 cd build/$preset/app
 [ "$ZV_DESKTOP" = 1 ] && exec wine zorvex.exe
 

@@ -25,17 +25,18 @@ until_true() {  # until_true <seconds> <command...>: polls the command until it 
         sleep 0.2
     done
 }
+with_env() {  # with_env <VAR=value>...: this user's processes whose environment has them all
+    local p e
+    for p in $(pgrep -u "$(id -u)"); do
+        for e in "$@"; do tr '\0' '\n' <"/proc/$p/environ" | grep -qxF "$e" || continue 2; done
+        echo "$p"
+    done 2>/dev/null
+}
 # No Wine process of run.sh's prefix is left on the user's display (its wineserver and desktop
 # process linger a moment after the program; they must not lose their X server).
-left_user_display() {
-    local p
-    for p in $(pgrep -u "$(id -u)"); do
-        [ "$p" = "$xpid" ] && continue
-        tr '\0' '\n' 2>/dev/null <"/proc/$p/environ" | grep -qx "DISPLAY=$user" &&
-            tr '\0' '\n' 2>/dev/null <"/proc/$p/environ" | grep -qx "WINEPREFIX=$runprefix" && return 1
-    done 2>/dev/null
-    return 0
-}
+left_user_display() { [ -z "$(with_env "DISPLAY=$user" "WINEPREFIX=$runprefix" | grep -vx "$xpid")" ]; }
+# Xvfb servers started with this tree's environment (wine-up.sh starts them so).
+tree_xvfbs() { for p in $(with_env "ZV_ROOT=$root"); do grep -qx Xvfb "/proc/$p/comm" && echo "$p"; done; }
 cleanup() {
     if [ -n "${run:-}" ] && ! ended "$run"; then
         WINEPREFIX=$runprefix wine taskkill /IM zorvex.exe >/dev/null 2>&1 </dev/null
@@ -52,13 +53,6 @@ ended() { ! kill -0 "$1" 2>/dev/null; }
 answers() { xdpyinfo -display "$user" >/dev/null 2>&1; }
 window_id() { xwininfo -display "$user" -name Zorvex 2>/dev/null | sed -n 's/^xwininfo: Window id: \(0x[0-9a-f]*\).*/\1/p'; }
 shown() { local id; id=$(window_id); [ -n "$id" ] && xwininfo -display "$user" -id "$id" | grep -q IsViewable; }
-# Xvfb servers started with this tree's environment (wine-up.sh starts them so).
-tree_xvfbs() {
-    local p
-    for p in $(pgrep -x Xvfb); do
-        tr '\0' '\n' 2>/dev/null <"/proc/$p/environ" | grep -qx "ZV_ROOT=$root" && echo "$p"
-    done | sort
-}
 close_program() {  # ends zorvex.exe as a user would close it, and waits for run.sh's exit code
     WINEPREFIX=$runprefix wine taskkill /IM zorvex.exe >/dev/null 2>&1 </dev/null
     until_true 30 ended "$1" || { kill "$1"; fail "the program did not close"; }
@@ -85,7 +79,7 @@ headless)
     run=$!
     until_true 120 grep -q "screenshot in" "$out/log" || fail "no screenshot"
     xpid=$(tr -dc 0-9 <"/tmp/.X${user#:}-lock")   # run.sh's Xvfb, stopped at the end
-    [ "$(cat "/proc/$xpid/comm" 2>/dev/null)" = Xvfb ] || xpid="" run=""
+    grep -qx Xvfb "/proc/$xpid/comm" 2>/dev/null || xpid=""
     grep -q "starting Xvfb on $user" "$out/log" || fail "run.sh does not say that it starts Xvfb"
     # The screenshot, cut to the window's place, is the window as the display shows it.
     id=$(window_id)

@@ -1,7 +1,7 @@
-// Loaded into zorvex.exe through a message hook that the text fit test sets on the program's
-// window thread. On the probe message it measures, inside the program and with each control's
-// own font, what the window's statics and buttons (or a main window's menu bar) draw against
-// the room they have, and hands the rows to the test through shared memory.
+// Loaded into zorvex.exe by the message hook of the text fit test. On the probe message it
+// measures, inside the program and with each control's own font, the text of every visible
+// static and button of the window (or each item of a main window's menu bar) against the room
+// the control gives it, and hands the rows to the test in shared memory.
 #include <windows.h>
 
 #include <cstdio>
@@ -11,146 +11,108 @@
 
 namespace {
 
-std::string Narrow(const std::wstring& text)
+void Append(std::string& out, int id, const wchar_t* cls, int width, int room, int height,
+            int roomHeight, const std::wstring& text)
 {
-    char out[1024] = "";
-    WideCharToMultiByte(932, 0, text.c_str(), -1, out, sizeof out, nullptr, nullptr);
-    return out;
+    char narrow[1024] = "", head[128];
+    WideCharToMultiByte(932, 0, cls, -1, head, sizeof head, nullptr, nullptr);
+    WideCharToMultiByte(932, 0, text.c_str(), -1, narrow, sizeof narrow, nullptr, nullptr);
+    out += std::to_string(id) + "\t" + head;
+    std::snprintf(head, sizeof head, "\t%d\t%d\t%d\t%d\t", width, room, height, roomHeight);
+    out += head + std::string(narrow) + "\n";
 }
 
-// The text as drawn: a mnemonic '&' underlines the next character, "&&" draws one '&'.
-std::wstring WithoutMnemonics(const std::wstring& text)
+// The text as drawn: '&' underlines the next character, "&&" draws one '&'.
+std::wstring WithoutMnemonics(const wchar_t* text)
 {
     std::wstring out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == L'&' && i + 1 < text.size()) ++i;
-        out += text[i];
-    }
+    for (; *text; ++text) out += (text[0] == L'&' && text[1]) ? *++text : *text;
     return out;
 }
 
-struct Row {
-    int id;
-    std::string what;  // control class
-    FitRow size;
-    std::wstring text;
-};
-
-void Append(std::string& out, const Row& r)
+// What a button's frame or box takes from its client width, as the buttons lay out their text.
+int ButtonMargin(HDC dc, LONG style)
 {
-    char head[160];
-    std::snprintf(head, sizeof head, "%d\t%s\t%d\t%d\t%d\t%d\t", r.id, r.what.c_str(), r.size.width,
-                  r.size.room, r.size.height, r.size.roomHeight);
-    out += head + Narrow(r.text) + "\n";
-}
-
-// Room a control's frame or box leaves for its text, as the controls lay themselves out.
-int Margin(HWND control, HDC dc, bool isStatic, LONG style)
-{
-    if (isStatic) return 0;
     switch (style & BS_TYPEMASK) {
     case BS_CHECKBOX: case BS_AUTOCHECKBOX: case BS_RADIOBUTTON: case BS_AUTORADIOBUTTON:
     case BS_3STATE: case BS_AUTO3STATE: {
-        // The box (12 pixels at 96 dpi, plus one) and a gap of half a digit's width.
-        INT digit = 0;
+        INT digit = 0;  // the box (12 pixels at 96 dpi, and one) and half a digit's gap
         GetCharWidth32W(dc, L'0', L'0', &digit);
         return 12 * GetDeviceCaps(dc, LOGPIXELSX) / 96 + 1 + digit / 2;
     }
-    case BS_GROUPBOX: return 2 * 7;         // the caption is inset from both frame edges
-    case BS_DEFPUSHBUTTON: return 2 * 3;    // the default frame and the bevel
-    default: (void)control; return 2 * 2;  // the bevel
+    case BS_GROUPBOX: return 2 * 7;       // the caption's inset from both ends of the frame
+    case BS_DEFPUSHBUTTON: return 2 * 3;  // the default frame and the bevel
+    default: return 2 * 2;                // the bevel
     }
 }
 
-void MeasureControl(HWND control, std::string& out)
+BOOL CALLBACK MeasureControl(HWND control, LPARAM out)
 {
-    if (!IsWindowVisible(control)) return;
-    wchar_t cls[32] = L"";
+    wchar_t cls[32] = L"", text[512] = L"";
     GetClassNameW(control, cls, 32);
-    const bool isStatic = lstrcmpiW(cls, L"Static") == 0, isButton = lstrcmpiW(cls, L"Button") == 0;
-    if (!isStatic && !isButton) return;
-    const LONG style = GetWindowLongW(control, GWL_STYLE);
-    const LONG type = style & SS_TYPEMASK;
-    if (isStatic && type > SS_RIGHT && type != SS_SIMPLE && type != SS_LEFTNOWORDWRAP) return;  // pictures, lines
-    wchar_t buffer[512] = L"";
-    GetWindowTextW(control, buffer, 512);
-    if (!buffer[0]) return;
+    GetWindowTextW(control, text, 512);
+    const bool isStatic = lstrcmpiW(cls, L"Static") == 0;
+    const LONG style = GetWindowLongW(control, GWL_STYLE), type = style & SS_TYPEMASK;
+    if (!IsWindowVisible(control) || !text[0] || (!isStatic && lstrcmpiW(cls, L"Button") != 0) ||
+        (isStatic && type > SS_RIGHT && type != SS_SIMPLE && type != SS_LEFTNOWORDWRAP)) {
+        return TRUE;  // no text, or a picture or line
+    }
     const bool prefix = !(isStatic && (style & SS_NOPREFIX));
-    const std::wstring text = prefix ? WithoutMnemonics(buffer) : std::wstring(buffer);
+    const std::wstring drawn = prefix ? WithoutMnemonics(text) : std::wstring(text);
 
     HDC dc = GetDC(control);
-    HFONT font = (HFONT)SendMessageW(control, WM_GETFONT, 0, 0);
-    HGDIOBJ old = SelectObject(dc, font ? (HGDIOBJ)font : GetStockObject(SYSTEM_FONT));
+    HGDIOBJ old = SelectObject(dc, (HGDIOBJ)SendMessageW(control, WM_GETFONT, 0, 0));
     RECT client;
     GetClientRect(control, &client);
-    Row row{GetDlgCtrlID(control), Narrow(cls), {}, text};
-    row.size.room = client.right - Margin(control, dc, isStatic, style);
+    const int room = client.right - (isStatic ? 0 : ButtonMargin(dc, style));
     SIZE extent{};
-    GetTextExtentPoint32W(dc, text.c_str(), (int)text.size(), &extent);
-    row.size.width = extent.cx;
+    GetTextExtentPoint32W(dc, drawn.c_str(), (int)drawn.size(), &extent);
     TEXTMETRICW tm{};
     GetTextMetricsW(dc, &tm);
-    const bool wraps = isStatic && type <= SS_RIGHT && client.bottom >= 2 * tm.tmHeight;
-    if (wraps) {
-        // A static with room for several lines wraps its text, as it draws it.
-        RECT r{0, 0, row.size.room, 0};
-        DrawTextW(dc, buffer, -1, &r, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | (prefix ? 0 : DT_NOPREFIX));
-        row.size.width = r.right;
-        row.size.height = r.bottom;
-        row.size.roomHeight = client.bottom;
+    if (isStatic && type <= SS_RIGHT && client.bottom >= 2 * tm.tmHeight) {
+        // A static with room for more lines wraps its text, as it draws it.
+        RECT r{0, 0, room, 0};
+        DrawTextW(dc, text, -1, &r, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | (prefix ? 0 : DT_NOPREFIX));
+        Append(*(std::string*)out, GetDlgCtrlID(control), cls, r.right, room, r.bottom, client.bottom, drawn);
+    } else {
+        Append(*(std::string*)out, GetDlgCtrlID(control), cls, extent.cx, room, 0, 0, drawn);
     }
     SelectObject(dc, old);
     ReleaseDC(control, dc);
-    Append(out, row);
-}
-
-// The menu bar keeps all its items in one row (a wrapped bar takes height from the view).
-void MeasureMenuBar(HWND window, HMENU menu, std::string& out)
-{
-    MENUBARINFO bar{};
-    bar.cbSize = sizeof bar;
-    if (!GetMenuBarInfo(window, OBJID_MENU, 0, &bar)) return;
-    const int row = GetSystemMetrics(SM_CYMENU);
-    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-        RECT item{};
-        GetMenuItemRect(window, menu, (UINT)i, &item);
-        wchar_t text[256] = L"";
-        GetMenuStringW(menu, (UINT)i, text, 256, MF_BYPOSITION);
-        Row r{i, "MenuBar", {}, WithoutMnemonics(text)};
-        r.size.width = item.right - bar.rcBar.left;
-        r.size.room = bar.rcBar.right - bar.rcBar.left;
-        r.size.height = item.bottom - bar.rcBar.top;
-        r.size.roomHeight = row;
-        Append(out, r);
-    }
-}
-
-BOOL CALLBACK Collect(HWND control, LPARAM out)
-{
-    MeasureControl(control, *reinterpret_cast<std::string*>(out));
     return TRUE;
 }
 
-void Measure(HWND window, DWORD driver)
+// The menu bar keeps its items in one row (a wrapped bar takes its height from the view).
+void MeasureMenuBar(HWND window, std::string& out)
+{
+    HMENU menu = GetMenu(window);
+    MENUBARINFO bar{};
+    bar.cbSize = sizeof bar;
+    if (!menu || !GetMenuBarInfo(window, OBJID_MENU, 0, &bar)) return;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        RECT item{};
+        wchar_t text[256] = L"";
+        GetMenuItemRect(window, menu, (UINT)i, &item);
+        GetMenuStringW(menu, (UINT)i, text, 256, MF_BYPOSITION);
+        Append(out, i, L"MenuBar", item.right - bar.rcBar.left, bar.rcBar.right - bar.rcBar.left,
+               item.bottom - bar.rcBar.top, GetSystemMetrics(SM_CYMENU), WithoutMnemonics(text));
+    }
+}
+
+void Measure(HWND window, DWORD tester)
 {
     std::string out;
-    HMENU menu = GetMenu(window);
-    if (menu && !(GetWindowLongW(window, GWL_STYLE) & WS_CHILD)) MeasureMenuBar(window, menu, out);
-    EnumChildWindows(window, Collect, reinterpret_cast<LPARAM>(&out));
-
-    char name[64];
-    std::snprintf(name, sizeof name, "%s%lu", kFitProbeName, (unsigned long)driver);
-    HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, name);
-    std::snprintf(name, sizeof name, "%s%lu.done", kFitProbeName, (unsigned long)driver);
-    HANDLE done = OpenEventA(EVENT_MODIFY_STATE, FALSE, name);
-    if (mapping && done) {
-        if (char* view = (char*)MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, kFitProbeBytes)) {
-            lstrcpynA(view, out.c_str(), kFitProbeBytes);
-            UnmapViewOfFile(view);
-        }
-        SetEvent(done);
+    if (!(GetWindowLongW(window, GWL_STYLE) & WS_CHILD)) MeasureMenuBar(window, out);
+    EnumChildWindows(window, MeasureControl, (LPARAM)&out);
+    const std::string name = kFitProbeName + std::to_string(tester);
+    HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, name.c_str());
+    HANDLE done = OpenEventA(EVENT_MODIFY_STATE, FALSE, (name + ".done").c_str());
+    char* view = mapping ? (char*)MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, kFitProbeBytes) : nullptr;
+    if (view) {
+        lstrcpynA(view, out.c_str(), kFitProbeBytes);
+        UnmapViewOfFile(view);
     }
-    if (done) CloseHandle(done);
+    if (done) SetEvent(done), CloseHandle(done);
     if (mapping) CloseHandle(mapping);
 }
 
@@ -158,10 +120,10 @@ void Measure(HWND window, DWORD driver)
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK FitProbeHook(int code, WPARAM removed, LPARAM lp)
 {
-    MSG* msg = reinterpret_cast<MSG*>(lp);
     static const UINT probe = RegisterWindowMessageA(kFitProbeName);
+    MSG* msg = (MSG*)lp;
     if (code == HC_ACTION && removed == PM_REMOVE && msg->message == probe) {
-        Measure(msg->hwnd, (DWORD)msg->wParam);
+        Measure(msg->hwnd, (DWORD)msg->wParam);  // wParam: the test's process id
         msg->message = WM_NULL;
     }
     return CallNextHookEx(nullptr, code, removed, lp);
