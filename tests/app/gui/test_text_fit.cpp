@@ -64,13 +64,13 @@ const struct Window {
     {"progress (130)", IDM_IR_RECEIVE, "受信失敗", IDC_PROGRESS_BUTTON},
 };
 
-// Texts that the design's layout leaves too little room even in the metric-compatible fonts.
-// The controls keep the design's sizes; each overflow is allowed up to what was measured, and
-// an entry whose text fits is reported as stale.
+// Texts that the dialog layout leaves too little room even in the metric-compatible fonts.
+// The controls keep their sizes; each overflow is allowed up to what was measured, and an entry
+// whose text fits is reported as stale.
 const struct Overflow {
     const char* window;
     int id, pixels;
-} kDesignOverflows[] = {
+} kLayoutOverflows[] = {
     // The widest date and time, every field two digits ("2003年12月28日 23時58分58秒"), is 187
     // pixels in the 184 of the 105-unit value static: the time wraps out of sight.
     {"information (131)", IDC_INFO_DATE, 3},
@@ -111,7 +111,7 @@ TEST(GuiTextFit, EveryLabelFitsItsControlWithTheControlsFont)
             if (std::getenv("ZV_GUI_DEBUG")) std::printf("%s\n", line.c_str() + 3);
             const bool fits = width <= room && height <= roomHeight;
             const Overflow* allowed = nullptr;
-            for (const Overflow& o : kDesignOverflows) {
+            for (const Overflow& o : kLayoutOverflows) {
                 if (std::string(o.window) == w.name && o.id == id) allowed = &o;
             }
             if (allowed && fits) stale += line;
@@ -125,7 +125,7 @@ TEST(GuiTextFit, EveryLabelFitsItsControlWithTheControlsFont)
             })) << w.name;
         }
     }
-    EXPECT_TRUE(stale.empty()) << "allowed design overflows that fit now (drop them):" << stale;
+    EXPECT_TRUE(stale.empty()) << "allowed layout overflows that fit now (drop them):" << stale;
     EXPECT_TRUE(clipped.empty()) << "texts wider (or, wrapped, taller) than their controls"
                                  << " (id class width room height room text):" << clipped;
     std::printf("%d texts measured\n", measured);
