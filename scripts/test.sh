@@ -13,7 +13,7 @@ bash scripts/probe32.sh && can32=1
 
 # Each Windows suite runs in its own Wine (prefix, loader, server).
 winenv() {  # winenv <win32|win64>: the Wine environment of that suite, in a subshell's scope
-    unset WINEPREFIX
+    unset WINEPREFIX ZV_RUN   # the suites' own prefixes and Xvfb display, never the caller's
     export WINEARCH=$1
     source "$root/scripts/env.sh"
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Starts what the Windows tests need: one Xvfb for the session, a Wine prefix with code page 932
-# (32- or 64-bit, as WINEARCH in scripts/env.sh says), and a persistent, warmed-up wineserver.
+# Starts what the Windows tests need: one Xvfb for the session (unless the display answers), a
+# Wine prefix with code page 932 and the fonts the dialogs ask for (32- or 64-bit, as WINEARCH in
+# scripts/env.sh says), and a persistent, warmed-up wineserver (not for run.sh's own prefix).
 # Idempotent. Says in one line why when it cannot.
 set -uo pipefail
 source "$(dirname "$0")/env.sh"
@@ -33,6 +34,27 @@ fi
 grep -q '"ACP"="932"' "$WINEPREFIX/system.reg" ||
     die "prefix $WINEPREFIX does not use code page 932 (was it made without LANG=ja_JP.UTF-8?)"
 
-wineserver -p 2>/dev/null || true   # exits 2 when one is already running
+# The tests' wineserver stays up between test programs; the program's own (run.sh) ends with it.
+[ "${ZV_RUN:-0}" = 1 ] || wineserver -p 2>/dev/null || true   # exits 2 when one is already running
 # A persistent wineserver must see one Wine process before ctest starts any, or ctest hangs.
 wine cmd /c exit >/dev/null 2>&1 </dev/null || die "Wine cannot start a program in $WINEPREFIX"
+
+# The dialogs ask for the Japanese system fonts by name. Wine has none of them and falls back to
+# a wider fixed-pitch font that cuts the labels; the IPA fonts have the same metrics. `wine reg`
+# takes its arguments in the locale's UTF-8 and prints in code page 932.
+key='HKCU\Software\Wine\Fonts\Replacements'
+fonts=("ＭＳ Ｐゴシック=IPAPGothic" "MS PGothic=IPAPGothic" "ＭＳ ゴシック=IPAGothic"
+       "MS Gothic=IPAGothic" "MS UI Gothic=IPAPGothic")
+missing_fonts() {
+    local have f
+    have=$(wine reg query "$key" 2>/dev/null </dev/null | iconv -f CP932 -t UTF-8 2>/dev/null)
+    for f in "${fonts[@]}"; do
+        grep -qF "    ${f%%=*}    REG_SZ    ${f#*=}" <<<"$have" || echo "${f%%=*}"
+    done
+}
+if [ -n "$(missing_fonts)" ]; then
+    for f in "${fonts[@]}"; do
+        wine reg add "$key" /v "${f%%=*}" /t REG_SZ /d "${f#*=}" /f >/dev/null 2>&1 </dev/null
+    done
+    [ -z "$(missing_fonts)" ] || die "could not write the font replacements into $WINEPREFIX"
+fi

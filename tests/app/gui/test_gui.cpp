@@ -80,6 +80,7 @@ TEST(Gui, StartsWithA320By200ClientArea)
 {
     App app;
     ASSERT_NE(nullptr, app.Main());
+    PauseForScreenshot("main window");
     SIZE s = app.ClientSize();
     EXPECT_EQ(320, s.cx);
     EXPECT_EQ(200, s.cy);
