@@ -58,3 +58,11 @@ if [ -n "$(missing_fonts)" ]; then
     done
     [ -z "$(missing_fonts)" ] || die "could not write the font replacements into $WINEPREFIX"
 fi
+
+# F1 opens the manual through the shell. The prefix is made with mshtml off (no install prompt),
+# which also leaves out the .html link to "htmlfile", whose command is Wine's hand-over to the
+# desktop's own browser.
+if ! wine reg query 'HKCR\.html' /ve 2>/dev/null </dev/null | grep -q htmlfile; then
+    wine reg add 'HKCR\.html' /ve /t REG_SZ /d htmlfile /f >/dev/null 2>&1 </dev/null ||
+        die "could not link .html to the browser in $WINEPREFIX"
+fi
