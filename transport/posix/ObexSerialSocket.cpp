@@ -102,16 +102,16 @@ void ObexSerialSocket::Close()
 void ObexSerialSocket::Release(bool discardOutput)
 {
     if (fd_ < 0) return;
-    if (!discardOutput) {
-        // The last answer may still be leaving: let it go before the old speed comes back.
-        for (int waited = 0; waited < kDrainMs; waited += 10) {
-            int queued = 0;
-            if (ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0) break;
-            poll(nullptr, 0, 10);
-        }
+    // The last answer may still be leaving: let it go before the old speed comes back. Output
+    // that cannot leave (a line held up by flow control) would make close() wait; a cancel does
+    // not wait for it at all. Flushing only then also keeps a pseudo-terminal's last answer,
+    // which its far end may not have read yet.
+    int queued = 0;
+    for (int waited = 0; !discardOutput && waited < kDrainMs; waited += 10) {
+        if (ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0) break;
+        poll(nullptr, 0, 10);
     }
-    // Whatever is still queued (a line held up by flow control) would make close() wait.
-    tcflush(fd_, TCOFLUSH);
+    if (discardOutput || queued > 0) tcflush(fd_, TCOFLUSH);
     ioctl(fd_, TIOCNXCL);
     tcsetattr(fd_, TCSANOW, &saved_);
     ::close(fd_);  // also drops the lock on the device
