@@ -1,0 +1,20 @@
+// zvx: the phone transfers of Zorvex from a command line.
+#include <exception>
+
+#include "cli/Media.h"
+#include "cli/Platform.h"
+#include "cli/Zvx.h"
+
+int main(int argc, char** argv)
+{
+    InitConsole();
+    // Never destroyed: the interrupt thread may use it until the process ends.
+    static CancelLatch& cancel = *new CancelLatch;
+    OnInterrupt([] { cancel.Cancel(); });
+    try {
+        return RunZvx(argc, argv, cancel);
+    } catch (const std::exception& e) {
+        PrintError(std::string("zvx: ") + e.what());
+        return kExitInternal;
+    }
+}
