@@ -142,12 +142,14 @@ int32_t ObexSerialSocket::Transfer(Direction direction, uint8_t* buffer, int32_t
         {
             ScopedLock hold(lock_);
             if (closed_ || fd_ < 0) throw TransportException(TRANSPORT_ERR_IO, failure);
-            if (done == count) return done;
+            if (count == 0) return 0;
             const size_t want = (size_t)(count - done);
             const ssize_t n = reading ? ::read(fd_, buffer + done, want)
                                       : ::write(fd_, buffer + done, want);
             if (n > 0) {
                 done += (int32_t)n;
+                // Done is done, even when a cancel comes right after.
+                if (done == count) return done;
                 last = Clock::now();
                 continue;
             }
