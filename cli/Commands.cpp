@@ -167,7 +167,7 @@ int RunInfo(const std::vector<std::string>& files, bool asJson)
         for (int i = 0; i < kFormatButtonCount; ++i) {
             if (!formats.enabled[i]) continue;
             const int32_t f = kFormatButtons[i].format;
-            line += std::string(" ") + std::to_string(f) + " " + FormatName(f);
+            line += std::string(list.empty() ? " " : ", ") + std::to_string(f) + " " + FormatName(f);
             list.push_back({{"number", f}, {"name", FormatName(f)},
                             {"label", AnsiToUtf8(PhoneFormatLabel(f))}});
         }

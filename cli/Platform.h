@@ -46,7 +46,8 @@ bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 // --- Interrupts -------------------------------------------------------------------------------
 
 // From now on Ctrl+C (and a request to end the program) calls `cancel` on a thread of its own
-// instead of ending the program at once. Call before any other thread starts.
+// instead of ending the program at once; a second one ends it. Call before any other thread
+// starts.
 void OnInterrupt(std::function<void()> cancel);
 
 // --- Ports and transports ---------------------------------------------------------------------

@@ -34,8 +34,8 @@ std::string ExitCodes(bool send, bool receive)
     add(kExitUsage, "引数の誤り");
     add(kExitRefused, "受け付けられないデータ・入力 (フォーマット、タイトルなど、データの種類)");
     add(kExitNoInput, "ファイルを読めない");
-    add(kExitNoOutput, "ファイルを書けない");
     add(kExitInternal, "予期しない内部エラー");
+    add(kExitNoOutput, "ファイルを書けない");
     if (send || receive) {
         text += "Ctrl+C は実行中の転送を中断し、その転送の結果コードで終わります。\n";
     }
@@ -171,7 +171,7 @@ int RunZvx(int argc, char** argv, CancelLatch& cancel)
     unwrap->footer(ExitCodes(false, true));
 
     CLI::App* send = app.add_subcommand(
-        "send", "ファイルを携帯電話へ送信します (1ファイルにつき1回の接続)");
+        "send", "ファイルを携帯電話へ送信します (1ファイルにつき1回の接続、失敗したところで止まります)");
     EntryOptions sendEntries;
     sendEntries.AddTo(send);
     LinkArguments sendLink;
@@ -215,9 +215,10 @@ int RunZvx(int argc, char** argv, CancelLatch& cancel)
         SendEntries entries;
         status = (*wrap ? wrapEntries : sendEntries).Make(&entries, &message);
         if (status == 0 && *send) status = sendLink.Check(&message);
+        if (status == 0 && *wrap) return RunWrap(file, entries, out);
         if (status == 0) {
-            return *wrap ? RunWrap(file, entries, out)
-                         : RunSend(sendLink.options, files, entries, cancel);
+            OnInterrupt([&cancel] { cancel.Cancel(); });
+            return RunSend(sendLink.options, files, entries, cancel);
         }
     } else if (*unwrap) {
         if (obexOption->count() > 0) {
@@ -241,7 +242,10 @@ int RunZvx(int argc, char** argv, CancelLatch& cancel)
             status = kExitUsage;
             message = "--count: 1以上を指定してください。";
         }
-        if (status == 0) return RunReceive(receiveLink.options, receiveOptions, cancel);
+        if (status == 0) {
+            OnInterrupt([&cancel] { cancel.Cancel(); });
+            return RunReceive(receiveLink.options, receiveOptions, cancel);
+        }
     }
     PrintError("zvx: " + message);
     return status;

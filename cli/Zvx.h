@@ -2,5 +2,5 @@
 #pragma once
 #include "cli/Console.h"
 
-// The exit status. `cancel` is what Ctrl+C triggers.
+// The exit status. During send and receive, Ctrl+C triggers `cancel` instead of ending zvx.
 int RunZvx(int argc, char** argv, CancelLatch& cancel);

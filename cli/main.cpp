@@ -9,8 +9,7 @@ int main(int argc, char** argv)
 {
     InitConsole();
     // Never destroyed: the interrupt thread may use it until the process ends.
-    static CancelLatch& cancel = *new CancelLatch;
-    OnInterrupt([] { cancel.Cancel(); });
+    CancelLatch& cancel = *new CancelLatch;
     try {
         return RunZvx(argc, argv, cancel);
     } catch (const std::exception& e) {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdio>
 
 #include "transport/win32/ObexInfraredSocket.h"
@@ -61,6 +62,9 @@ BOOL WINAPI OnControl(DWORD event)
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) {
         return FALSE;
     }
+    // A second request goes to the system's handler, which ends the program.
+    static std::atomic<int> count{0};
+    if (count++ > 0) return FALSE;
     if (Interrupted()) Interrupted()();
     return TRUE;
 }

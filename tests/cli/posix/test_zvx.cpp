@@ -245,11 +245,12 @@ TEST(Zvx, SendsSeveralFilesAndReceivesSeveralObjectsWithoutOverwriting)
             EXPECT_TRUE(RunOpenObexClient(pty.master, kMtu, Push(name, jpeg)).ok);
         }
     });
-    const Result received = RunZvx({"receive", "--port", pty.path, "-o", scratch / "in/box", "--count", "3"});
+    const Result received =
+        RunZvx({"receive", "--port", pty.path, "-o", scratch / "in/box", "--count", "3", "--keep-raw"});
     client.join();
     EXPECT_EQ(0, received.status) << received.err;
     const std::vector<fs::path> files = FilesIn(scratch.dir / "in/box");
-    ASSERT_EQ(4u, files.size());
+    ASSERT_EQ(7u, files.size()) << "the one there before, and each object unwrapped and as it came";
     const Bytes kept = {'k', 'e', 'e', 'p'};
     for (const fs::path& f : files) EXPECT_EQ(f.filename() == "escape.jpg" ? kept : jpeg, Read(f)) << f;
     EXPECT_EQ(3u, FilesIn(scratch.dir).size()) << "a.jpg, b.gif and in/ only";
