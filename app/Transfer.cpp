@@ -127,6 +127,8 @@ int32_t ReceiveTransfer::Run()
         const int32_t parsed = ParseReceivedObject(body.GetData(), body.GetSize(), server.GetName(),
                                                    time ? &time : nullptr, &received_);
         if (parsed != 0) throw Failure{parsed};
+        if (server.GetName()) name_ = server.GetName();
+        if (keepRaw_) raw_.assign(body.GetData(), body.GetData() + body.GetSize());
 
         result = RECEIVE_LINK_LOST;
         server.SendResponse(kResponseSuccess);

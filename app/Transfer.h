@@ -113,11 +113,24 @@ public:
     // Waits for a phone, takes one PUT and its DISCONNECT and reads the object. 0 with the
     // object in Received(), or a receive result with nothing kept.
     int32_t Run();
-    void Reset() { received_.Reset(); }
+    void Reset()
+    {
+        received_.Reset();
+        name_.clear();
+        raw_.clear();
+    }
     const ReceivedObject& Received() const { return received_; }
+    // The PUT's Name header (empty when it had none) and, when KeepRaw was set before Run, its
+    // body as it came, before the reader unwrapped it.
+    const std::string& ReceivedName() const { return name_; }
+    const std::vector<uint8_t>& RawBody() const { return raw_; }
+    void KeepRaw(bool keep) { keepRaw_ = keep; }
 
 private:
     ReceivedObject received_;
+    std::string name_;
+    std::vector<uint8_t> raw_;
+    bool keepRaw_ = false;
 };
 
 class SendTransfer : public TransferState {

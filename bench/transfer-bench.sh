@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
-# bench/transfer-bench.sh [bps [receive|send]]
+# bench/transfer-bench.sh [bps [receive|send|zvx]]
 # The program's serial transfers over a line paced at <bps> (115200 unless given; 8N1, so bps/10
 # bytes a second) next to libopenobex on the same line in the same run. A measurement, not a
 # test: it prints figures and judges nothing.
 #   receive: libopenobex client -> our ReceiveTransfer (under Wine, the real serial transport)
 #            libopenobex client -> our OBEX server natively on the tty (Wine's share of a gap)
+#            libopenobex client -> zvx receive (natively, the Linux serial transport)
 #            libopenobex client -> libopenobex server
 #   send:    our SendTransfer, format 8 (direct) (under Wine, the real serial transport)
 #                                -> libopenobex server
 #            our OBEX client natively on the tty -> libopenobex server (Wine's share of a gap)
+#            zvx send, format 8 (natively, the Linux serial transport) -> libopenobex server
 #            libopenobex client -> libopenobex server
+# "zvx" runs the zvx and libopenobex rows of both directions only (no Wine).
 # The object is a 1 MiB JPEG (a noise picture, padded after its end marker to 1 MiB). Timing and
 # byte counts come from the relay between the two ends: from the first byte on the line to the
 # last one delivered, every byte in both directions, and how long the line stood idle waiting for
@@ -23,18 +26,26 @@ export WINEARCH=win64
 source scripts/env.sh
 mtu=8192   # libopenobex's packet size; our serial transport's is the same
 
+# Rows of a direction (zvx: of both), and those that run under Wine or beside it.
+direction() { [ -z "$only" ] || [ "$only" = "$1" ] || [ "$only" = zvx ]; }
+wine_rows() { [ "$only" != zvx ] && direction "$1"; }
+
 echo "== building" >&2
 [ -d build/host ] || cmake --preset host >/dev/null
-[ -d build/windows64 ] || cmake --preset windows64 >/dev/null
 cmake --build --preset host --target pace_relay >/dev/null
 cmake --build --preset host --target line_peer >/dev/null
-cmake --build --preset windows64 --target transfer_bench >/dev/null
-bash scripts/wine-up.sh
+cmake --build --preset host --target zvx >/dev/null
+if [ "$only" != zvx ]; then
+    [ -d build/windows64 ] || cmake --preset windows64 >/dev/null
+    cmake --build --preset windows64 --target transfer_bench >/dev/null
+    bash scripts/wine-up.sh
+fi
 
 dir=$root/build/bench-transfer
 mkdir -p "$dir"
 relay=$root/build/host/bench/pace_relay
 peer=$root/build/host/bench/line_peer
+zvx=$root/build/host/cli/zvx
 bench=$root/build/windows64/bench/transfer_bench.exe
 jpeg=$dir/bench.jpg
 if [ ! -f "$jpeg" ] || [ "$(stat -c %s "$jpeg")" != 1048576 ]; then
@@ -47,7 +58,7 @@ fi
 body=$(stat -c %s "$jpeg")
 
 # COM9 -> the relay's Wine end; Wine reads its port mapping when its server starts.
-if [ "$(readlink "$WINEPREFIX/dosdevices/com9" 2>/dev/null)" != "$dir/wine" ]; then
+if [ "$only" != zvx ] && [ "$(readlink "$WINEPREFIX/dosdevices/com9" 2>/dev/null)" != "$dir/wine" ]; then
     printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Ports]\r\n"COM9"="%s"\r\n' "$dir/wine" >"$dir/ports.reg"
     wine regedit /S "$(winepath -w "$dir/ports.reg" 2>/dev/null)" </dev/null >/dev/null 2>&1
     wineserver -k || true
@@ -55,7 +66,8 @@ if [ "$(readlink "$WINEPREFIX/dosdevices/com9" 2>/dev/null)" != "$dir/wine" ]; t
     wineserver -p </dev/null >/dev/null 2>&1 || true
     wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 fi
-winjpeg=$(winepath -w "$jpeg" 2>/dev/null)
+winjpeg=
+[ "$only" = zvx ] || winjpeg=$(winepath -w "$jpeg" 2>/dev/null)
 
 relay_pid=
 start_relay() {  # a fresh line for each run, so that the relay's figures are one session's
@@ -102,22 +114,31 @@ run() {
     [ $ok = 1 ] || { echo "  failed:" >&2; cat "$log.server" "$log.client" | tr -d '\r' >&2; }
 }
 
-[ "$only" = send ] || run "receive: openobex -> ours" \
+# zvx prints no ok=1 of its own: its exit status and the saved file say it.
+received=$dir/zvx-in
+! wine_rows receive || run "receive: openobex -> ours" \
     "wine '$bench' receive COM9 $bps '$winjpeg' </dev/null" \
     "'$peer' client '$dir/linux' $mtu '$jpeg'"
-[ "$only" = send ] || run "receive: openobex -> ours natively" \
+! wine_rows receive || run "receive: openobex -> ours natively" \
     "'$peer' ours-server '$dir/wine' $mtu '$jpeg'" \
     "'$peer' client '$dir/linux' $mtu '$jpeg'"
-[ "$only" = send ] || run "receive: openobex -> openobex" \
+! direction receive || run "receive: openobex -> zvx" \
+    "rm -rf '$received' && mkdir '$received' && '$zvx' receive --port '$dir/wine' -o '$received' &&
+     cmp '$received/bench.jpg' '$jpeg' && echo ok=1" \
+    "'$peer' client '$dir/linux' $mtu '$jpeg'"
+! direction receive || run "receive: openobex -> openobex" \
     "'$peer' server '$dir/wine' $mtu '$jpeg'" \
     "'$peer' client '$dir/linux' $mtu '$jpeg'"
-[ "$only" = receive ] || run "send: ours -> openobex" \
+! wine_rows send || run "send: ours -> openobex" \
     "'$peer' server '$dir/linux' $mtu '$jpeg'" \
     "wine '$bench' send COM9 $bps '$winjpeg' </dev/null"
-[ "$only" = receive ] || run "send: ours natively -> openobex" \
+! wine_rows send || run "send: ours natively -> openobex" \
     "'$peer' server '$dir/linux' $mtu '$jpeg'" \
     "'$peer' ours-client '$dir/wine' $mtu '$jpeg'"
-[ "$only" = receive ] || run "send: openobex -> openobex" \
+! direction send || run "send: zvx -> openobex" \
+    "'$peer' server '$dir/linux' $mtu '$jpeg'" \
+    "'$zvx' send --port '$dir/wine' --format direct --name bench.jpg '$jpeg' && echo ok=1"
+! direction send || run "send: openobex -> openobex" \
     "'$peer' server '$dir/linux' $mtu '$jpeg'" \
     "'$peer' client '$dir/wine' $mtu '$jpeg'"
 

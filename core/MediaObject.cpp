@@ -81,7 +81,14 @@ std::string FileNameFromPath(const char* path)
 std::unique_ptr<MediaObject> LoadMediaFile(const char* path, std::string* error)
 {
     FileContents file;
-    switch (ReadWholeFile(path, 30, kMaxMediaBody, &file)) {
+    const FileReadStatus status = ReadWholeFile(path, kMinMediaFile, kMaxMediaBody, &file);
+    return MediaObjectFromFile(status, file, path, error);
+}
+
+std::unique_ptr<MediaObject> MediaObjectFromFile(FileReadStatus status, FileContents& file,
+                                                 const char* path, std::string* error)
+{
+    switch (status) {
     case FileReadStatus::OpenFailed: {
         const char* fmt = "指定されたファイル〝%s〟のオープンに失敗しました。";
         std::string msg(std::strlen(fmt) + std::strlen(path), '\0');
@@ -99,7 +106,7 @@ std::unique_ptr<MediaObject> LoadMediaFile(const char* path, std::string* error)
     case FileReadStatus::Ok:
         break;
     }
-    if (file.size < 30) {
+    if (file.size < kMinMediaFile) {
         *error = "ファイルが不正です。";
         return nullptr;
     }

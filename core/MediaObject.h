@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/FileAccess.h"
+
 enum MediaKind : int32_t {
     MEDIA_UNKNOWN = 0,
     MEDIA_JPEG = 1,
@@ -96,6 +98,15 @@ int32_t DetectMediaKind(const uint8_t* bytes, uint32_t length);
 // trail byte 0x5C (as in 表) is not taken for a backslash.
 std::string FileNameFromPath(const char* path);
 
+// Smallest file LoadMediaFile takes.
+constexpr uint32_t kMinMediaFile = 30;
+
 // Reads a file into a new object of format 9. On failure returns nullptr and sets `error` to the
 // message for a warning box captioned "ファイルアクセス".
 std::unique_ptr<MediaObject> LoadMediaFile(const char* path, std::string* error);
+
+// The second half of LoadMediaFile, for a file read some other way with the same limits
+// (kMinMediaFile to kMaxMediaBody): `status` and `file` are what the read gave, `path` (ANSI)
+// names the file in the messages and gives the object its file name.
+std::unique_ptr<MediaObject> MediaObjectFromFile(FileReadStatus status, FileContents& file,
+                                                 const char* path, std::string* error);

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Fails when a source file includes a layer above its own. The layers, lowest first:
-#   core <- transport (interface and transports) <- obex <- formats <- app
+#   core <- transport (interface and transports) <- obex <- formats <- app <- cli (zvx)
 # Tests, benchmarks and fuzz targets may include anything.
 set -euo pipefail
 root="${1:-$(cd "$(dirname "$0")/.." && pwd)}"
-layers=(core transport obex formats app)
+layers=(core transport obex formats app cli)
 
 rank() {
     local i
@@ -30,6 +30,12 @@ for layer in "${layers[@]}"; do
     done < <(grep -rnE --include='*.h' --include='*.cpp' '^[[:space:]]*#[[:space:]]*include[[:space:]]*"[^/"]+/' \
                   "$root/$layer" || true)
 done
+# zvx stands beside the GUI, not on it.
+while IFS= read -r hit; do
+    echo "${hit#"$root"/}: cli includes the GUI (app/win32)"
+    status=1
+done < <(grep -rnE --include='*.h' --include='*.cpp' '^[[:space:]]*#[[:space:]]*include[[:space:]]*"app/win32/' \
+              "$root/cli" 2>/dev/null | cut -d: -f1,2 || true)
 if (( status == 0 )); then
     echo "layers: no upward includes"
 fi

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# check-pe.sh <zorvex.exe> <i386|x86-64>
+# check-pe.sh <zorvex.exe> <i386|x86-64> [console]
 # Checks a built zorvex.exe from its PE headers alone (no Wine): the machine, the GUI subsystem,
 # imports from system DLLs only (the C++ runtime is linked in), and a version resource and a
-# manifest in its resources.
+# manifest in its resources. With "console" (zvx.exe): the console subsystem instead, and no
+# resources asked for.
 set -uo pipefail
 export LC_ALL=C   # objdump output is parsed
-exe=$1 arch=$2
+exe=$1 arch=$2 kind=${3:-gui}
 fail() { echo "check-pe: $exe: $*" >&2; exit 1; }
 [ -f "$exe" ] || fail "not built"
 objdump=$(command -v x86_64-w64-mingw32-objdump || command -v i686-w64-mingw32-objdump) ||
@@ -19,12 +20,20 @@ head=$("$objdump" -f "$exe") || fail "objdump cannot read it"
 grep -q "file format $want_format\$" <<<"$head" || fail "not a $want_format file"
 grep -qE "$want_machine" <<<"$head" || fail "machine is not $arch"
 priv=$("$objdump" -p "$exe")
-grep -qE '^Subsystem[[:space:]]+0+2[[:space:]]+\(Windows GUI\)' <<<"$priv" || fail "not a GUI program"
+if [ "$kind" = console ]; then
+    grep -qE '^Subsystem[[:space:]]+0+3[[:space:]]+\(Windows CUI\)' <<<"$priv" || fail "not a console program"
+else
+    grep -qE '^Subsystem[[:space:]]+0+2[[:space:]]+\(Windows GUI\)' <<<"$priv" || fail "not a GUI program"
+fi
 system='^(kernel32|user32|gdi32|comdlg32|comctl32|ole32|oleaut32|shell32|advapi32|ws2_32|msvcrt|winmm|shlwapi|version|uuid)\.dll$'
 dlls=$(sed -nE 's/^[[:space:]]*DLL Name: (.*)$/\1/p' <<<"$priv" | tr 'A-Z' 'a-z')
 [ -n "$dlls" ] || fail "imports no DLL at all"
 bad=$(grep -vE "$system" <<<"$dlls")
 [ -z "$bad" ] || fail "imports non-system DLLs: $(tr '\n' ' ' <<<"$bad")"
+if [ "$kind" = console ]; then
+    echo "check-pe: $exe: $want_format, console, system DLLs only ($(tr '\n' ' ' <<<"$dlls"))"
+    exit 0
+fi
 # The resource directory lists types by number: 16 version, 24 manifest.
 rsrc=$(sed -n '/The .rsrc Resource Directory section/,$p' <<<"$priv")
 grep -qE '^[0-9a-f]+   Entry: ID: 0x0*10,' <<<"$rsrc" || fail "no version resource"

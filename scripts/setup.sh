@@ -16,7 +16,8 @@ pkgs=(cmake g++ make pkg-config googletest
       g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
       wine wine64 xvfb x11-utils imagemagick fonts-ipafont-gothic fonts-ipafont-mincho
       socat libopenobex2-dev libstb-dev libssl-dev locales
-      clang libclang-rt-14-dev python3)
+      clang libclang-rt-14-dev python3
+      libcli11-dev nlohmann-json3-dev dpkg-dev file)
 can32=0
 if bash "$here/probe32.sh"; then
     can32=1

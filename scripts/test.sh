@@ -2,7 +2,7 @@
 # Builds every tree and runs every test: natively (host), the 64-bit Windows build under 64-bit
 # Wine (windows64), the shipped 32-bit Windows build under 32-bit Wine (windows) where this
 # machine executes 32-bit code, and the sanitizer/libFuzzer smoke build (fuzz). The 32-bit tree
-# is built everywhere, and its zorvex.exe checked from its PE headers. Installs what is missing
+# is built everywhere, and its zorvex.exe and zvx.exe checked from their PE headers. Installs what is missing
 # first (needs root on a fresh machine).
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -62,12 +62,15 @@ if [ $can32 = 1 ]; then
     suite windows win32
 else
     echo "== windows (32-bit) suite skipped: this machine cannot execute 32-bit code, so 32-bit Wine" \
-         "cannot run; its tree was built and its zorvex.exe is checked below"
-    if bash scripts/check-pe.sh build/windows/app/zorvex.exe i386; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1)) fail=1
-    fi
+         "cannot run; its tree was built and its zorvex.exe and zvx.exe are checked below"
+    for exe in "app/zorvex.exe i386" "cli/zvx.exe i386 console"; do
+        # shellcheck disable=SC2086 # the path, the machine and the kind
+        if bash scripts/check-pe.sh build/windows/$exe; then
+            passed=$((passed + 1))
+        else
+            failed=$((failed + 1)) fail=1
+        fi
+    done
 fi
 suite fuzz
 rm -f "$log"

@@ -9,6 +9,7 @@
 #include <new>
 
 #include "core/CodePage.h"
+#include "core/posix/NativeFile.h"
 
 namespace {
 
@@ -44,7 +45,13 @@ std::string ToUtf8(const char* ansi)
 
 FileReadStatus ReadWholeFile(const char* path, uint32_t minSize, uint32_t maxSize, FileContents* out)
 {
-    int fd = open(ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
+    return ReadWholeNativeFile(ToUtf8(path).c_str(), minSize, maxSize, out);
+}
+
+FileReadStatus ReadWholeNativeFile(const char* path, uint32_t minSize, uint32_t maxSize,
+                                   FileContents* out)
+{
+    int fd = open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0) return FileReadStatus::OpenFailed;
     struct stat st;
     FileReadStatus status = FileReadStatus::Ok;

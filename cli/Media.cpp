@@ -1,0 +1,262 @@
+#include "cli/Media.h"
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "app/FileRules.h"
+#include "app/SendSettingsRules.h"
+#include "cli/Platform.h"
+#include "core/Codecs.h"
+#include "core/SafeName.h"
+#include "core/TimeConv.h"
+
+namespace {
+
+const char* const kFormatNames[] = {"docomo", "n2051", "f2051", "p2102v",
+                                    "p504i",  "jn51",  "jn51-camera", "direct"};
+
+// `count` decimal digits of `text` at `at`.
+bool Digits(const std::string& text, size_t at, size_t count, int* value)
+{
+    if (at + count > text.size()) return false;
+    *value = 0;
+    for (size_t i = at; i < at + count; ++i) {
+        if (text[i] < '0' || text[i] > '9') return false;
+        *value = *value * 10 + (text[i] - '0');
+    }
+    return true;
+}
+
+bool ValidCalendar(const CalendarTime& t)
+{
+    static const int kDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (t.year % 4 == 0 && t.year % 100 != 0) || t.year % 400 == 0;
+    if (t.month < 1 || t.month > 12 || t.day < 1) return false;
+    if (t.day > kDays[t.month - 1] || (t.month == 2 && !leap && t.day > 28)) return false;
+    return t.hour < 24 && t.minute < 60 && t.second < 60;
+}
+
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
+int64_t DaysFromCivil(int64_t year, int month, int day)
+{
+    year -= month <= 2;
+    const int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const int64_t yearOfEra = year - era * 400;
+    const int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+std::string Printf(const char* pattern, const char* a, const char* b = "")
+{
+    char text[256];
+    std::snprintf(text, sizeof text, pattern, a, b);
+    return text;
+}
+
+// A text for an edit that holds at most `limit` bytes; nullptr when it fits.
+const char* TooLong(const std::string& text, size_t limit, const char* message)
+{
+    return text.size() > limit ? message : nullptr;
+}
+
+}  // namespace
+
+int32_t ParseFormat(const std::string& text)
+{
+    for (int32_t f = FORMAT_DOCOMO; f <= FORMAT_DIRECT; ++f) {
+        if (text == std::to_string(f) || text == kFormatNames[f - 1]) return f;
+    }
+    return 0;
+}
+
+const char* FormatName(int32_t format)
+{
+    return format >= FORMAT_DOCOMO && format <= FORMAT_DIRECT ? kFormatNames[format - 1] : "";
+}
+
+bool ParseWhen(const std::string& text, int32_t* seconds)
+{
+    int64_t value = 0;
+    if (!text.empty() && text[0] == '@') {
+        if (text.size() < 2 || text.size() > 11) return false;
+        for (size_t i = 1; i < text.size(); ++i) {
+            if (text[i] < '0' || text[i] > '9') return false;
+            value = value * 10 + (text[i] - '0');
+        }
+    } else {
+        CalendarTime t;
+        std::string rest = text;
+        const bool utc = !rest.empty() && rest.back() == 'Z';
+        if (utc) rest.pop_back();
+        if (!Digits(rest, 0, 4, &t.year) || rest.size() < 10 || rest[4] != '-' || rest[7] != '-' ||
+            !Digits(rest, 5, 2, &t.month) || !Digits(rest, 8, 2, &t.day)) {
+            return false;
+        }
+        if (rest.size() > 10) {
+            const bool clock = (rest[10] == 'T' || rest[10] == ' ') && rest.size() >= 16 &&
+                               rest[13] == ':' && Digits(rest, 11, 2, &t.hour) &&
+                               Digits(rest, 14, 2, &t.minute);
+            if (!clock) return false;
+            if (rest.size() != 16 && (rest.size() != 19 || rest[16] != ':' ||
+                                      !Digits(rest, 17, 2, &t.second))) {
+                return false;
+            }
+        }
+        if (!ValidCalendar(t)) return false;
+        if (utc) {
+            value = DaysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 +
+                    t.second;
+        } else {
+            int32_t local = 0;
+            if (!LocalCalendarToSeconds(t, &local)) return false;
+            value = local;
+        }
+    }
+    if (value <= 0 || value > INT32_MAX) return false;
+    *seconds = (int32_t)value;
+    return true;
+}
+
+std::string IsoUtc(int32_t seconds)
+{
+    CalendarTime t;
+    SecondsToUtcCalendar(seconds, &t);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", t.year, t.month, t.day,
+                  t.hour, t.minute, t.second);
+    return text;
+}
+
+int LoadMedia(const std::string& path, LocalMedia* media, std::string* message)
+{
+    FileContents file;
+    const FileReadStatus status = ReadLocalFile(path, kMinMediaFile, kMaxMediaBody, &file);
+    // Named in the messages and giving the file name as the program spells texts; a character
+    // without a Shift_JIS form shows as '?'.
+    std::string ansiPath;
+    FromArgument(path, &ansiPath);
+    media->object = MediaObjectFromFile(status, file, ansiPath.c_str(), message);
+    if (!media->object) return kExitNoInput;
+    const int32_t kind = media->object->GetKind();
+    if (kind == MEDIA_JPEG || kind == MEDIA_GIF || kind == MEDIA_BMP) {
+        // File > Open refuses a picture the view cannot show.
+        try {
+            media->picture = std::make_unique<Zorvex::ImageManager>(
+                media->object->GetBody(), media->object->GetBodyLength());
+        } catch (const ImageManagerException&) {
+            media->object.reset();
+            *message = "対応していないデータ形式です。";
+            return kExitRefused;
+        }
+    }
+    return 0;
+}
+
+int BuildSendJob(const MediaObject& object, const SendEntries& entries, SendJob* job,
+                 std::string* message)
+{
+    const int32_t kind = object.GetKind();
+    const FormatButton* button = ButtonForFormat(entries.format);
+    const KindFormats formats = FormatsForKind(kind);
+    if (!button || entries.format == FORMAT_LOCAL_FILE || !formats.known ||
+        !formats.enabled[button - kFormatButtons]) {
+        *message = Printf("%s は %s では送信できません。", MediaKindLabel(kind),
+                          PhoneFormatLabel(entries.format));
+        return kExitRefused;
+    }
+    const std::string title = entries.title.value_or("");
+    const std::string summary = entries.summary.value_or("");
+    const std::string fileName = entries.fileName ? *entries.fileName
+                                 : object.GetFileName() ? object.GetFileName()
+                                                        : "";
+    const char* refusal = TooLong(title, 24, "タイトルは24バイトまでです。");
+    if (!refusal) refusal = TooLong(summary, 24, "サマリーは24バイトまでです。");
+    if (!refusal) refusal = TooLong(fileName, 18, "ファイル名は18バイトまでです。");
+    if (!refusal) {
+        refusal = RefusalForEntries(entries.format, title.c_str(), summary.c_str(), fileName.c_str());
+    }
+    if (refusal) {
+        *message = refusal;
+        return kExitRefused;
+    }
+    int32_t time = entries.time.value_or(object.GetTime());
+    if (time == 0) {
+        // The pickers start at the current time, read back as local time like any other.
+        CalendarTime now;
+        if (!SecondsToLocalCalendar((int32_t)std::time(nullptr), &now) ||
+            !LocalCalendarToSeconds(now, &time)) {
+            time = (int32_t)std::time(nullptr);
+        }
+    }
+    job->Reset();
+    job->kind = kind;
+    job->format = entries.format;
+    job->body.assign(object.GetBody(), object.GetBody() + object.GetBodyLength());
+    job->title = title;
+    job->summary = summary;
+    job->fileName = fileName;
+    job->time = time;
+    job->redistributionForbidden = object.GetRedistributionForbidden();
+    return 0;
+}
+
+std::string SaveNew(const std::string& dir, const std::string& name, int32_t kind,
+                    const std::vector<uint8_t>& bytes, int32_t time)
+{
+    std::string full = SafeFileName(name);
+    if (full.empty()) full = "zvx";
+    if (const SaveRule* rule = SaveRuleForKind(kind)) {
+        std::string named;
+        if (FinalSaveName(full, *rule, &named) == SaveNameStatus::Ok) full = named;
+    }
+    // A '.' is never part of a double-byte character, so the last one starts the extension.
+    const size_t dot = full.rfind('.');
+    const std::string stem = dot == std::string::npos || dot == 0 ? full : full.substr(0, dot);
+    const std::string extension = full.substr(stem.size());
+
+    const std::string temporary = WriteTemporary(dir, bytes, time);
+    if (temporary.empty()) return "";
+    for (int n = 0; n < 10000; ++n) {
+        const std::string path =
+            PathInDirectory(dir, n == 0 ? full : stem + "-" + std::to_string(n) + extension);
+        const PlaceResult placed = PlaceFile(temporary, path);
+        if (placed == PlaceResult::Placed) return path;
+        if (placed == PlaceResult::Failed) break;
+    }
+    RemoveFile(temporary);
+    return "";
+}
+
+std::string ReceivedFileName(const ReceivedObject& object, const std::string& obexName)
+{
+    if (object.fileName && !object.fileName->empty()) {
+        if (object.format != FORMAT_JN51_JPEG && object.format != FORMAT_JN51_DCF) {
+            return *object.fileName;
+        }
+        // J-N51 names arrive quoted-printable, and the reader keeps them so.
+        std::string decoded(QpDecodedLength(object.fileName->c_str()), '\0');
+        QpDecode(&decoded[0], object.fileName->c_str());
+        decoded.resize(std::strlen(decoded.c_str()));
+        if (!decoded.empty()) return decoded;
+    }
+    if (object.format == FORMAT_FUJITSU && object.title) return *object.title;
+    if (object.format == FORMAT_DIRECT) return obexName;
+    return "";
+}
+
+std::unique_ptr<MediaObject> ObjectFromReceived(const ReceivedObject& received)
+{
+    auto object = std::make_unique<MediaObject>();
+    object->SetKind(received.kind);
+    object->SetFormat(received.format);
+    object->SetTitle(received.title ? received.title->c_str() : nullptr);
+    object->SetSummary(received.summary ? received.summary->c_str() : nullptr);
+    object->SetFileName(received.fileName ? received.fileName->c_str() : nullptr);
+    object->SetPosition(received.position);
+    object->SetTime(received.time);
+    object->SetRedistributionForbidden(received.redistributionForbidden);
+    object->SetBody(received.body);
+    return object;
+}

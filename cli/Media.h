@@ -1,0 +1,68 @@
+// zvx's rules between files and phone objects: reading a media file as File > Open does, the
+// send settings as the send settings dialog checks them, times and format names as typed on a
+// command line, and saving what came from a phone under a safe name that replaces nothing.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/MediaObject.h"
+#include "formats/ImageManager.h"
+#include "formats/VNoteReader.h"
+#include "formats/VNoteWriter.h"
+
+// Exit statuses of zvx's own refusals; the transfers' results (1 to 10) come before them.
+constexpr int kExitUsage = 64;     // arguments not understood
+constexpr int kExitRefused = 65;   // data or entries the program refuses
+constexpr int kExitNoInput = 66;   // a file that cannot be read
+constexpr int kExitNoOutput = 73;  // a file that cannot be written
+constexpr int kExitInternal = 70;  // a failure no rule expects (out of memory)
+
+// The format of "1".."8" or a name (docomo, n2051, f2051, p2102v, p504i, jn51, jn51-camera,
+// direct); 0 when it is neither.
+int32_t ParseFormat(const std::string& text);
+const char* FormatName(int32_t format);
+
+// WHEN as ISO 8601 (YYYY-MM-DD, then optionally T or a space and hh:mm[:ss]; UTC with a final Z,
+// else local time taken as the GUI's pickers take it) or @SECONDS (Unix time). False when not
+// understood or not a time after 1970 that fits 32 bits.
+bool ParseWhen(const std::string& text, int32_t* seconds);
+// "YYYY-MM-DDThh:mm:ssZ".
+std::string IsoUtc(int32_t seconds);
+
+// A media file as File > Open makes it: the object and, for a picture, its decoded form.
+struct LocalMedia {
+    std::unique_ptr<MediaObject> object;
+    std::unique_ptr<Zorvex::ImageManager> picture;
+};
+// 0, or an exit status with `message`: the open, size and read refusals of File > Open (Shift_JIS,
+// naming `path`), and "対応していないデータ形式です。" for a picture that does not decode.
+int LoadMedia(const std::string& path, LocalMedia* media, std::string* message);
+
+// The entries of a send, as the send settings dialog holds them. Texts are Shift_JIS; a text not
+// given is empty, and the file name starts as the file's own (when it has at most 18 bytes).
+struct SendEntries {
+    int32_t format = 0;
+    std::optional<std::string> title, summary, fileName;
+    std::optional<int32_t> time;  // default: the object's time, or now when it has none
+};
+// The job the send worker would build from the dialog: 0, or kExitRefused with the dialog's
+// refusal (or one of ours for a format the kind cannot go in, or a text too long for its edit).
+// `job.picture` is left for the caller.
+int BuildSendJob(const MediaObject& object, const SendEntries& entries, SendJob* job,
+                 std::string* message);
+
+// Saves `bytes` in `dir` under `name` made safe ("zvx" when nothing usable is left) with the
+// extension of `kind`'s save rule (kind 0: the name as it is), never replacing a file: name.jpg,
+// then name-1.jpg, and so on. The file appears whole or not at all. The path, or empty.
+std::string SaveNew(const std::string& dir, const std::string& name, int32_t kind,
+                    const std::vector<uint8_t>& bytes, int32_t time);
+
+// The name a received object is saved under: its own file name (a J-N51 one decoded), else a
+// Fujitsu title, else the OBEX name of a bare picture; empty when none.
+std::string ReceivedFileName(const ReceivedObject& object, const std::string& obexName);
+
+// The object a successful receive makes of what the reader found.
+std::unique_ptr<MediaObject> ObjectFromReceived(const ReceivedObject& received);

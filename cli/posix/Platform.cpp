@@ -1,0 +1,203 @@
+// zvx's seams on Linux: the locale's encoding (UTF-8 nearly always, iconv otherwise), files by
+// their byte paths, signals taken by a thread of their own, and the termios serial transport.
+#include "cli/Platform.h"
+
+#include <fcntl.h>
+#include <iconv.h>
+#include <langinfo.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <thread>
+
+#include "cli/Text.h"
+#include "cli/posix/SysfsPorts.h"
+#include "core/posix/NativeFile.h"
+#include "transport/posix/ObexSerialSocket.h"
+
+namespace {
+
+std::string g_codeset;  // the locale's, when it is neither UTF-8 nor plain ASCII
+
+// iconv of a whole text; characters `to` lacks become '?' and make the result false.
+bool Convert(const char* to, const char* from, const std::string& in, std::string* out)
+{
+    out->clear();
+    iconv_t cd = iconv_open(to, from);
+    if (cd == (iconv_t)-1) {
+        *out = in;
+        return false;
+    }
+    bool ok = true;
+    char* src = const_cast<char*>(in.data());
+    size_t left = in.size();
+    while (left > 0) {
+        char buffer[256];
+        char* dst = buffer;
+        size_t room = sizeof buffer;
+        const size_t r = iconv(cd, &src, &left, &dst, &room);
+        out->append(buffer, (size_t)(dst - buffer));
+        if (r == (size_t)-1 && errno != E2BIG) {
+            ok = false;
+            out->push_back('?');
+            ++src;
+            --left;
+        }
+    }
+    iconv_close(cd);
+    return ok;
+}
+
+class SerialLink : public TransportFactory {
+public:
+    SerialLink(std::string port, uint32_t speed) : port_(std::move(port)), speed_(speed) {}
+    bool IsSerial() const override { return true; }
+    std::unique_ptr<ObexServerSocket> CreateServerSocket() override
+    {
+        return std::make_unique<ObexSerialSocket>(port_.c_str());
+    }
+    std::unique_ptr<ObexClientSocket> CreateClientSocket() override
+    {
+        return std::make_unique<ObexSerialSocket>(port_.c_str());
+    }
+    void SetUpLine(ObexSocket& transport) override
+    {
+        if (auto* port = dynamic_cast<ObexSerialSocket*>(&transport)) port->SetUpLine(speed_);
+    }
+    std::string PeerName(ObexSocket&) override { return ""; }
+    void Pause(uint32_t milliseconds) override
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    }
+
+private:
+    std::string port_;
+    uint32_t speed_;
+};
+
+}  // namespace
+
+void InitConsole()
+{
+    std::setlocale(LC_CTYPE, "");
+    const std::string codeset = nl_langinfo(CODESET);
+    // The plain C locale says ASCII; the terminals it runs in nowadays take UTF-8.
+    if (codeset != "UTF-8" && codeset != "ANSI_X3.4-1968") g_codeset = codeset;
+}
+
+std::string ToConsole(const std::string& text)
+{
+    if (g_codeset.empty()) return AnsiToUtf8(text);
+    std::string out;
+    Convert(g_codeset.c_str(), "CP932", text, &out);
+    return out;
+}
+
+bool FromArgument(const std::string& argument, std::string* text)
+{
+    if (g_codeset.empty()) return Utf8ToAnsi(argument, text);
+    return Convert("CP932", g_codeset.c_str(), argument, text);
+}
+
+bool StderrIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+std::string PathToConsole(const std::string& path) { return path; }
+std::string PathToUtf8(const std::string& path) { return path; }
+
+FileReadStatus ReadLocalFile(const std::string& path, uint32_t minSize, uint32_t maxSize,
+                             FileContents* out)
+{
+    return ReadWholeNativeFile(path.c_str(), minSize, maxSize, out);
+}
+
+bool IsDirectory(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string PathInDirectory(const std::string& dir, const std::string& name)
+{
+    // File names are UTF-8 here, whatever the locale.
+    return dir + (!dir.empty() && dir.back() == '/' ? "" : "/") + AnsiToUtf8(name);
+}
+
+std::string WriteTemporary(const std::string& dir, const std::vector<uint8_t>& bytes, int32_t time)
+{
+    std::string path = PathInDirectory(dir, ".zvx-XXXXXX");
+    const int fd = mkostemp(&path[0], O_CLOEXEC);
+    if (fd < 0) return "";
+    bool ok = true;
+    for (size_t done = 0; ok && done < bytes.size();) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n > 0) done += (size_t)n;
+        else ok = n < 0 && errno == EINTR;
+    }
+    const struct timespec times[2] = {{0, UTIME_OMIT}, {(time_t)time, 0}};
+    if (ok && time != 0) futimens(fd, times);
+    ok = ok && fchmod(fd, 0644) == 0 && fsync(fd) == 0;
+    if (close(fd) != 0) ok = false;
+    if (!ok) unlink(path.c_str());
+    return ok ? path : "";
+}
+
+PlaceResult PlaceFile(const std::string& temporary, const std::string& path)
+{
+    if (renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) {
+        return PlaceResult::Placed;
+    }
+    if (errno == EEXIST) return PlaceResult::Exists;
+    if (errno != EINVAL && errno != ENOSYS) return PlaceResult::Failed;
+    // A file system without that rename: a second link fails just the same on an existing name.
+    if (link(temporary.c_str(), path.c_str()) != 0) {
+        return errno == EEXIST ? PlaceResult::Exists : PlaceResult::Failed;
+    }
+    unlink(temporary.c_str());
+    return PlaceResult::Placed;
+}
+
+void RemoveFile(const std::string& path) { unlink(path.c_str()); }
+
+bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && ok;
+}
+
+void OnInterrupt(std::function<void()> cancel)
+{
+    sigset_t signals;
+    sigemptyset(&signals);
+    for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&signals, s);
+    // Blocked here, the signals reach only the thread below, which may call into the transfer;
+    // a signal handler could not.
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    std::thread([signals, cancel] {
+        for (int count = 0;; ++count) {
+            int received = 0;
+            if (sigwait(&signals, &received) != 0) continue;
+            // A second request does not wait for the transfer to unwind.
+            if (count > 0) _exit(128 + received);
+            cancel();
+        }
+    }).detach();
+}
+
+std::vector<PortEntry> ListSerialPorts() { return ListSerialPortsIn("/sys/class/tty", "/dev"); }
+
+std::unique_ptr<TransportFactory> SerialTransports(const std::string& port, uint32_t speed)
+{
+    // "ttyUSB0" names /dev/ttyUSB0.
+    return std::make_unique<SerialLink>(
+        port.find('/') == std::string::npos ? "/dev/" + port : port, speed);
+}
+
+bool HasInfrared() { return false; }
+std::unique_ptr<TransportFactory> InfraredTransports() { return nullptr; }
+std::unique_ptr<InfraredMonitor> InfraredMonitorService() { return nullptr; }

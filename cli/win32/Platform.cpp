@@ -1,0 +1,256 @@
+// zvx's seams on Windows: the console's code page, ANSI paths, the console control handler, and
+// the program's own serial and IrDA transports, port list and service control.
+#include "cli/Platform.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdio>
+
+#include "transport/win32/ObexInfraredSocket.h"
+#include "transport/win32/ObexSerialSocket.h"
+#include "transport/win32/SerialPortList.h"
+#include "transport/win32/ServiceManager.h"
+
+namespace {
+
+constexpr UINT kProgramCodePage = 932;  // the program's texts
+
+std::wstring Widen(UINT codePage, const std::string& text, bool* ok = nullptr)
+{
+    if (text.empty()) return L"";
+    DWORD flags = MB_ERR_INVALID_CHARS;
+    int n = MultiByteToWideChar(codePage, flags, text.data(), (int)text.size(), nullptr, 0);
+    if (n == 0) {  // bytes that form no character: convert what can be, and say so
+        if (ok) *ok = false;
+        flags = 0;
+        n = MultiByteToWideChar(codePage, flags, text.data(), (int)text.size(), nullptr, 0);
+    }
+    std::wstring wide((size_t)n, L'\0');
+    MultiByteToWideChar(codePage, flags, text.data(), (int)text.size(), &wide[0], n);
+    return wide;
+}
+
+std::string Narrow(UINT codePage, const std::wstring& wide, bool* ok = nullptr)
+{
+    if (wide.empty()) return "";
+    BOOL lossy = FALSE;
+    // UTF-8 takes no default character.
+    BOOL* lossyOut = codePage == CP_UTF8 ? nullptr : &lossy;
+    const int n = WideCharToMultiByte(codePage, 0, wide.data(), (int)wide.size(), nullptr, 0,
+                                      nullptr, lossyOut);
+    std::string text((size_t)n, '\0');
+    WideCharToMultiByte(codePage, 0, wide.data(), (int)wide.size(), &text[0], n, nullptr, lossyOut);
+    if (ok && lossy) *ok = false;
+    return text;
+}
+
+UINT ConsoleCodePage()
+{
+    const UINT codePage = GetConsoleOutputCP();
+    return codePage ? codePage : GetACP();  // no console: the system's code page
+}
+
+std::function<void()>& Interrupted()
+{
+    static std::function<void()> cancel;
+    return cancel;
+}
+
+BOOL WINAPI OnControl(DWORD event)
+{
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) {
+        return FALSE;
+    }
+    // A second request goes to the system's handler, which ends the program.
+    static std::atomic<int> count{0};
+    if (count++ > 0) return FALSE;
+    if (Interrupted()) Interrupted()();
+    return TRUE;
+}
+
+class SerialLink : public TransportFactory {
+public:
+    SerialLink(std::string port, uint32_t speed) : port_(std::move(port)), speed_(speed) {}
+    bool IsSerial() const override { return true; }
+    std::unique_ptr<ObexServerSocket> CreateServerSocket() override
+    {
+        return std::make_unique<ObexSerialSocket>(port_.c_str());
+    }
+    std::unique_ptr<ObexClientSocket> CreateClientSocket() override
+    {
+        return std::make_unique<ObexSerialSocket>(port_.c_str());
+    }
+    void SetUpLine(ObexSocket& transport) override
+    {
+        if (auto* port = dynamic_cast<ObexSerialSocket*>(&transport)) port->SetUpLine(speed_);
+    }
+    std::string PeerName(ObexSocket&) override { return ""; }
+    void Pause(uint32_t milliseconds) override { Sleep(milliseconds); }
+
+private:
+    std::string port_;
+    uint32_t speed_;
+};
+
+class InfraredLink : public TransportFactory {
+public:
+    bool IsSerial() const override { return false; }
+    std::unique_ptr<ObexServerSocket> CreateServerSocket() override
+    {
+        return std::make_unique<ObexInfraredServerSocket>();
+    }
+    std::unique_ptr<ObexClientSocket> CreateClientSocket() override
+    {
+        return std::make_unique<ObexInfraredClientSocket>();
+    }
+    void SetUpLine(ObexSocket&) override {}
+    std::string PeerName(ObexSocket& transport) override
+    {
+        auto* named = dynamic_cast<OwnedString*>(&transport);
+        const char* name = named ? named->GetText() : nullptr;
+        return name ? name : "";
+    }
+    void Pause(uint32_t milliseconds) override { Sleep(milliseconds); }
+};
+
+class MonitorService : public InfraredMonitor {
+public:
+    bool IsRunning() override { return Call([](ServiceManager& m) { return m.IsRunning(); }); }
+    void Stop() override { Call([](ServiceManager& m) { m.Stop(true); return true; }); }
+    void Start() override { Call([](ServiceManager& m) { m.Start(true); return true; }); }
+
+private:
+    template <typename F>
+    bool Call(F f)
+    {
+        try {
+            if (!manager_) {
+                manager_ = std::make_unique<ServiceManager>("Infrared Monitor", nullptr);
+                manager_->SetWaitInterval(1000);
+            }
+            return f(*manager_);
+        } catch (const ServiceManagerException& e) {
+            throw ServiceError{e.GetCode()};
+        }
+    }
+    std::unique_ptr<ServiceManager> manager_;
+};
+
+}  // namespace
+
+void InitConsole() {}
+
+std::string ToConsole(const std::string& text)
+{
+    return Narrow(ConsoleCodePage(), Widen(kProgramCodePage, text));
+}
+
+bool FromArgument(const std::string& argument, std::string* text)
+{
+    bool ok = true;
+    *text = Narrow(kProgramCodePage, Widen(CP_ACP, argument, &ok), &ok);
+    return ok;
+}
+
+bool StderrIsTerminal()
+{
+    DWORD mode;
+    return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != FALSE;
+}
+
+std::string PathToConsole(const std::string& path)
+{
+    return Narrow(ConsoleCodePage(), Widen(CP_ACP, path));
+}
+
+std::string PathToUtf8(const std::string& path) { return Narrow(CP_UTF8, Widen(CP_ACP, path)); }
+
+FileReadStatus ReadLocalFile(const std::string& path, uint32_t minSize, uint32_t maxSize,
+                             FileContents* out)
+{
+    return ReadWholeFile(path.c_str(), minSize, maxSize, out);  // ANSI paths, as given
+}
+
+bool IsDirectory(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string PathInDirectory(const std::string& dir, const std::string& name)
+{
+    const bool separated = !dir.empty() && (dir.back() == '\\' || dir.back() == '/');
+    return dir + (separated ? "" : "\\") + Narrow(CP_ACP, Widen(kProgramCodePage, name));
+}
+
+std::string WriteTemporary(const std::string& dir, const std::vector<uint8_t>& bytes, int32_t time)
+{
+    char path[MAX_PATH];
+    if (!GetTempFileNameA(dir.c_str(), "zvx", 0, path)) return "";
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    bool ok = file != INVALID_HANDLE_VALUE &&
+              WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, nullptr) &&
+              written == bytes.size();
+    if (ok && time != 0) {
+        const ULONGLONG ticks = ((ULONGLONG)(uint32_t)time + 11644473600ULL) * 10000000ULL;
+        FILETIME lastWrite{(DWORD)ticks, (DWORD)(ticks >> 32)};
+        SetFileTime(file, nullptr, nullptr, &lastWrite);
+    }
+    ok = ok && FlushFileBuffers(file);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    if (!ok) DeleteFileA(path);
+    return ok ? path : "";
+}
+
+PlaceResult PlaceFile(const std::string& temporary, const std::string& path)
+{
+    if (MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        return PlaceResult::Placed;
+    }
+    const DWORD error = GetLastError();
+    return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? PlaceResult::Exists
+                                                                       : PlaceResult::Failed;
+}
+
+void RemoveFile(const std::string& path) { DeleteFileA(path.c_str()); }
+
+bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && ok;
+}
+
+void OnInterrupt(std::function<void()> cancel)
+{
+    Interrupted() = std::move(cancel);
+    SetConsoleCtrlHandler(OnControl, TRUE);
+}
+
+std::vector<PortEntry> ListSerialPorts()
+{
+    SerialPortList list;
+    std::vector<PortEntry> ports;
+    for (int32_t i = 0; i < list.GetPortCount(); ++i) {
+        ports.push_back({list.GetPortName(i), list.GetPortDescription(i)});
+    }
+    return ports;
+}
+
+std::unique_ptr<TransportFactory> SerialTransports(const std::string& port, uint32_t speed)
+{
+    // "\\.\COM12" names COM12; the transport adds the prefix itself.
+    const bool device = port.compare(0, 4, "\\\\.\\") == 0;
+    return std::make_unique<SerialLink>(device ? port.substr(4) : port, speed);
+}
+
+bool HasInfrared() { return true; }
+std::unique_ptr<TransportFactory> InfraredTransports() { return std::make_unique<InfraredLink>(); }
+std::unique_ptr<InfraredMonitor> InfraredMonitorService()
+{
+    return std::make_unique<MonitorService>();
+}

@@ -1,0 +1,356 @@
+// zvx as a user runs it, over pseudo-terminals with libopenobex as the phone.
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <nlohmann/json.hpp>
+#include <thread>
+
+#include "cli/Commands.h"
+#include "cli/posix/SysfsPorts.h"
+#include "tests/support/Mp4Bytes.h"
+#include "tests/support/posix/OpenObexPeer.h"
+#include "tests/support/posix/PtyPair.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+using Bytes = std::vector<uint8_t>;
+
+constexpr int kMtu = 4096;
+
+Bytes Read(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void Write(const fs::path& path, const Bytes& bytes)
+{
+    std::ofstream(path, std::ios::binary).write((const char*)bytes.data(), (std::streamsize)bytes.size());
+}
+
+Bytes Picture(const char* name) { return Read(fs::path(ZV_TEST_DATA) / "pictures" / name); }
+
+Bytes Padded(std::string head)
+{
+    head.resize(64, '\x11');
+    return {head.begin(), head.end()};
+}
+
+struct Result {
+    int status = -1;
+    std::string out, err;
+    json Json() const { return json::parse(out.substr(0, out.find('\n'))); }
+};
+
+// zvx running in the background in a UTF-8 locale, its output kept in files.
+class Zvx {
+public:
+    explicit Zvx(const std::vector<std::string>& args, const char* tz = "UTC")
+        : out_(fs::temp_directory_path() / ("zvx-out-" + std::to_string(getpid()) + "-" + std::to_string(++count_)))
+    {
+        std::vector<std::string> env = {"LC_ALL=C.UTF-8", std::string("TZ=") + tz};
+        for (char** e = environ; *e; ++e) env.push_back(*e);
+        std::vector<char*> argv = {(char*)ZV_ZVX}, envp;
+        for (const std::string& a : args) argv.push_back((char*)a.c_str());
+        for (const std::string& e : env) envp.push_back((char*)e.c_str());
+        argv.push_back(nullptr);
+        envp.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, (out_.string() + ".1").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_addopen(&actions, 2, (out_.string() + ".2").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        EXPECT_EQ(0, posix_spawn(&pid_, ZV_ZVX, &actions, nullptr, argv.data(), envp.data()));
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    void Signal(int signal) { kill(pid_, signal); }
+    Result Wait()
+    {
+        int status = 0;
+        waitpid(pid_, &status, 0);
+        Result r;
+        r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        for (auto [file, text] : {std::pair{".1", &r.out}, {".2", &r.err}}) {
+            const Bytes bytes = Read(out_.string() + file);
+            text->assign(bytes.begin(), bytes.end());
+            fs::remove(out_.string() + file);
+        }
+        return r;
+    }
+
+private:
+    static inline int count_ = 0;
+    fs::path out_;
+    pid_t pid_ = -1;
+};
+
+Result RunZvx(const std::vector<std::string>& args, const char* tz = "UTC") { return Zvx(args, tz).Wait(); }
+
+// A fresh folder for one test, gone afterwards.
+struct Scratch {
+    Scratch() : dir(fs::temp_directory_path() / ("zvx-test-" + std::to_string(getpid()))) { fs::create_directories(dir); }
+    ~Scratch() { fs::remove_all(dir); }
+    std::string operator/(const std::string& name) const
+    {
+        fs::create_directories((dir / name).parent_path());
+        return (dir / name).string();
+    }
+    std::string Folder(const std::string& name) const
+    {
+        fs::create_directories(dir / name);
+        return (dir / name).string();
+    }
+    fs::path dir;
+};
+
+std::vector<fs::path> FilesIn(const fs::path& dir)
+{
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(dir)) files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+OpenObexPut Push(const std::u16string& name, const Bytes& body)
+{
+    OpenObexPut put;
+    put.nameUtf16be = Utf16BigEndian(name);
+    put.body = body;
+    return put;
+}
+
+std::u16string Utf16(const std::string& ascii) { return {ascii.begin(), ascii.end()}; }
+
+// What a peer reads from the line, or less when it stays silent for `seconds`.
+size_t ReadWithin(int fd, uint8_t* buffer, size_t count, int seconds)
+{
+    size_t done = 0;
+    pollfd wait{fd, POLLIN, 0};
+    while (done < count && poll(&wait, 1, seconds * 1000) > 0) {
+        const ssize_t n = read(fd, buffer + done, count - done);
+        if (n <= 0) break;
+        done += (size_t)n;
+    }
+    return done;
+}
+
+}  // namespace
+
+// Every kind in every format it can go in: wrap's object is what the phone receives from send,
+// and what comes back from a phone (receive) or a file (unwrap) is the original again.
+TEST(Zvx, EveryKindInEveryFormatRoundTrips)
+{
+    struct Kind { const char* file; Bytes bytes; std::vector<int> formats; bool picture; } kinds[] = {
+        {"photo.jpg", Picture("img.jpg"), {1, 2, 3, 4, 5, 6, 7, 8}, true},
+        {"clip.3gp", testing_mp4::Movie("mp4v", 176, 144), {1, 2, 3, 4}, false},
+        {"anim.gif", Picture("img.gif"), {1, 2, 3, 4, 5, 8}, true},
+        {"pic.bmp", Picture("img24.bmp"), {5}, true},
+        {"tune.mld", Padded(std::string("melo\0\0\0\x38", 8)), {1, 2, 3, 4, 5}, false},
+        {"song.mid", Padded(std::string("MThd\0\0\0\x06\0\0\0\x01\0\x60", 14)), {1, 2, 3, 4}, false},
+    };
+    for (const Kind& kind : kinds) {
+        for (int format : kind.formats) {
+            SCOPED_TRACE(std::string(kind.file) + " in format " + std::to_string(format));
+            Scratch scratch;
+            const std::string file = scratch / kind.file, object = scratch / "object.vnt";
+            Write(file, kind.bytes);
+            const std::vector<std::string> entries = {"--format", std::to_string(format), "--title", u8"題名",
+                                                      "--summary", u8"テスト", "--time", "@1704164645", file};
+            std::vector<std::string> args = {"wrap", "-o", object};
+            args.insert(args.end(), entries.begin(), entries.end());
+            const Result wrapped = RunZvx(args);
+            ASSERT_EQ(0, wrapped.status) << wrapped.err;
+            const std::string obexName = wrapped.out.substr(0, wrapped.out.find_first_of(" \n"));
+
+            PtyPair pty;
+            OpenObexReceived phone;
+            std::thread server([&] { phone = RunOpenObexServer(pty.master, kMtu, true); });
+            args = {"send", "--port", pty.path};
+            args.insert(args.end(), entries.begin(), entries.end());
+            const Result sent = RunZvx(args);
+            server.join();
+            EXPECT_EQ(0, sent.status) << sent.err;
+            EXPECT_TRUE(phone.ok) << phone.error;
+            EXPECT_EQ(Read(object), phone.body);
+            EXPECT_EQ(Utf16BigEndian(Utf16(obexName)), phone.name);
+
+            OpenObexClientResult pushed;
+            OpenObexPut push = Push(Utf16(obexName), phone.body);
+            push.time.assign(phone.time.begin(), phone.time.end());
+            std::thread client([&] { pushed = RunOpenObexClient(pty.master, kMtu, push); });
+            const Result received = RunZvx({"receive", "--port", pty.path, "-o", scratch.Folder("in"), "--json"});
+            client.join();
+            ASSERT_EQ(0, received.status) << received.err;
+            EXPECT_TRUE(pushed.ok) << pushed.error;
+            const Result unwrapped = RunZvx({"unwrap", object, "--obex-name", obexName, "--time", "@1704164645",
+                                          "-o", scratch.Folder("out"), "--json"});
+            ASSERT_EQ(0, unwrapped.status) << unwrapped.err;
+
+            const json got = received.Json();
+            const Bytes saved = Read(got["path"].get<std::string>());
+            EXPECT_EQ(saved, Read(unwrapped.Json()["path"].get<std::string>()));
+            EXPECT_EQ(format, got["format"]);
+            // DATE or the Time header; P504i objects and bare pictures carry none.
+            EXPECT_EQ(format == 5 || format == 8 ? json(nullptr) : json("2024-01-02T03:04:05Z"), got["time"]);
+            if (format == 3) {
+                EXPECT_EQ(u8"題名", got["title"]);
+            }
+            if (format == 1 || format == 2 || format == 4) {
+                EXPECT_EQ(u8"テスト", got["summary"]);
+            }
+            if (format == 5 && kind.picture) {
+                // P504i pictures travel as 16-bit pixels and come back as a 16-bit bitmap.
+                EXPECT_EQ(4, got["kind"]);
+                EXPECT_EQ(64, got["width"]);
+                EXPECT_EQ(48, got["height"]);
+            } else {
+                EXPECT_EQ(kind.bytes, saved);
+            }
+        }
+    }
+}
+
+TEST(Zvx, SendsSeveralFilesAndReceivesSeveralObjectsWithoutOverwriting)
+{
+    Scratch scratch;
+    PtyPair pty;
+    const Bytes jpeg = Picture("img.jpg"), gif = Picture("img.gif");
+    Write(scratch / "a.jpg", jpeg);
+    Write(scratch / "b.gif", gif);
+    std::vector<OpenObexReceived> phone(2);
+    std::thread server([&] {
+        for (OpenObexReceived& session : phone) session = RunOpenObexServer(pty.master, kMtu, true);
+    });
+    const Result sent = RunZvx({"send", "--port", pty.path, "--format", "direct", scratch / "a.jpg", scratch / "b.gif"});
+    server.join();
+    EXPECT_EQ(0, sent.status) << sent.err;
+    EXPECT_EQ(jpeg, phone[0].body);
+    EXPECT_EQ(gif, phone[1].body);
+
+    // Hostile names stay inside the folder, and nothing there is replaced.
+    Write(scratch / "in/box/escape.jpg", {'k', 'e', 'e', 'p'});
+    std::thread client([&] {
+        for (const char16_t* name : {u"../../escape.jpg", u"..\\..\\escape.jpg", u"escape.jpg"}) {
+            EXPECT_TRUE(RunOpenObexClient(pty.master, kMtu, Push(name, jpeg)).ok);
+        }
+    });
+    const Result received =
+        RunZvx({"receive", "--port", pty.path, "-o", scratch / "in/box", "--count", "3", "--keep-raw"});
+    client.join();
+    EXPECT_EQ(0, received.status) << received.err;
+    const std::vector<fs::path> files = FilesIn(scratch.dir / "in/box");
+    ASSERT_EQ(7u, files.size()) << "the one there before, and each object unwrapped and as it came";
+    const Bytes kept = {'k', 'e', 'e', 'p'};
+    for (const fs::path& f : files) EXPECT_EQ(f.filename() == "escape.jpg" ? kept : jpeg, Read(f)) << f;
+    EXPECT_EQ(3u, FilesIn(scratch.dir).size()) << "a.jpg, b.gif and in/ only";
+}
+
+// A line that drops mid-PUT and a Ctrl+C mid-PUT end with the step's result, and nothing saved.
+TEST(Zvx, DroppedLineAndCtrlCMidPutEndTheTransfer)
+{
+    for (bool interrupt : {false, true}) {
+        SCOPED_TRACE(interrupt ? "SIGINT" : "line dropped");
+        Scratch scratch;
+        Write(scratch / "a.jpg", Picture("img.jpg"));
+        PtyPair send;
+        Zvx sending({"send", "--port", send.path, "--format", "direct", scratch / "a.jpg"});
+        OpenObexAnswers stall;
+        stall.stallPut = true;
+        EXPECT_EQ("stalled", RunOpenObexServer(send.master, 1024, true, 30, stall).error);
+        if (interrupt) sending.Signal(SIGINT);
+        else send.Drop();
+        const Result sent = sending.Wait();
+        EXPECT_EQ(3, sent.status) << sent.err;
+        EXPECT_EQ(interrupt, sent.err.find(u8"送信をキャンセルしました。") != std::string::npos);
+
+        PtyPair receive;
+        Zvx receiving({"receive", "--port", receive.path, "-o", scratch.Folder("in")});
+        // CONNECT, then a PUT announcing 1024 bytes of which only a few come.
+        const uint8_t connect[] = {0x80, 0x00, 0x07, 0x10, 0x00, 0x20, 0x00};
+        const uint8_t half[] = {0x02, 0x04, 0x00, 0x48, 0x00, 0x10, 0xFF, 0xD8, 0xFF};
+        ASSERT_EQ((ssize_t)sizeof connect, write(receive.master, connect, sizeof connect));
+        uint8_t answer[3];
+        ASSERT_EQ(3u, ReadWithin(receive.master, answer, 3, 30));
+        EXPECT_EQ(0xA0, answer[0]);
+        ASSERT_EQ((ssize_t)sizeof half, write(receive.master, half, sizeof half));
+        if (interrupt) receiving.Signal(SIGINT);
+        else receive.Drop();
+        const Result received = receiving.Wait();
+        EXPECT_EQ(4, received.status) << received.err;
+        EXPECT_EQ(interrupt, received.err.find(u8"受信をキャンセルしました。") != std::string::npos);
+        EXPECT_TRUE(FilesIn(scratch.dir / "in").empty()) << "not even a temporary file";
+    }
+}
+
+TEST(Zvx, RefusalsAndTimes)
+{
+    Scratch scratch;
+    const std::string jpeg = scratch / "a.jpg", movie = scratch / "m.3gp", tiny = scratch / "tiny.jpg",
+                      text = scratch / "t.vnt", out = scratch / "o.vnt";
+    Write(jpeg, Picture("img.jpg"));
+    Write(movie, testing_mp4::Movie("mp4v", 176, 144));
+    Write(tiny, Bytes(10, 0xFF));
+    Write(text, Padded("BEGIN:VNOTE\r\nX-FORMAT:2\r\n"));
+    const struct { std::vector<std::string> args; int status; } rows[] = {
+        {{"wrap", "--format", "docomo", "--name", "a.jpg", jpeg, "-o", out}, 65},  // no summary
+        {{"wrap", "--format", "direct", movie, "-o", out}, 65},                    // not for a movie
+        {{"wrap", "--format", "8", "--name", u8"写真.jpg", jpeg, "-o", out}, 65},  // ASCII names only
+        {{"wrap", "--format", "9", jpeg, "-o", out}, 64},
+        {{"wrap", "--format", "8", "--time", "2024-02-30", jpeg, "-o", out}, 64},
+        {{"info", tiny}, 66},
+        {{"unwrap", text, "-o", scratch.dir.string()}, 1},
+        {{"send", "--format", "8", jpeg}, 64},
+        {{"send", "--port", scratch / "none", "--format", "8", jpeg}, 1},
+        {{"receive", "--port", scratch / "none"}, 9},
+    };
+    for (const auto& row : rows) {
+        const Result r = RunZvx(row.args);
+        EXPECT_EQ(row.status, r.status) << row.args[0] << " " << row.args[2] << ": " << r.err;
+    }
+    // WHEN forms: Unix time, UTC and local time (Tokyo) all name the same instant.
+    for (auto [when, tz] : {std::pair{"@1704164645", "UTC"}, {"2024-01-02T03:04:05Z", "JST-9"},
+                            {"2024-01-02 12:04:05", "JST-9"}}) {
+        const Result r = RunZvx({"wrap", "--format", "1", "--summary", "s", "--time", when, jpeg, "-o", out}, tz);
+        EXPECT_EQ(0, r.status) << when;
+        const Bytes object = Read(out);
+        EXPECT_NE(std::string::npos, std::string(object.begin(), object.end()).find("DATE:20240102T030405Z")) << when;
+    }
+}
+
+TEST(Zvx, PortsFromSysfsPhonesFirst)
+{
+    Scratch scratch;
+    const fs::path sys = scratch.dir / "sys";
+    auto port = [&](const char* name, const std::string& device, std::vector<std::pair<std::string, std::string>> files) {
+        fs::create_directories(sys / "class" / name);
+        fs::create_directories(sys / "devices" / device);
+        fs::create_directory_symlink(sys / "devices" / device, sys / "class" / name / "device");
+        for (auto& [file, text] : files) std::ofstream(sys / file) << text << "\n";
+    };
+    port("ttyS0", "pnp/00:01", {{"class/ttyS0/type", "4"}});
+    port("ttyS1", "pnp/00:02", {{"class/ttyS1/type", "0"}});  // no UART behind it
+    port("ttyUSB0", "usb/1-1/1-1:1.0/ttyUSB0", {{"devices/usb/1-1/product", "USB-Serial"}});
+    port("ttyACM0", "usb/1-2/1-2:1.1", {{"devices/usb/1-2/manufacturer", "NEC"},
+                                        {"devices/usb/1-2/product", "FOMA N902i"},
+                                        {"devices/usb/1-2/1-2:1.1/interface", "OBEX"}});
+    fs::create_directories(sys / "class/tty1");  // a virtual console: no device
+    const std::vector<PortEntry> ports = PhonePortsFirst(ListSerialPortsIn((sys / "class").string(), "/dev"));
+    ASSERT_EQ(3u, ports.size());
+    EXPECT_EQ("/dev/ttyACM0", ports[0].name);
+    EXPECT_EQ("NEC FOMA N902i (OBEX)", ports[0].description);
+    EXPECT_EQ("/dev/ttyS0", ports[1].name);
+    EXPECT_EQ("(unknown)", ports[1].description);
+    EXPECT_EQ("/dev/ttyUSB0", ports[2].name);
+    EXPECT_EQ("USB-Serial", ports[2].description);
+}

@@ -1,0 +1,61 @@
+// OBEX over a Linux serial device (/dev/ttyUSB0, /dev/ttyACM0, a /dev/serial/by-id link, a
+// pseudo-terminal). As on Windows a serial line has no connection set-up: the one object serves
+// both roles, Accept and Connect do nothing and the exchange starts on the open port.
+//
+// The port is held exclusively (an advisory lock, which binds root too, and TIOCEXCL), put into
+// raw 8N1 when it opens and given back with the settings it had when it closes. Reads and writes
+// follow the Windows line's time-outs: a read of n bytes returns when they have arrived, 500 ms
+// after the last byte, or after 10 ms a byte plus 500 ms; a write gives up after 10 ms a byte
+// plus 500 ms. Close from another thread wakes a blocked read or write at once; the call then
+// throws. A closed port stays closed: Open after Close fails.
+#pragma once
+#include <termios.h>
+
+#include <cstdint>
+#include <string>
+
+#include "core/Sync.h"
+#include "transport/ObexSocket.h"
+
+class ObexSerialSocket : public ObexServerSocket, public ObexClientSocket {
+public:
+    static constexpr int32_t kMaxPacketSize = 8192;
+
+    // `devicePath` such as "/dev/ttyUSB0"; nullptr makes an inert object that never touches a
+    // device.
+    explicit ObexSerialSocket(const char* devicePath);
+    ~ObexSerialSocket() override;
+    ObexSerialSocket(const ObexSerialSocket&) = delete;
+    ObexSerialSocket& operator=(const ObexSerialSocket&) = delete;
+
+    int32_t GetMaxPacketSize() override { return kMaxPacketSize; }
+    void Open() override;
+    void Close() override;
+    int32_t Receive(uint8_t* buffer, int32_t offset, int32_t count) override;
+    int32_t Send(const uint8_t* buffer, int32_t offset, int32_t count) override;
+    void Accept() override {}
+    void Connect() override {}
+
+    // The line the transfers use: `speed` bits per second (any value the driver takes), 8 data
+    // bits, DTR and RTS on. False when the driver refused something; the transfers go ahead
+    // regardless, as on Windows, since a line that cannot be set shows itself in the exchange.
+    bool SetUpLine(uint32_t speed);
+
+    const std::string& GetDevicePath() const { return path_; }
+
+private:
+    enum class Direction { Read, Write };
+    int32_t Transfer(Direction direction, uint8_t* buffer, int32_t count);
+    // Under lock_: gives the line back as it was and closes it.
+    void Release(bool discardOutput);
+
+    std::string path_;
+    bool inert_;
+    int fd_ = -1;
+    int wake_[2] = {-1, -1};  // Close writes to [1]; blocked reads and writes also wait on [0]
+    termios saved_{};
+    bool closed_ = false;     // guarded by lock_
+    int busy_ = 0;            // reads and writes in progress, guarded by lock_
+    // Keeps Close from releasing the descriptor between a check and the read or write.
+    CriticalSection lock_;
+};
