@@ -18,6 +18,8 @@ char g_title[100];
 char g_windowClass[100];
 
 const char kHomePage[] = "http://zorvex.example.jp/";
+const char kManual[] = "zorvex.html";  // looked up in the current folder
+const char kManualFailed[] = "ドキュメントを開けませんでした。";
 
 void OpenWithShell(HWND hwnd, const char* target, const char* failure)
 {
@@ -47,7 +49,12 @@ bool OnCommand(HWND hwnd, int id)
     case IDM_VIEW_SCROLL: View::SetMode(hwnd, ViewMode::Scroll); return true;
     case IDM_VIEW_STRETCH: View::SetMode(hwnd, ViewMode::Stretch); return true;
     case IDM_HELP_MANUAL:
-        OpenWithShell(hwnd, "zorvex.html", "ドキュメントを開けませんでした。");
+        // Some shells (Wine's) hand a missing document to a browser and call that a success.
+        if (GetFileAttributesA(kManual) == INVALID_FILE_ATTRIBUTES) {
+            Warn(hwnd, kManualFailed, "Zorvex");
+        } else {
+            OpenWithShell(hwnd, kManual, kManualFailed);
+        }
         return true;
     case IDM_HELP_HOMEPAGE:
         OpenWithShell(hwnd, kHomePage, "Zorvexのホームページを開けませんでした。");
