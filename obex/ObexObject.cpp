@@ -16,6 +16,11 @@ namespace {
 const char kNonceKey[] = "ZorvexObexNonceKey-2008-0509Zvx";
 static_assert(sizeof kNonceKey - 1 == 31, "the nonce key is 31 characters");
 
+[[noreturn]] void FailTooLarge()
+{
+    ObexFail(OBEX_ERR_TOO_LARGE, "ParseReceivePacket:受信するオブジェクトが大きすぎます。");
+}
+
 }  // namespace
 
 // ---- MemoryBodySource ------------------------------------------------------------------------
@@ -433,6 +438,8 @@ void ObexObject::ParseReceivePacket()
                 in_.endOfBody = true;
                 // fall through
             case OBEX_HI_BODY:
+                if ((uint32_t)n > receiveLimit_ - in_.bodyBytes) FailTooLarge();
+                in_.bodyBytes += (uint32_t)n;
                 if (receiver_) {
                     receiver_->Receive(this, payload, n, in_.endOfBody);
                 } else {
@@ -461,6 +468,7 @@ void ObexObject::ParseReceivePacket()
                 in_.count = value;
                 in_.hasCount = true;
             } else if (id == OBEX_HI_LENGTH) {
+                if (value > receiveLimit_) FailTooLarge();
                 in_.length = value;
                 in_.hasLength = true;
             } else if (id == OBEX_HI_TIME_NUMBER) {
@@ -490,7 +498,9 @@ void ObexObject::ParseHttpHeader(const uint8_t* text, int32_t length)
         line[colon] = '\0';
         // TrimText works on NUL-terminated text; the copy keeps the two halves apart.
         std::string name(line.c_str()), value(line.c_str() + colon + 1);
-        in_.http.Set(TrimText(&name[0]), TrimText(&value[0]));
+        const char* trimmed = TrimText(&name[0]);
+        if (in_.http.GetCount() < kObexMaxHttpHeaders || in_.http.Get(trimmed))
+            in_.http.Set(trimmed, TrimText(&value[0]));
     }
 }
 
