@@ -148,6 +148,11 @@ TEST(HostileSessions, EachEndsWithinItsBound)
          [](int i) { return Packet(0x02, Cat({HttpFlood(i), Body(1)})); }, 300,
          {finalJpeg, Packet(OBEX_OP_DISCONNECT)},
          RECEIVE_OK, OBEX_RSP_SUCCESS, 303},
+        // The PC would throw this object away: the phone must not hear it was delivered.
+        {"NEC vNote of an unknown type",
+         {Packet(0x82, Cat({kName, BytesHeader(OBEX_HI_END_OF_BODY,
+                                               Text("X-NEC-TYPE:PNG\r\nBODY;ENCODING=BASE64:YWJj\r\n"))}))},
+         nullptr, 0, {}, kReceiveUnknownFormat, 0, 1},
         {"DISCONNECT with a body", {finalJpeg, Packet(0x81, Body(100))}, nullptr, 0, {}, RECEIVE_OK,
          OBEX_RSP_SUCCESS, 2},
         {"DISCONNECT with a body for ever", {finalJpeg},
