@@ -19,6 +19,7 @@
 #include "formats/VNoteWriter.h"
 #include "res/resource.h"
 #include "tests/app/gui/GuiDriver.h"
+#include "tests/support/Emf.h"
 #include "tests/transport/TransportTestSupport.h"
 
 using namespace gui;
@@ -89,6 +90,8 @@ public:
         packets.close();
         return Start("raw '" + line_ + "' '" + out_ + "' '" + out_ + "/packets.txt'");
     }
+    // Ends the wait of a "?" line.
+    void Stop() const { std::ofstream(File("stop")).put('\n'); }
     std::map<std::string, std::string> Result() const
     {
         std::map<std::string, std::string> values;
@@ -361,4 +364,87 @@ TEST(ReceiveE2E, FailuresKeepTheCurrentObject)
         EXPECT_EQ("ローカルファイル", info[kFormat]);
         EXPECT_EQ("photo.jpg", info[kFileName]);
     }
+}
+
+// A hostile phone's object is refused, or left unanswered, or its name made harmless; the object
+// that was current stays until a sound one comes.
+TEST(ReceiveE2E, HostilePhonesAreRefusedOrMadeHarmless)
+{
+    REQUIRE_SERIAL_FIXTURE();
+    const std::vector<uint8_t> photo = ReadFileBytes(kData + "photo.jpg");
+    const Zorvex::ImageManager picture(photo.data(), (uint32_t)photo.size());
+    auto docomoJpeg = [&](const std::vector<uint8_t>& body, const char* fileName) {
+        SendJob j;
+        j.format = FORMAT_DOCOMO, j.kind = MEDIA_JPEG, j.body = body, j.time = kTime;
+        j.fileName = fileName, j.summary = "", j.picture = &picture;
+        std::unique_ptr<OutgoingObject> object;
+        EXPECT_EQ(0, BuildOutgoingObject(j, nullptr, &object));
+        return std::vector<uint8_t>(object->body.GetData(), object->body.GetData() + object->body.GetSize());
+    };
+    std::vector<uint8_t> tooLong = kName, unknown = kName;
+    tooLong.insert(tooLong.end(), {0xC3, 0xFF, 0xFF, 0xFF, 0xFF});  // Length: 4 GiB
+    const std::string nec = "BEGIN:VNOTE\r\nX-NEC-TYPE:PNG\r\nBODY;ENCODING=BASE64:YWJj\r\nEND:VNOTE\r\n";
+    const std::vector<uint8_t> endOfBody = Header(0x49, {nec.begin(), nec.end()});
+    unknown.insert(unknown.end(), endOfBody.begin(), endOfBody.end());
+    const struct {
+        const char* what;
+        std::vector<std::string> packets;  // raw, or empty: `pushed` through libopenobex
+        std::vector<uint8_t> pushed;
+        const char* ending;
+        const char* answers;               // raw: what the phone heard
+    } cases[] = {
+        {"oversized Length", {Hex(kConnect), Hex(Packet(0x02, tooLong))}, {},
+         "受信失敗 / データが異常です。", "A0,CD,"},
+        {"unknown kind: no SUCCESS", {Hex(kConnect), "?" + Hex(Packet(0x82, unknown))}, {},
+         "受信失敗 / サポートしていない伝送形式です。", "A0,-,"},
+        {"metafile labelled JPEG", {}, docomoJpeg(testing_emf::TinyEmf(), "a.jpg"),
+         "受信失敗 / 対応していないデータ形式です。", nullptr},
+    };
+    RegistryPorts ports;
+    ports.Add("COM7", "OBEX Peer");
+    ScratchDir dir;
+    dir.Write("photo.jpg", photo);
+    App app;
+    ASSERT_NE(nullptr, app.Main());
+    ASSERT_TRUE(app.OpenFile(dir.File("photo.jpg")));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        HWND dlg = StartReceive(app);
+        ASSERT_NE(nullptr, dlg);
+        Phone phone("b1");
+        ASSERT_TRUE(c.packets.empty() ? phone.Push(c.pushed, "a.vnt", "", kTimeHeader, true)
+                                      : phone.Send(c.packets));
+        EXPECT_EQ(c.ending, Ending(dlg));
+        CloseProgress(app, dlg);
+        phone.Stop();
+        if (c.answers) {
+            EXPECT_EQ(c.answers, phone.Result()["answers"]);
+        }
+        EXPECT_EQ("ローカルファイル", app.ReadInformation()[kFormat]);
+    }
+
+    // A name that climbs out of the folder to a device: shown as it came, offered made harmless.
+    HWND dlg = StartReceive(app);
+    ASSERT_NE(nullptr, dlg);
+    Phone phone("b1");
+    ASSERT_TRUE(phone.Push(docomoJpeg(photo, "..\\CON"), "a.vnt", "", kTimeHeader, true));
+    EXPECT_EQ("受信完了 / 受信に成功しました。", Ending(dlg));
+    CloseProgress(app, dlg);
+    EXPECT_EQ("..\\CON", app.ReadInformation()[kFileName]);
+    app.Command(IDM_FILE_SAVE);
+    HWND save = app.WaitDialog("保存するファイル名を入力してください。");
+    ASSERT_NE(nullptr, save);
+    EXPECT_EQ("_CON", ControlText(save, 1148));
+    // The dialog adds the kind's extension itself, and so asks about the file really written;
+    // a name with another extension is asked about by the program.
+    dir.Write("_CON.jpg", {1});
+    dir.Write("_CON.png.jpg", {2});
+    SetText(save, 1148, dir.File("_CON"));
+    Press(save, IDOK);
+    EXPECT_NE(std::string::npos, TakeBoxOver(save, IDNO).find("上書き")) << "_CON.jpg exists";
+    SetText(save, 1148, dir.File("_CON.png"));
+    Press(save, IDOK);
+    EXPECT_NE(std::string::npos, app.TakeMessageBox("ファイルの保存").find("_CON.png.jpg"));
+    EXPECT_EQ((std::vector<uint8_t>{1}), ReadFileBytes(dir.File("_CON.jpg")));
+    EXPECT_EQ((std::vector<uint8_t>{2}), ReadFileBytes(dir.File("_CON.png.jpg")));
 }
