@@ -14,8 +14,9 @@ void BodyCollector::Append(const uint8_t* data, uint32_t length, uint32_t announ
     while (length > 0) {
         if (blocks_.empty() || blocks_.back().size() == blocks_.back().capacity()) {
             const size_t doubled = blocks_.empty() ? 0 : blocks_.back().capacity() * 2;
+            // A phone's claim alone sets aside no more than the largest block.
             uint32_t want = blocks_.empty() && announced
-                                ? announced
+                                ? std::min(announced, kLargestBlock)
                                 : (uint32_t)std::min<size_t>(std::max<size_t>(doubled, kFirstBlock),
                                                              kLargestBlock);
             // The OBEX server refuses a body beyond the limit before it gets here; the room

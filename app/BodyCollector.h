@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <vector>
 
-// Pieces go into one block of the announced size when the phone announced one, else into blocks
-// that double from 8 KiB up to 1 MiB; no block reaches past the limit. So what is held never
-// exceeds the limit however the phone splits its body, and an honest phone's body is handed over
-// without a copy.
+// Pieces go into one block of the announced size (up to 1 MiB) when the phone announced one,
+// then into blocks that double from 8 KiB up to 1 MiB; no block reaches past the limit. So what
+// is held never exceeds the limit however the phone splits its body, and the body of up to 1 MiB
+// that an honest phone announces is handed over without a copy.
 class BodyCollector {
 public:
     explicit BodyCollector(uint32_t limit) : limit_(limit) {}

@@ -18,7 +18,7 @@
 
 namespace fuzz_session {
 
-constexpr uint64_t kMaxPlayed = 1u << 20;
+constexpr uint64_t kMaxPlayed = 256u << 10;
 
 class Script {
 public:

@@ -16,10 +16,6 @@ namespace {
 const char kNonceKey[] = "ZorvexObexNonceKey-2008-0509Zvx";
 static_assert(sizeof kNonceKey - 1 == 31, "the nonce key is 31 characters");
 
-[[noreturn]] void FailTooLarge()
-{
-    ObexFail(OBEX_ERR_TOO_LARGE, "ParseReceivePacket:受信するオブジェクトが大きすぎます。");
-}
 
 }  // namespace
 
@@ -438,7 +434,8 @@ void ObexObject::ParseReceivePacket()
                 in_.endOfBody = true;
                 // fall through
             case OBEX_HI_BODY:
-                if ((uint32_t)n > receiveLimit_ - in_.bodyBytes) FailTooLarge();
+                if ((uint32_t)n > receiveLimit_ - in_.bodyBytes)
+                    ObexFail(OBEX_ERR_TOO_LARGE, "ParseReceivePacket:受信するオブジェクトが大きすぎます。");
                 in_.bodyBytes += (uint32_t)n;
                 if (receiver_) {
                     receiver_->Receive(this, payload, n, in_.endOfBody);
@@ -468,7 +465,6 @@ void ObexObject::ParseReceivePacket()
                 in_.count = value;
                 in_.hasCount = true;
             } else if (id == OBEX_HI_LENGTH) {
-                if (value > receiveLimit_) FailTooLarge();
                 in_.length = value;
                 in_.hasLength = true;
             } else if (id == OBEX_HI_TIME_NUMBER) {

@@ -182,10 +182,11 @@ public:
     // Closes the transport once.
     virtual void Close();
 
-    // Most body bytes taken in one exchange (from one ResetReceivedHeaders to the next), and
-    // most a received Length header may announce. Beyond it ParseReceivePacket fails with
-    // OBEX_ERR_TOO_LARGE before the bytes are kept. No limit until set.
+    // Most body bytes taken in one exchange (from one ResetReceivedHeaders to the next); beyond
+    // it ParseReceivePacket fails with OBEX_ERR_TOO_LARGE before the bytes are kept. The server
+    // also refuses a request whose Length announces more. No limit until set.
     void SetReceiveLimit(uint32_t bytes) { receiveLimit_ = bytes; }
+    uint32_t GetReceiveLimit() const { return receiveLimit_; }
 
     // --- Authentication configuration -----------------------------------------------------------
     // The program configures none of these; they exist for tests and for a build that uses

@@ -136,6 +136,8 @@ void ObexServer::ParseRequestPacket()
 {
     try {
         ParseReceivePacket();
+        if (GetLength() > GetReceiveLimit())
+            ObexFail(OBEX_ERR_TOO_LARGE, "ReceiveRequest:受信するオブジェクトが大きすぎます。");
     } catch (const ObexException& e) {
         // The peer learns at once that the object is refused, instead of sending the rest.
         if (e.GetCode() == OBEX_ERR_TOO_LARGE) SendBare(OBEX_RSP_TOO_LARGE);

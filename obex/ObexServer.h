@@ -37,8 +37,8 @@ public:
     virtual void Authenticate();
 
 private:
-    // ParseReceivePacket for a request packet; an object over the receive limit is answered
-    // with Request Entity Too Large before the failure goes on.
+    // ParseReceivePacket for a request packet; an object over the receive limit, or announced
+    // so, is answered with Request Entity Too Large before the failure goes on.
     void ParseRequestPacket();
     // A response of the code alone, without headers.
     void SendBare(uint8_t code);
