@@ -1,5 +1,6 @@
-// The smallest enhanced metafile a picture loader takes: a header record and an end record.
-// A file that is no JPEG, GIF or BMP, which a phone may still label as one.
+// The smallest enhanced metafile a picture loader takes: a header record (bounds, a frame of
+// 10 x 10 mm, " EMF", 108 bytes in 2 records) and an end record. No JPEG, GIF or BMP, which a
+// phone may still label as one.
 #pragma once
 #include <cstdint>
 #include <vector>
@@ -8,18 +9,11 @@ namespace testing_emf {
 
 inline std::vector<uint8_t> TinyEmf()
 {
+    const uint32_t words[] = {1, 88, 0, 0, 31, 31, 0, 0, 1000, 1000, 0x464D4520, 0x10000, 108, 2, 1,
+                              0, 0, 0, 640, 480, 320, 240, 14, 20, 0, 16, 20};
     std::vector<uint8_t> b;
-    auto put = [&b](uint32_t v) {
-        for (int i = 0; i < 4; ++i) b.push_back((uint8_t)(v >> (8 * i)));
-    };
-    put(1), put(88);                         // EMR_HEADER, its size
-    put(0), put(0), put(31), put(31);        // bounds in device units
-    put(0), put(0), put(1000), put(1000);    // frame in 0.01 mm
-    put(0x464D4520), put(0x10000), put(108); // " EMF", version, bytes in all
-    put(2), put(1);                          // records; handles (16 bits) and reserved
-    put(0), put(0), put(0);                  // no description, no palette
-    put(640), put(480), put(320), put(240);  // reference device in pixels and millimetres
-    put(14), put(20), put(0), put(16), put(20);  // EMR_EOF
+    for (uint32_t w : words)
+        for (int i = 0; i < 4; ++i) b.push_back((uint8_t)(w >> (8 * i)));
     return b;
 }
 
