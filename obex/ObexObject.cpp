@@ -16,7 +16,6 @@ namespace {
 const char kNonceKey[] = "ZorvexObexNonceKey-2008-0509Zvx";
 static_assert(sizeof kNonceKey - 1 == 31, "the nonce key is 31 characters");
 
-
 }  // namespace
 
 // ---- MemoryBodySource ------------------------------------------------------------------------

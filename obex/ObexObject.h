@@ -85,8 +85,8 @@ enum : uint8_t {
     OBEX_VERSION = 0x10,
 };
 
-// Packets in a row of one request (server) or of the responses to one request (client) that
-// carry no body; a peer that sends more keeps the exchange going without moving anything.
+// Packets of one request (server) or responses to one request (client) that ask for another
+// round and carry no body; a peer that sends more keeps the exchange going without moving any.
 constexpr int32_t kObexMaxIdlePackets = 64;
 // Received HTTP lines with distinct names kept per exchange; lines with further names are
 // dropped, so a flood of them costs neither memory nor a growing search.
