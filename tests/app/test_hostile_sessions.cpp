@@ -11,12 +11,14 @@
 #include "tests/app/TransferFixtures.h"
 #include "tests/obex/ObexTestPackets.h"
 
-// Bytes allocated by the thread that counts: the program's side, not the phone's.
+// Bytes allocated by the thread that counts: the program's side, not the phone's. The library's
+// other forms of new and delete (arrays, nothrow) go through these.
 namespace {
 std::atomic<int64_t> g_live{0}, g_peak{0};
 thread_local bool t_counting = false;
+}  // namespace
 
-void* Allocate(size_t n)
+void* operator new(size_t n)
 {
     auto* base = static_cast<size_t*>(std::malloc(n + 16));  // 16 keeps malloc's alignment
     if (!base) throw std::bad_alloc();
@@ -26,25 +28,14 @@ void* Allocate(size_t n)
     }
     return base + 16 / sizeof(size_t);
 }
-void Release(void* p) noexcept
+void operator delete(void* p) noexcept
 {
     if (!p) return;
     auto* base = static_cast<size_t*>(p) - 16 / sizeof(size_t);
     g_live -= (int64_t)*base;
     std::free(base);
 }
-}  // namespace
-
-void* operator new(size_t n) { return Allocate(n); }
-void* operator new[](size_t n) { return Allocate(n); }
-void* operator new(size_t n, const std::nothrow_t&) noexcept { try { return Allocate(n); } catch (...) { return nullptr; } }
-void* operator new[](size_t n, const std::nothrow_t& t) noexcept { return operator new(n, t); }
-void operator delete(void* p) noexcept { Release(p); }
-void operator delete[](void* p) noexcept { Release(p); }
-void operator delete(void* p, size_t) noexcept { Release(p); }
-void operator delete[](void* p, size_t) noexcept { Release(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { Release(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { Release(p); }
+void operator delete(void* p, size_t) noexcept { operator delete(p); }
 
 namespace {
 
