@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/MediaObject.h"
+#include "core/SafeName.h"
 
 namespace {
 
@@ -66,9 +67,10 @@ bool EndsWithNoCase(const std::string& name, const char* ending)
 
 std::string InitialSaveName(const MediaObject& object)
 {
+    // A phone chose this name: the dialog must not start in another folder, on a share or at a
+    // device. The safe name is far shorter than a path.
     const char* name = object.GetFileName();
-    if (name && std::strlen(name) < kMaxSavePath) return name;
-    return std::string();
+    return name ? SafeFileName(name) : std::string();
 }
 
 SaveNameStatus FinalSaveName(const std::string& chosen, const SaveRule& rule, std::string* out)

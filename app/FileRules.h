@@ -27,7 +27,8 @@ std::string SaveFilter(const SaveRule& rule);
 // trail byte of a Shift_JIS character, so a byte-wise tail match is also a character match.
 bool EndsWithNoCase(const std::string& name, const char* ending);
 
-// The name the save dialog starts with: the object's file name when shorter than a path buffer.
+// The name the save dialog starts with: the object's file name made safe (SafeFileName), or
+// empty. The information dialog still shows the name as it came.
 std::string InitialSaveName(const MediaObject& object);
 
 enum class SaveNameStatus { Ok, TooLong };

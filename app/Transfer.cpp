@@ -9,6 +9,9 @@ namespace {
 constexpr int32_t kResponseSuccess = 0x20;
 constexpr uint32_t kConnectRetryMs = 100;
 constexpr uint32_t kServiceSettleMs = 500;
+// Body bytes the program takes where it uses none (a DISCONNECT, the phone's answers when
+// sending) before it refuses the exchange.
+constexpr uint32_t kIgnoredBodyLimit = 64u << 10;
 
 // A refusal or an unexpected request ends Run with a result of its own.
 struct Failure {
@@ -86,8 +89,20 @@ TransferState::ActiveTransport<Socket>::~ActiveTransport()
 
 void ProgressBodyReceiver::Receive(ObexObject* owner, const uint8_t* data, int32_t length, bool)
 {
-    if (length > 0) buffer_.Append(data, (uint32_t)length);
-    ui_.ReportProgress(buffer_.GetSize(), owner ? owner->GetLength() : 0);
+    const uint32_t total = owner ? owner->GetLength() : 0;
+    if (length > 0) body_.Append(data, (uint32_t)length, total);
+    // More headers follow in this packet: its report waits for them.
+    if (owner && owner->GetReadPosition() < owner->GetReceivedPacketLength()) return;
+    Flush(owner);
+}
+
+void ProgressBodyReceiver::Flush(ObexObject* owner)
+{
+    const uint32_t done = body_.GetSize(), total = owner ? owner->GetLength() : 0;
+    if (reported_ && done == reportedDone_ && total == reportedTotal_) return;
+    reported_ = true;
+    reportedDone_ = done, reportedTotal_ = total;
+    ui_.ReportProgress(done, total);
 }
 
 int32_t ProgressBodySource::Read(ObexObject* owner, uint8_t* buffer, int32_t maximum)
@@ -116,24 +131,34 @@ int32_t ReceiveTransfer::Run()
 
         SetPhase(PHASE_TRANSFERRING);
         result = RECEIVE_LINK_LOST;
-        ProgressBodyReceiver receiver(ui_);
-        server.SetBodyReceiver(&receiver);
-        server.ReceiveRequest();
+        server.SetReceiveLimit(kMaxReceivedObject);
+        std::vector<uint8_t> body;
+        {
+            ProgressBodyReceiver receiver(ui_);
+            server.SetBodyReceiver(&receiver);
+            server.ReceiveRequest();
+            receiver.Flush(&server);
+            body = receiver.Body().Take();
+        }
         if (server.GetOperation() != (OBEX_OP_PUT | OBEX_FINAL_BIT)) throw Failure{RECEIVE_BAD_REQUEST};
 
         SetPhase(PHASE_UNPACKING);
         const int32_t time = server.GetTime();
-        ByteBuffer& body = receiver.Buffer();
-        const int32_t parsed = ParseReceivedObject(body.GetData(), body.GetSize(), server.GetName(),
-                                                   time ? &time : nullptr, &received_);
+        const int32_t parsed = ParseReceivedObject(body.data(), (uint32_t)body.size(),
+                                                   server.GetName(), time ? &time : nullptr, &received_);
+        if (parsed == 0 && keepRaw_) raw_ = std::move(body);  // the object as it came, not a copy
+        std::vector<uint8_t>().swap(body);
         if (parsed != 0) throw Failure{parsed};
+        // A kind the program does not keep is not acknowledged either, or the phone would
+        // report as delivered what the PC throws away.
+        if (!IsTransferableKind(received_.kind)) throw Failure{kReceiveUnknownFormat};
         if (server.GetName()) name_ = server.GetName();
-        if (keepRaw_) raw_.assign(body.GetData(), body.GetData() + body.GetSize());
 
         result = RECEIVE_LINK_LOST;
         server.SendResponse(kResponseSuccess);
 
         SetPhase(PHASE_DISCONNECTING);
+        server.SetReceiveLimit(kIgnoredBodyLimit);
         server.ReceiveRequest();
         if (server.GetOperation() != OBEX_OP_DISCONNECT) throw Failure{RECEIVE_BAD_REQUEST};
         server.SendResponse(kResponseSuccess);
@@ -141,8 +166,10 @@ int32_t ReceiveTransfer::Run()
         result = RECEIVE_RELEASE_FAILED;  // releasing cannot fail: destructors do not throw
     } catch (const Failure& failure) {
         result = failure.result;
-    } catch (const ZvError&) {
-        // `result` names the step that failed.
+    } catch (const ZvError& e) {
+        // `result` names the step that failed, unless the phone overran a bound.
+        if (e.GetCode() == OBEX_ERR_TOO_LARGE) result = kReceiveBadData;
+        if (e.GetCode() == OBEX_ERR_NO_PROGRESS) result = RECEIVE_BAD_REQUEST;
     }
     if (!completed) {
         Reset();
@@ -190,6 +217,7 @@ int32_t SendTransfer::Run()
         }
 
         SetPhase(PHASE_TRANSFERRING);
+        client.SetReceiveLimit(kIgnoredBodyLimit);
         client.SetName(object->name.c_str());
         if (object->type) client.SetType(object->type->c_str());
         if (job_.time != 0) client.SetTime(job_.time);

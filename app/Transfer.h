@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/BodyCollector.h"
 #include "app/TransferSeams.h"
 #include "app/TransferTexts.h"
 #include "core/Sync.h"
@@ -82,17 +83,22 @@ private:
     std::atomic<int32_t> transportKind_{TRANSPORT_NONE};
 };
 
-// The collected body of a PUT; reports each piece to the dialog.
+// The collected body of a PUT; reports to the dialog what each packet brought. A packet of many
+// Body headers is reported once, and a packet that brought nothing not at all, so a phone
+// cannot make the worker and the dialog trade a message per empty header.
 class ProgressBodyReceiver : public ObexBodyReceiver {
 public:
-    static constexpr uint32_t kChunkSize = 8192;
     explicit ProgressBodyReceiver(TransferUi& ui) : ui_(ui) {}
     void Receive(ObexObject* owner, const uint8_t* data, int32_t length, bool endOfBody) override;
-    ByteBuffer& Buffer() { return buffer_; }
+    // After the request: reports what came after the last report, if anything.
+    void Flush(ObexObject* owner);
+    BodyCollector& Body() { return body_; }
 
 private:
     TransferUi& ui_;
-    ByteBuffer buffer_{kChunkSize};
+    BodyCollector body_{kMaxReceivedObject};
+    bool reported_ = false;
+    uint32_t reportedDone_ = 0, reportedTotal_ = 0;
 };
 
 // The bytes to send; reports how far it has got before each piece it hands out.

@@ -13,6 +13,9 @@ std::unique_ptr<ViewContent> DecodeContent(std::unique_ptr<MediaObject>& object)
 {
     std::shared_ptr<DecodedPicture> picture;
     if (IsPictureKind(object->GetKind())) {
+        // A phone's label is not enough: a "JPEG" that is a GIF, or a metafile, is refused.
+        if (!ContentMatchesKind(object->GetKind(), object->GetBody(), object->GetBodyLength()))
+            return nullptr;
         picture = std::make_shared<DecodedPicture>();
         try {
             const Zorvex::ImageManager decoder(object->GetBody(), object->GetBodyLength());

@@ -24,8 +24,8 @@ bool IsPictureKind(int32_t kind);
 
 // Content for `object`, a picture decoded on the calling thread (which must have COM
 // initialised on Windows). The decoder object is released before returning, on the thread
-// that made it. When the picture cannot be decoded returns nullptr and `object` stays with the
-// caller; otherwise the content has taken it.
+// that made it. When the picture is not of its kind or cannot be decoded returns nullptr and
+// `object` stays with the caller; otherwise the content has taken it.
 std::unique_ptr<ViewContent> DecodeContent(std::unique_ptr<MediaObject>& object);
 
 // `current` with its object replaced by `object` (a sent object: new format, texts and time)

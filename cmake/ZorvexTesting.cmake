@@ -63,12 +63,16 @@ function(zv_folder_sources out dir)
     set(${out} ${common} ${platform} PARENT_SCOPE)
 endfunction()
 
-# zv_add_fuzzer(<name> SOURCES ... LIBS ... CORPUS <dir> [SECONDS n])
-# A libFuzzer target and a bounded smoke run of it over a copy of its seed corpus.
+# zv_add_fuzzer(<name> SOURCES ... LIBS ... CORPUS <dir> [SECONDS n] [RSS_MB n])
+# A libFuzzer target and a bounded smoke run of it over a copy of its seed corpus, within RSS_MB
+# megabytes of memory (2048 unless given).
 function(zv_add_fuzzer name)
-    cmake_parse_arguments(ARG "" "CORPUS;SECONDS" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "" "CORPUS;SECONDS;RSS_MB" "SOURCES;LIBS" ${ARGN})
     if(NOT ARG_SECONDS)
         set(ARG_SECONDS 20)
+    endif()
+    if(NOT ARG_RSS_MB)
+        set(ARG_RSS_MB 2048)
     endif()
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS})
@@ -78,5 +82,5 @@ function(zv_add_fuzzer name)
              COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1
                      UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
                      ${PROJECT_SOURCE_DIR}/scripts/fuzz-smoke.sh $<TARGET_FILE:${name}>
-                     ${ARG_CORPUS} ${ARG_SECONDS})
+                     ${ARG_CORPUS} ${ARG_SECONDS} ${ARG_RSS_MB})
 endfunction()

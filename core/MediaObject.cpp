@@ -64,6 +64,22 @@ int32_t DetectMediaKind(const uint8_t* b, uint32_t length)
     return MEDIA_MOVIE;
 }
 
+bool ContentMatchesKind(int32_t kind, const uint8_t* b, uint32_t length)
+{
+    switch (kind) {
+    case MEDIA_JPEG: return length >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF;
+    case MEDIA_GIF: return length >= 4 && std::memcmp(b, "GIF8", 4) == 0;
+    case MEDIA_BMP: return length >= 2 && std::memcmp(b, "BM", 2) == 0;
+    case MEDIA_MOVIE: {
+        // The size counts the 8-byte box header, the major brand and the minor version.
+        if (length < 16 || std::memcmp(b + 4, "ftyp", 4) != 0) return false;
+        const uint32_t size = (uint32_t)b[0] << 24 | (uint32_t)b[1] << 16 | (uint32_t)b[2] << 8 | b[3];
+        return size >= 16 && size <= length;
+    }
+    default: return true;
+    }
+}
+
 std::string FileNameFromPath(const char* path)
 {
     const char* name = path;

@@ -94,6 +94,12 @@ private:
 // Kind of a buffer of at least 5 bytes from its first bytes; never fails (no match: movie).
 int32_t DetectMediaKind(const uint8_t* bytes, uint32_t length);
 
+// Whether a body is what its kind says, before anything decodes or plays it: a JPEG starts
+// FF D8 FF, a GIF "GIF8", a BMP "BM", and a movie with a whole 'ftyp' box. A phone's label alone
+// would let any bytes reach the picture loader (which also plays metafiles and icons) or a movie
+// player. Melodies are never decoded and always match.
+bool ContentMatchesKind(int32_t kind, const uint8_t* body, uint32_t length);
+
 // The part of a path after the last separator, stepping over double-byte characters so that a
 // trail byte 0x5C (as in 表) is not taken for a backslash.
 std::string FileNameFromPath(const char* path);

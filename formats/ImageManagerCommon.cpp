@@ -1,6 +1,7 @@
 // The platform-independent half of ImageManager: the 24-bit BMP file image and its size rules.
 #include <cstring>
 
+#include "core/MediaObject.h"
 #include "formats/BmpHeader.h"
 #include "formats/ImageManager.h"
 #include "formats/PictureSize.h"
@@ -19,6 +20,14 @@ uint64_t Stride(int32_t width)
 ImageManager::ImageManager(const uint8_t* bytes, uint32_t length)
     : data_(bytes && length ? bytes : nullptr, bytes && length ? bytes + length : nullptr)
 {
+    // Only the three picture files reach the loader: the OLE one would also take metafiles,
+    // icons and cursors, and play a metafile's records.
+    const uint8_t* d = data_.data();
+    const uint32_t n = (uint32_t)data_.size();
+    if (!ContentMatchesKind(MEDIA_JPEG, d, n) && !ContentMatchesKind(MEDIA_GIF, d, n) &&
+        !ContentMatchesKind(MEDIA_BMP, d, n)) {
+        throw ImageManagerException(2);
+    }
     CheckDeclaredSize();
     Load();
     CheckSizes();

@@ -40,7 +40,7 @@ PropertyList::PropertyList(const uint8_t* text, uint32_t length)
 
         const bool lineHasColon = std::memchr(line, ':', lineLength) != nullptr;
         if (lineHasColon && !pending.empty()) {
-            ParseLine(pending);
+            ParseLine(std::move(pending));
             pending.clear();
             colon = std::string::npos;
             quotedPrintable = false;
@@ -54,25 +54,30 @@ PropertyList::PropertyList(const uint8_t* text, uint32_t length)
                               std::string_view::npos;
         }
     }
-    if (!pending.empty()) ParseLine(pending);
+    if (!pending.empty()) ParseLine(std::move(pending));
 }
 
-void PropertyList::ParseLine(const std::string& line)
+void PropertyList::ParseLine(std::string line)
 {
+    // A phone's object has a dozen lines; thousands are a flood meant to fill memory.
+    if (++parsedLines_ > kMaxPropertyLines) throw Zorvex::CVSeriesException(kPropertyLineMessage);
     // Whitespace and control bytes go wherever they stand, values included; this is what
-    // unfolds Base64 bodies whose continuation lines begin with spaces.
-    std::string clean;
-    clean.reserve(line.size());
+    // unfolds Base64 bodies whose continuation lines begin with spaces. Done in place: the
+    // line may be the whole content.
+    size_t kept = 0;
     for (char c : line) {
-        if ((unsigned char)c > 0x20) clean.push_back(c);
+        if ((unsigned char)c > 0x20) line[kept++] = c;
     }
-    const size_t colon = clean.find(':');
+    line.resize(kept);
+    if (kept > kMaxPropertyLine) throw Zorvex::CVSeriesException(kPropertyLineMessage);
+    const size_t colon = line.find(':');
     if (colon == std::string::npos) throw Zorvex::CVSeriesException(kPropertyLineMessage);
-    std::string name = clean.substr(0, colon);
+    std::string name = line.substr(0, colon);
     for (char& c : name) {
         if (c >= 'a' && c <= 'z') c = (char)(c - 'a' + 'A');
     }
-    Store(std::move(name), clean.substr(colon + 1));
+    line.erase(0, colon + 1);
+    Store(std::move(name), std::move(line));
 }
 
 void PropertyList::Set(const char* name, const char* value)

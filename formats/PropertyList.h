@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/Error.h"
+#include "core/MediaObject.h"
 
 namespace Zorvex {
 
@@ -17,6 +18,12 @@ public:
 
 }  // namespace Zorvex
 
+// Most logical lines a text may hold, and most bytes of one line once its whitespace is gone:
+// room for a name and the Base64 text of the largest media body. Beyond either the text is
+// refused like a malformed line.
+constexpr int32_t kMaxPropertyLines = 4096;
+constexpr uint32_t kMaxPropertyLine = (kMaxMediaBody + 2) / 3 * 4 + 256;
+
 // Names are stored upper-cased together with their parameters, so
 // "SUMMARY;CHARSET=SHIFT_JIS;ENCODING=QUOTED-PRINTABLE" is one name. A later property of the
 // same name replaces the earlier value.
@@ -24,7 +31,7 @@ class PropertyList {
 public:
     PropertyList() = default;
     // Parses the whole text (`length` bytes, NUL bytes allowed); throws
-    // Zorvex::CVSeriesException for a logical line without a colon.
+    // Zorvex::CVSeriesException for a logical line without a colon, or beyond the limits above.
     PropertyList(const uint8_t* text, uint32_t length);
     virtual ~PropertyList() = default;
 
@@ -34,13 +41,14 @@ public:
     virtual int32_t GetCount() const { return (int32_t)entries_.size(); }
 
 private:
-    void ParseLine(const std::string& line);
+    void ParseLine(std::string line);
     void Store(std::string name, std::string value);
 
     // Objects may hold thousands of properties; a linear search per line would make parsing
     // quadratic, so names are looked up by hash. Names are plain byte strings compared exactly.
     std::vector<std::pair<std::string, std::string>> entries_;
     std::unordered_map<std::string, size_t> index_;
+    int32_t parsedLines_ = 0;
 };
 
 // The line layer's one message: "パース対象の１行の形式が不正です。".

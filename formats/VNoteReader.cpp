@@ -240,16 +240,12 @@ int32_t ParseReceivedObject(const uint8_t* body, uint32_t length, const char* ob
     // Nothing larger is ever loaded or sent; the vNote text of the largest body is about 4/3 of it.
     if (length > kMaxReceivedObject) return kReceiveBadData;
 
-    // Phones in direct mode send the picture file itself.
-    if (length >= 3 && body[0] == 0xFF && body[1] == 0xD8 && body[2] == 0xFF) {
+    // Phones in direct mode send the picture file itself, which is a media body.
+    const bool jpeg = length >= 3 && body[0] == 0xFF && body[1] == 0xD8 && body[2] == 0xFF;
+    if (jpeg || (length >= 3 && std::memcmp(body, "GIF", 3) == 0)) {
+        if (length > kMaxMediaBody) return kReceiveBadData;
         out->body.assign(body, body + length);
-        out->kind = MEDIA_JPEG;
-        out->format = FORMAT_DIRECT;
-        return 0;
-    }
-    if (length >= 3 && std::memcmp(body, "GIF", 3) == 0) {
-        out->body.assign(body, body + length);
-        out->kind = MEDIA_GIF;
+        out->kind = jpeg ? MEDIA_JPEG : MEDIA_GIF;
         out->format = FORMAT_DIRECT;
         return 0;
     }

@@ -178,12 +178,18 @@ void ObexClient::SendRequest()
                 ObexFail(OBEX_ERR_PROTOCOL, "SendRequest:予期しないレスポンスを受け取りました。");
         }
     } else {
+        int32_t idle = 0;
         for (;;) {
+            const uint32_t bodyBefore = GetReceivedBodyBytes();
             ReceiveResponse();
             // A final SUCCESS ends the operation; a GET that has not seen End of Body yet is
             // still over, since the server will not send more after a final response.
             if (lastResponse_ == OBEX_RSP_SUCCESS) break;
             if (lastResponse_ == OBEX_RSP_CONTINUE || IsSuccessClass(lastResponse_)) {
+                // A server that answers CONTINUE for ever, without a body to show for it, would
+                // keep the request going for ever.
+                if (GetReceivedBodyBytes() == bodyBefore && ++idle > kObexMaxIdlePackets)
+                    ObexFail(OBEX_ERR_NO_PROGRESS, "SendRequest:データの転送が進みません。");
                 BeginPacket(last);
                 StorePacketLength();
                 SendPacket();

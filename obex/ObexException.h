@@ -21,6 +21,8 @@ enum ObexErrorCode : int32_t {
     OBEX_ERR_REFUSED = 11,        // the peer refused the request or the transfer failed
     OBEX_ERR_AUTH_MISSING = 12,   // authentication information missing
     OBEX_ERR_AUTH_FAILED = 13,    // authentication failed
+    OBEX_ERR_TOO_LARGE = 14,      // the peer's object or announced Length exceeds the receive limit
+    OBEX_ERR_NO_PROGRESS = 15,    // the peer keeps an exchange going without moving any body
 };
 
 class ObexException : public ZvError {

@@ -433,6 +433,9 @@ void ObexObject::ParseReceivePacket()
                 in_.endOfBody = true;
                 // fall through
             case OBEX_HI_BODY:
+                if ((uint32_t)n > receiveLimit_ - in_.bodyBytes)
+                    ObexFail(OBEX_ERR_TOO_LARGE, "ParseReceivePacket:受信するオブジェクトが大きすぎます。");
+                in_.bodyBytes += (uint32_t)n;
                 if (receiver_) {
                     receiver_->Receive(this, payload, n, in_.endOfBody);
                 } else {
@@ -490,7 +493,9 @@ void ObexObject::ParseHttpHeader(const uint8_t* text, int32_t length)
         line[colon] = '\0';
         // TrimText works on NUL-terminated text; the copy keeps the two halves apart.
         std::string name(line.c_str()), value(line.c_str() + colon + 1);
-        in_.http.Set(TrimText(&name[0]), TrimText(&value[0]));
+        const char* trimmed = TrimText(&name[0]);
+        if (in_.http.GetCount() < kObexMaxHttpHeaders || in_.http.Get(trimmed))
+            in_.http.Set(trimmed, TrimText(&value[0]));
     }
 }
 

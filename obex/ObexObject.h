@@ -78,10 +78,19 @@ enum : uint8_t {
 
     OBEX_RSP_CONTINUE = 0x90,
     OBEX_RSP_SUCCESS = 0xA0,
+    OBEX_RSP_BAD_REQUEST = 0xC0,
     OBEX_RSP_UNAUTHORIZED = 0xC1,
+    OBEX_RSP_TOO_LARGE = 0xCD,  // Request Entity Too Large
 
     OBEX_VERSION = 0x10,
 };
+
+// Packets of one request (server) or responses to one request (client) that ask for another
+// round and carry no body; a peer that sends more keeps the exchange going without moving any.
+constexpr int32_t kObexMaxIdlePackets = 64;
+// Received HTTP lines with distinct names kept per exchange; lines with further names are
+// dropped, so a flood of them costs neither memory nor a growing search.
+constexpr int32_t kObexMaxHttpHeaders = 32;
 
 class ObexObject {
 public:
@@ -173,6 +182,12 @@ public:
     // Closes the transport once.
     virtual void Close();
 
+    // Most body bytes taken in one exchange (from one ResetReceivedHeaders to the next); beyond
+    // it ParseReceivePacket fails with OBEX_ERR_TOO_LARGE before the bytes are kept. The server
+    // also refuses a request whose Length announces more. No limit until set.
+    void SetReceiveLimit(uint32_t bytes) { receiveLimit_ = bytes; }
+    uint32_t GetReceiveLimit() const { return receiveLimit_; }
+
     // --- Authentication configuration -----------------------------------------------------------
     // The program configures none of these; they exist for tests and for a build that uses
     // authentication. Texts are copied; the provider is not owned.
@@ -197,6 +212,8 @@ protected:
     // Stores the send length big-endian into bytes 1-2 of the send buffer.
     void StorePacketLength();
     bool HasReceived() const { return in_.received; }
+    // Body bytes of Body and End of Body headers parsed since the last reset, wherever they went.
+    uint32_t GetReceivedBodyBytes() const { return in_.bodyBytes; }
     bool IsEndOfBody() const { return in_.endOfBody; }
     // Drops every authentication value, configuration included, and all its flags.
     void ResetAuthState();
@@ -285,6 +302,7 @@ private:
         int32_t time = 0;
         NameValueTable http;
         std::unique_ptr<ByteBuffer> body;
+        uint32_t bodyBytes = 0;
         bool endOfBody = false;
     };
     void CheckReceived(const char* message);
@@ -301,4 +319,5 @@ private:
     Outgoing out_;
     Received in_;
     ObexBodyReceiver* receiver_ = nullptr;
+    uint32_t receiveLimit_ = 0xFFFFFFFFu;
 };

@@ -107,22 +107,49 @@ void ObexServer::ReceiveRequest()
     if ((operation_ & 0x7F) == kSetPathOperation) {
         for (int i = 0; i < 2 && GetReadPosition() < GetReceivedPacketLength(); ++i) ReadByte();
     }
-    ParseReceivePacket();
+    ParseRequestPacket();
+    int32_t idle = 0;
     while (!(operation_ & OBEX_FINAL_BIT)) {
-        BeginPacket(OBEX_RSP_CONTINUE);
-        StorePacketLength();
-        SendPacket();
+        SendBare(OBEX_RSP_CONTINUE);
         ReceivePacket();
         uint8_t code = ReadByte();
         ReadWord();
-        ParseReceivePacket();
+        const uint32_t bodyBefore = GetReceivedBodyBytes();
+        ParseRequestPacket();
         if (code == OBEX_OP_ABORT) ObexFail(OBEX_ERR_ABORTED, "ReceiveRequest:ABORTオペレーションを受信しました。");
         if ((code & 0x7F) != (operation_ & 0x7F))
             ObexFail(OBEX_ERR_PROTOCOL,
                  "ReceiveRequest:分割されたオペレーションの受信中に他のオペレーションに遷移しました。");
         operation_ = code;
+        // Each CONTINUE is another round trip the peer asked for; rounds that move no body are
+        // allowed only a few, or a peer could keep the request open for ever.
+        if (!(code & OBEX_FINAL_BIT) && GetReceivedBodyBytes() == bodyBefore &&
+            ++idle > kObexMaxIdlePackets) {
+            SendBare(OBEX_RSP_BAD_REQUEST);
+            ObexFail(OBEX_ERR_NO_PROGRESS, "ReceiveRequest:データの転送が進みません。");
+        }
     }
     requestPending_ = true;
+}
+
+void ObexServer::ParseRequestPacket()
+{
+    try {
+        ParseReceivePacket();
+        if (GetLength() > GetReceiveLimit())
+            ObexFail(OBEX_ERR_TOO_LARGE, "ReceiveRequest:受信するオブジェクトが大きすぎます。");
+    } catch (const ObexException& e) {
+        // The peer learns at once that the object is refused, instead of sending the rest.
+        if (e.GetCode() == OBEX_ERR_TOO_LARGE) SendBare(OBEX_RSP_TOO_LARGE);
+        throw;
+    }
+}
+
+void ObexServer::SendBare(uint8_t code)
+{
+    BeginPacket(code);
+    StorePacketLength();
+    SendPacket();
 }
 
 int32_t ObexServer::GetOperation()

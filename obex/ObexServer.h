@@ -22,6 +22,8 @@ public:
     // Waits for a peer and completes its CONNECT.
     virtual void Accept();
     // Takes in one whole request; the body receiver set before it serves this request only.
+    // Refuses, with an error response and OBEX_ERR_TOO_LARGE or OBEX_ERR_NO_PROGRESS, a request
+    // beyond the receive limit or one that keeps asking for CONTINUE without moving any body.
     virtual void ReceiveRequest();
     // The request's operation byte, final bit included (0x82 PUT, 0x81 DISCONNECT, 0xFF ABORT).
     virtual int32_t GetOperation();
@@ -35,6 +37,12 @@ public:
     virtual void Authenticate();
 
 private:
+    // ParseReceivePacket for a request packet; an object over the receive limit, or announced
+    // so, is answered with Request Entity Too Large before the failure goes on.
+    void ParseRequestPacket();
+    // A response of the code alone, without headers.
+    void SendBare(uint8_t code);
+
     ObexServerSocket* serverTransport_;
     bool accepted_ = false;
     bool requestPending_ = false;

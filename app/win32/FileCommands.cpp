@@ -124,12 +124,21 @@ void SaveFileCommand(HINSTANCE instance, HWND main)
     OPENFILENAMEA ofn = FileDialogSetup(instance, main, filter, name, sizeof name,
                                         "保存するファイル名を入力してください。");
     ofn.Flags |= OFN_OVERWRITEPROMPT;
+    // A name typed without an extension gets the kind's from the dialog itself, so that its
+    // overwrite question is about the file that will be written.
+    ofn.lpstrDefExt = rule->appended + 1;
     if (!GetSaveFileNameA(&ofn)) return;
 
     std::string path;
     if (FinalSaveName(name, *rule, &path) != SaveNameStatus::Ok) {
         Warn(main, "フルパス名が長すぎます。", "ファイルの保存");
         return;
+    }
+    // A name with another extension gets the kind's after it: a file the dialog did not ask about.
+    if (path != name && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        const std::string question = path + " は既に存在します。\n上書きしますか?";
+        if (MessageBoxA(main, question.c_str(), "ファイルの保存", MB_YESNO | MB_ICONWARNING) != IDYES)
+            return;
     }
     if (!WriteObjectFile(path.c_str(), *object)) {
         Warn(main, "ファイルの書き込みに失敗しました。", "ファイルの保存");

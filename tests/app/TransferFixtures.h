@@ -76,9 +76,10 @@ private:
 // The program's side of an in-memory link; `phone` is the other end.
 class MemoryTransports : public TransportFactory {
 public:
-    explicit MemoryTransports(int32_t maxPacket = 2048, bool serial = false)
-        : link(std::make_shared<MemoryLink>()), phone(link, 0, 8192, 5), maxPacket_(maxPacket),
-          serial_(serial)
+    // `wholePieces`: every Send and Receive moves all it can, for sessions of many megabytes.
+    explicit MemoryTransports(int32_t maxPacket = 2048, bool serial = false, bool wholePieces = false)
+        : link(std::make_shared<MemoryLink>()), phone(link, 0, 8192, wholePieces ? 0 : 5),
+          maxPacket_(maxPacket), serial_(serial), piece_(wholePieces ? 0 : 11)
     {
     }
     bool IsSerial() const override { return serial_; }
@@ -124,10 +125,11 @@ private:
     {
         if (failCreate) throw TransportException(TRANSPORT_ERR_OPEN, "Open:no port");
         if (outOfMemory) throw std::bad_alloc();
-        return std::make_unique<MemoryEnd>(link, 1, maxPacket_, 11);
+        return std::make_unique<MemoryEnd>(link, 1, maxPacket_, piece_);
     }
     int32_t maxPacket_;
     bool serial_;
+    int32_t piece_;
 };
 
 class FakeMonitor : public InfraredMonitor {

@@ -59,6 +59,21 @@ TEST(DetectMediaKind, SignaturesInOrder)
     EXPECT_EQ(MEDIA_MOVIE, Kind("hello, this is only text", 24));
 }
 
+TEST(ContentMatchesKind, PicturesByTheirSignatureMoviesByAWholeFtypBox)
+{
+    const std::string ftyp("\0\0\0\x10" "ftyp3gp4\0\0\0\0", 16);
+    const struct { int32_t kind; std::string bytes; bool matches; } cases[] = {
+        {MEDIA_JPEG, "\xFF\xD8\xFF", true}, {MEDIA_JPEG, "GIF89a", false}, {MEDIA_GIF, "GIF89a", true},
+        {MEDIA_GIF, "GIF", false}, {MEDIA_BMP, "BM", true}, {MEDIA_BMP, "\x01\0\0\0", false},
+        {MEDIA_MOVIE, ftyp, true}, {MEDIA_MOVIE, ftyp.substr(0, 15), false},  // cut short
+        {MEDIA_MOVIE, "\0\0\0\x08" + ftyp.substr(4), false},                  // no brand
+        {MEDIA_MOVIE, "\0\0\0\x10moov" + ftyp.substr(8), false}, {MEDIA_IMELODY, "", true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.matches, ContentMatchesKind(c.kind, (const uint8_t*)c.bytes.data(), (uint32_t)c.bytes.size()))
+            << c.kind << " " << c.bytes;
+}
+
 TEST(MediaObjectLabels, KindsAndFormats)
 {
     EXPECT_STREQ("MP4", MediaKindLabel(MEDIA_MOVIE));

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "formats/ImageManager.h"
+#include "tests/support/Emf.h"
 
 using Zorvex::ImageManager;
 
@@ -229,6 +230,8 @@ TEST(ImageManagerRefuses, NotAPicture)
     EXPECT_EQ(ImageManagerCode(ReadFile("truncated.jpg")), 2);
     const Bytes gif = ReadFile("img.gif");
     EXPECT_EQ(ImageManagerCode(Bytes(gif.begin(), gif.begin() + 12)), 2);
+    // The system's loader would also take a metafile and play its records.
+    EXPECT_EQ(ImageManagerCode(testing_emf::TinyEmf()), 2);
 }
 
 TEST(ImageManagerRefuses, PictureTooLargeToRender)

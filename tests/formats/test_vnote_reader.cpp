@@ -150,8 +150,8 @@ TEST(VNoteReaderDetect, BareJpegAndGif)
     // Two bytes of a JPEG signature are not enough, and are no vNote either.
     EXPECT_EQ(kReceiveBadData, Parse(std::string("\xFF\xD8", 2)).result);
 
-    // Above the largest object even a bare picture is refused.
-    std::string huge(kMaxReceivedObject + 1, 'x');
+    // A bare picture is a media body: above the largest it is refused.
+    std::string huge(kMaxMediaBody + 1, 'x');
     huge.replace(0, 3, jpeg.substr(0, 3));
     EXPECT_EQ(kReceiveBadData, Parse(huge).result);
 }
@@ -477,13 +477,18 @@ TEST(VNoteReaderHostile, EnormousLinesAndManyPropertiesStayLinear)
     p = Parse(folded);
     EXPECT_EQ(0, p.result);
 
-    // 300 000 distinct properties.
+    // Distinct properties up to the limit; one more line, or 300 000, is a flood.
     std::string many = "X-FORMAT:1\r\nX-BODY;ENCODING=BASE64:YWJj\r\n";
-    for (int i = 0; i < 300000; ++i) many += "X-" + std::to_string(i) + ":v\r\n";
-    p = Parse(many);
-    EXPECT_EQ(0, p.result);
+    for (int i = 2; i < kMaxPropertyLines; ++i) many += "X-" + std::to_string(i) + ":v\r\n";
+    EXPECT_EQ(0, Parse(many).result);
+    for (int i = 0; i < 300000; ++i) many += "X:v\r\n";
+    EXPECT_EQ(kReceiveBadData, Parse(many).result);
     const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_LT(seconds, 20.0) << "parsing must not grow quadratically";
+
+    // A logical line may hold the Base64 text of the largest body and a name, no more.
+    EXPECT_NO_THROW(List("X:" + std::string(kMaxPropertyLine - 2, 'A')));
+    EXPECT_THROW(List("X:" + std::string(kMaxPropertyLine - 1, 'A')), Zorvex::CVSeriesException);
 }
 
 TEST(VNoteReaderHostile, ResultIsResetOnEveryFailure)

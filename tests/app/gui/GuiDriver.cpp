@@ -356,7 +356,7 @@ BOOL CALLBACK FindBox(HWND w, LPARAM p)
 
 }  // namespace
 
-std::string TakeBoxOver(HWND dlg)
+std::string TakeBoxOver(HWND dlg, int button)
 {
     BoxSearch find{dlg, nullptr};
     WaitUntil([&] {
@@ -368,7 +368,7 @@ std::string TakeBoxOver(HWND dlg)
     GetWindowTextA(find.box, caption, sizeof caption);
     GetWindowTextA(dlg, own, sizeof own);
     std::string text = ControlText(find.box, 0xFFFF);
-    PostMessageA(find.box, WM_COMMAND, IDOK, 0);
+    PostMessageA(find.box, WM_COMMAND, (WPARAM)button, 0);
     WaitUntil([&] { return !IsWindow(find.box); });
     return std::string(caption) == own ? text : "caption " + std::string(caption);
 }

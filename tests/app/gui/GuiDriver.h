@@ -93,9 +93,9 @@ void Click(HWND dlg, int id);  // sent: the click is handled when this returns
 void Press(HWND dlg, int id);  // posted: the button's command may open a modal loop
 void SetText(HWND dlg, int id, const std::string& text);
 
-// The message box that `dlg` shows with the dialog's own caption: its text, closed with OK
-// ("caption ..." when the box has another caption; empty when none came).
-std::string TakeBoxOver(HWND dlg);
+// The message box that `dlg` shows with the dialog's own caption: its text, closed with
+// `button` ("caption ..." when the box has another caption; empty when none came).
+std::string TakeBoxOver(HWND dlg, int button = IDOK);
 
 // Sets a file's last write time to a local calendar time.
 bool SetLocalWriteTime(const std::string& path, int year, int month, int day, int hour, int minute,

@@ -19,6 +19,7 @@
 #include "formats/VNoteWriter.h"
 #include "res/resource.h"
 #include "tests/app/gui/GuiDriver.h"
+#include "tests/support/Emf.h"
 #include "tests/transport/TransportTestSupport.h"
 
 using namespace gui;
@@ -89,6 +90,8 @@ public:
         packets.close();
         return Start("raw '" + line_ + "' '" + out_ + "' '" + out_ + "/packets.txt'");
     }
+    // Ends the wait of a "?" line.
+    void Stop() const { std::ofstream(File("stop")).put('\n'); }
     std::map<std::string, std::string> Result() const
     {
         std::map<std::string, std::string> values;
@@ -389,4 +392,77 @@ TEST(ReceiveE2E, EscapeTwiceAtOnceLeavesThePortFree)
     ASSERT_TRUE(phone.Push(ReadFileBytes(kData + "photo.jpg"), "photo.jpg", "", "", true));
     EXPECT_EQ("受信完了 / 受信に成功しました。", Ending(dlg));
     CloseProgress(app, dlg);
+}
+
+// A hostile phone's object is refused, or left unanswered, and the current object stays; a
+// name that climbs out of the folder to a device is shown as it came and offered made harmless.
+TEST(ReceiveE2E, HostilePhonesAreRefusedOrMadeHarmless)
+{
+    REQUIRE_SERIAL_FIXTURE();
+    const std::vector<uint8_t> photo = ReadFileBytes(kData + "photo.jpg");
+    const Zorvex::ImageManager picture(photo.data(), (uint32_t)photo.size());
+    auto docomoJpeg = [&](const std::vector<uint8_t>& body, const char* fileName) {
+        SendJob j;
+        j.format = FORMAT_DOCOMO, j.kind = MEDIA_JPEG, j.body = body, j.time = kTime;
+        j.fileName = fileName, j.summary = "", j.picture = &picture;
+        std::unique_ptr<OutgoingObject> object;
+        EXPECT_EQ(0, BuildOutgoingObject(j, nullptr, &object));
+        return std::vector<uint8_t>(object->body.GetData(), object->body.GetData() + object->body.GetSize());
+    };
+    auto put = [](uint8_t code, std::vector<uint8_t> header) {
+        header.insert(header.begin(), kName.begin(), kName.end());
+        return Hex(Packet(code, header));
+    };
+    const std::string nec = "X-NEC-TYPE:PNG\r\nBODY;ENCODING=BASE64:YWJj\r\n";
+    const struct {
+        std::vector<std::string> packets;  // raw, or none: `pushed` through libopenobex
+        std::vector<uint8_t> pushed;
+        const char *ending, *answers, *fileName;  // answers: what the raw phone heard
+    } cases[] = {
+        {{Hex(kConnect), put(0x02, {0xC3, 0xFF, 0xFF, 0xFF, 0xFF})}, {},  // Length: 4 GiB
+         "受信失敗 / データが異常です。", "A0,CD,", "photo.jpg"},
+        {{Hex(kConnect), "?" + put(0x82, Header(0x49, {nec.begin(), nec.end()}))}, {},
+         "受信失敗 / サポートしていない伝送形式です。", "A0,-,", "photo.jpg"},
+        {{}, docomoJpeg(testing_emf::TinyEmf(), "a.jpg"), "受信失敗 / 対応していないデータ形式です。",
+         nullptr, "photo.jpg"},
+        {{}, docomoJpeg(photo, "..\\CON"), "受信完了 / 受信に成功しました。", nullptr, "..\\CON"},
+    };
+    RegistryPorts ports;
+    ports.Add("COM7", "OBEX Peer");
+    ScratchDir dir;
+    dir.Write("photo.jpg", photo);
+    App app;
+    ASSERT_NE(nullptr, app.Main());
+    ASSERT_TRUE(app.OpenFile(dir.File("photo.jpg")));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ending);
+        HWND dlg = StartReceive(app);
+        ASSERT_NE(nullptr, dlg);
+        Phone phone("b1");
+        ASSERT_TRUE(c.packets.empty() ? phone.Push(c.pushed, "a.vnt", "", kTimeHeader, true)
+                                      : phone.Send(c.packets));
+        EXPECT_EQ(c.ending, Ending(dlg));
+        CloseProgress(app, dlg);
+        phone.Stop();
+        std::map<std::string, std::string> heard = phone.Result();  // the peer is done with the line
+        EXPECT_EQ("1", heard["ok"]);
+        EXPECT_EQ(c.answers ? c.answers : "", c.answers ? heard["answers"] : "");
+        EXPECT_EQ(c.fileName, app.ReadInformation()[kFileName]);
+    }
+    app.Command(IDM_FILE_SAVE);
+    HWND save = app.WaitDialog("保存するファイル名を入力してください。");
+    ASSERT_NE(nullptr, save);
+    EXPECT_EQ("_CON", ControlText(save, 1148));
+    // The dialog adds the kind's extension itself, and so asks about the file really written;
+    // a name with another extension is asked about by the program.
+    dir.Write("_CON.jpg", {1});
+    dir.Write("_CON.png.jpg", {2});
+    SetText(save, 1148, dir.File("_CON"));
+    Press(save, IDOK);
+    EXPECT_NE(std::string::npos, TakeBoxOver(save, IDNO).find("上書き")) << "_CON.jpg exists";
+    SetText(save, 1148, dir.File("_CON.png"));
+    Press(save, IDOK);
+    EXPECT_NE(std::string::npos, app.TakeMessageBox("ファイルの保存").find("_CON.png.jpg"));
+    EXPECT_EQ((std::vector<uint8_t>{1}), ReadFileBytes(dir.File("_CON.jpg")));
+    EXPECT_EQ((std::vector<uint8_t>{2}), ReadFileBytes(dir.File("_CON.png.jpg")));
 }

@@ -10,7 +10,9 @@
 // packet and then leaves the line silent until the line hangs up, <outdir>/stop appears or the
 // time is up. The raw mode sends what libopenobex will not (a GET, a PUT without body, half a
 // PUT): each line of the packets file is one packet in hex, and the answer to it is read before
-// the next line, except after a line starting with "=", which is sent and not answered.
+// the next line, except after a line starting with "=", which is sent and not answered. After a
+// line starting with "?" an answer is waited for only until <outdir>/stop appears, and is
+// reported as "-" when none came: for a request that the program must leave unanswered.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
@@ -65,13 +67,13 @@ std::vector<uint8_t> FromHex(const std::string& text)
 }
 
 // One OBEX answer packet, or an empty vector when none came in time.
-std::vector<uint8_t> ReadPacket(int fd, int seconds)
+std::vector<uint8_t> ReadPacket(int fd, int milliseconds)
 {
     std::vector<uint8_t> packet;
     size_t want = 3;
     while (packet.size() < want) {
         pollfd p{fd, POLLIN, 0};
-        if (poll(&p, 1, seconds * 1000) <= 0) return {};
+        if (poll(&p, 1, milliseconds) <= 0) return {};
         uint8_t byte;
         if (read(fd, &byte, 1) != 1) return {};
         packet.push_back(byte);
@@ -80,16 +82,34 @@ std::vector<uint8_t> ReadPacket(int fd, int seconds)
     return packet;
 }
 
-std::string RunRaw(int fd, const char* packetsFile)
+// Any answer that comes before `stop` exists, and what the line still held then.
+std::vector<uint8_t> AnswerUntilStopped(int fd, const std::string& stop)
+{
+    struct stat info;
+    for (int i = 0; i < kSeconds * 5; ++i) {
+        const bool stopped = stat(stop.c_str(), &info) == 0;
+        const std::vector<uint8_t> answer = ReadPacket(fd, stopped ? 500 : 200);
+        if (!answer.empty() || stopped) return answer;
+    }
+    return {};
+}
+
+std::string RunRaw(int fd, const char* packetsFile, const std::string& outdir)
 {
     std::ifstream in(packetsFile);
     std::string line, answers;
     while (std::getline(in, line)) {
-        const bool answered = line.empty() || line[0] != '=';
-        const std::vector<uint8_t> packet = FromHex(answered ? line : line.substr(1));
+        const char mark = line.empty() ? 0 : line[0];
+        const bool answered = mark != '=';
+        const std::vector<uint8_t> packet = FromHex(mark == '=' || mark == '?' ? line.substr(1) : line);
         if (write(fd, packet.data(), packet.size()) != (ssize_t)packet.size()) return "ok=0\nerror=write\n";
         if (!answered) continue;
-        const std::vector<uint8_t> answer = ReadPacket(fd, kSeconds);
+        if (mark == '?') {
+            const std::vector<uint8_t> answer = AnswerUntilStopped(fd, outdir + "/stop");
+            answers += (answer.empty() ? "-" : Hex({answer[0]})) + ",";
+            continue;
+        }
+        const std::vector<uint8_t> answer = ReadPacket(fd, kSeconds * 1000);
         if (answer.empty()) return "ok=0\nerror=no answer\nanswers=" + answers + "\n";
         answers += Hex({answer[0]}) + ",";
     }
@@ -139,7 +159,7 @@ int main(int argc, char** argv)
         result << "ok=" << got.ok << "\nerror=" << got.error << "\nconnect=" << got.connectResponse
                << "\nput=" << got.putResponse << "\ndisconnect=" << got.disconnectResponse << "\n";
     } else if (mode == "raw" && argc >= 5) {
-        result << RunRaw(fd, argv[4]);
+        result << RunRaw(fd, argv[4], outdir);
     } else {
         result << "ok=0\nerror=bad arguments\n";
     }
