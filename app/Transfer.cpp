@@ -151,7 +151,7 @@ int32_t ReceiveTransfer::Run()
         if (parsed != 0) throw Failure{parsed};
         // A kind the program does not keep is not acknowledged either, or the phone would
         // report as delivered what the PC throws away.
-        if (!IsTransferableKind(received_.kind)) throw Failure{kReceiveUnknownFormat};
+        if (!IsTransferableKind(received_.kind)) throw Failure{RECEIVE_KIND_REFUSED};
         if (server.GetName()) name_ = server.GetName();
 
         result = RECEIVE_LINK_LOST;

@@ -111,10 +111,6 @@ bool TransferSession::RunReceive(TransferUi& ui, TransportFactory& transports,
         *message = ResultMessage(Direction::Receive, result, request_.IsSerial());
         return false;
     }
-    if (!IsTransferableKind(transfer.Received().kind)) {
-        *message = kReceiveKindUnsupported;
-        return false;
-    }
     // Decoded once, here; the user-interface thread only installs what it is handed.
     std::unique_ptr<MediaObject> object = MakeReceivedObject(transfer.Received());
     std::unique_ptr<ViewContent> content = DecodeContent(object);

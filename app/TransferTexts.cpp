@@ -81,6 +81,7 @@ const char* ResultMessage(Direction direction, int32_t result, bool serial)
         return result >= 0 && result < 7 ? kSendMessages[result] : kNoMessage;
     }
     if (result == RECEIVE_NO_PORT) return serial ? kNoSerialPort : kNoInfraredPort;
+    if (result == RECEIVE_KIND_REFUSED) return kReceiveKindUnsupported;
     return result >= 0 && result < 11 ? kReceiveMessages[result] : kNoMessage;
 }
 

@@ -27,6 +27,9 @@ enum ReceiveResult : int32_t {
     RECEIVE_CONNECT_FAILED = 6,
     RECEIVE_NO_PORT = 9,
     RECEIVE_RELEASE_FAILED = 10,
+    // The object is of a kind the program does not keep (0, 5 or above 7): it is not
+    // acknowledged, so that the phone does not report it as delivered.
+    RECEIVE_KIND_REFUSED = 11,
 };
 
 // The status line of a phase 1 to 8; nullptr for any other value (the line stays as it is).

@@ -29,7 +29,9 @@ std::string ExitCodes(bool send, bool receive)
     }
     if (receive) {
         text += " receive と unwrap の失敗 (その受信の結果):\n";
-        for (int32_t r = 1; r <= 10; ++r) add(r, ResultMessage(Direction::Receive, r, true));
+        for (int32_t r = 1; r <= RECEIVE_KIND_REFUSED; ++r) {
+            add(r, ResultMessage(Direction::Receive, r, true));
+        }
     }
     add(kExitUsage, "引数の誤り");
     add(kExitRefused, "受け付けられないデータ・入力 (フォーマット、タイトルなど、データの種類)");

@@ -129,7 +129,7 @@ public:
     void SetCaption(const std::string& text) override { caption = text; }
     void EnableButton(bool) override {}
     void SetButtonText(const std::string&) override {}
-    void SetActiveTransfer(TransferState*) override {}
+    void SetTransferActive(bool) override {}
     void ReportProgress(uint32_t done, uint32_t total) override
     {
         ++progress;

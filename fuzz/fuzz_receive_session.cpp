@@ -11,7 +11,7 @@
 #include "app/FileRules.h"
 #include "app/ObjectInfo.h"
 #include "app/Transfer.h"
-#include "app/TransferWorkers.h"
+#include "app/TransferSession.h"
 #include "fuzz/SessionScript.h"
 
 using namespace fuzz_session;
@@ -22,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Script script(data + 1, size - 1);
     Transports transports(script, (data[0] & 1) != 0);
     CountingUi ui;
-    ReceiveTransfer transfer(ui, transports);
+    CancelSignal cancel;
+    ReceiveTransfer transfer(ui, transports, cancel);
     Phone::receives = 0;
     const int32_t result = transfer.Run();
     const ReceivedObject& got = transfer.Received();

@@ -33,7 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Script script(data + 1, size - 1);
     Transports transports(script, (data[0] & 8) != 0);
     CountingUi ui;
-    SendTransfer transfer(ui, transports);
+    CancelSignal cancel;
+    SendTransfer transfer(ui, transports, cancel);
     SendJob& job = transfer.Job();
     job.kind = chosen.kind;
     job.format = chosen.format;

@@ -50,7 +50,8 @@ TEST(TransferTexts, ResultMessages)
         {R, 9, false, "赤外線ポートが使用できません。"},
         {R, 9, true, "指定の通信ポートが使用できません。"},
         {R, 10, false, "規定外の問題が発生しました。"},
-        {R, 11, false, "(該当するメッセージが用意されていません。)"},
+        {R, 11, false, "対応していない形式のデータを受信しました。"},
+        {R, 12, false, "(該当するメッセージが用意されていません。)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.result);

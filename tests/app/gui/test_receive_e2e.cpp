@@ -422,7 +422,7 @@ TEST(ReceiveE2E, HostilePhonesAreRefusedOrMadeHarmless)
         {{Hex(kConnect), put(0x02, {0xC3, 0xFF, 0xFF, 0xFF, 0xFF})}, {},  // Length: 4 GiB
          "受信失敗 / データが異常です。", "A0,CD,", "photo.jpg"},
         {{Hex(kConnect), "?" + put(0x82, Header(0x49, {nec.begin(), nec.end()}))}, {},
-         "受信失敗 / サポートしていない伝送形式です。", "A0,-,", "photo.jpg"},
+         "受信失敗 / 対応していない形式のデータを受信しました。", "A0,-,", "photo.jpg"},
         {{}, docomoJpeg(testing_emf::TinyEmf(), "a.jpg"), "受信失敗 / 対応していないデータ形式です。",
          nullptr, "photo.jpg"},
         {{}, docomoJpeg(photo, "..\\CON"), "受信完了 / 受信に成功しました。", nullptr, "..\\CON"},
