@@ -279,8 +279,12 @@ void Receive(HWND mainWindow, std::optional<SerialLine> serial)
     // The window installed the object from its queue while the dialog was still up.
     InvalidateRect(mainWindow, nullptr, TRUE);
     UpdateWindow(mainWindow);
+    // Only what has the structure of a 3GP/MP4 file is handed to a player.
     const std::shared_ptr<const MediaObject> current = View::CurrentObject();
-    if (current && current->GetKind() == MEDIA_MOVIE) OfferPlayback(mainWindow, *current);
+    if (current && current->GetKind() == MEDIA_MOVIE &&
+        ContentMatchesKind(MEDIA_MOVIE, current->GetBody(), current->GetBodyLength())) {
+        OfferPlayback(mainWindow, *current);
+    }
 }
 
 }  // namespace
