@@ -4,6 +4,7 @@
 
 #include "app/ObjectInfo.h"
 #include "app/SendSettingsRules.h"
+#include "app/TransferSession.h"
 #include "app/TransferTexts.h"
 #include "cli/Platform.h"
 #include "cli/Text.h"
@@ -106,7 +107,7 @@ int SaveReceived(const ReceivedObject& received, const std::string& obexName,
     const std::string path = SaveNew(dir, ReceivedFileName(received, obexName), received.kind,
                                      received.body, received.time);
     if (path.empty()) return Fail(dir, kExitNoOutput, kCannotWrite, asJson);
-    const std::unique_ptr<MediaObject> object = ObjectFromReceived(received);
+    const std::unique_ptr<MediaObject> object = MakeReceivedObject(received);
     ShowObject(path, *object, DecodePicture(*object).get(), asJson, std::move(extra));
     return 0;
 }

@@ -245,18 +245,3 @@ std::string ReceivedFileName(const ReceivedObject& object, const std::string& ob
     if (object.format == FORMAT_DIRECT) return obexName;
     return "";
 }
-
-std::unique_ptr<MediaObject> ObjectFromReceived(const ReceivedObject& received)
-{
-    auto object = std::make_unique<MediaObject>();
-    object->SetKind(received.kind);
-    object->SetFormat(received.format);
-    object->SetTitle(received.title ? received.title->c_str() : nullptr);
-    object->SetSummary(received.summary ? received.summary->c_str() : nullptr);
-    object->SetFileName(received.fileName ? received.fileName->c_str() : nullptr);
-    object->SetPosition(received.position);
-    object->SetTime(received.time);
-    object->SetRedistributionForbidden(received.redistributionForbidden);
-    object->SetBody(received.body);
-    return object;
-}

@@ -64,5 +64,3 @@ std::string SaveNew(const std::string& dir, const std::string& name, int32_t kin
 // Fujitsu title, else the OBEX name of a bare picture; empty when none.
 std::string ReceivedFileName(const ReceivedObject& object, const std::string& obexName);
 
-// The object a successful receive makes of what the reader found.
-std::unique_ptr<MediaObject> ObjectFromReceived(const ReceivedObject& received);

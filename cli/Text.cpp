@@ -2,34 +2,6 @@
 
 #include "core/CodePage.h"
 
-std::string AnsiToUtf8(const std::string& text)
-{
-    const std::u16string wide = AnsiToUtf16(text);
-    std::string out;
-    for (size_t i = 0; i < wide.size(); ++i) {
-        uint32_t c = wide[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < wide.size()) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (uint32_t)(wide[++i] - 0xDC00);
-        }
-        if (c < 0x80) {
-            out += (char)c;
-        } else if (c < 0x800) {
-            out += (char)(0xC0 | (c >> 6));
-            out += (char)(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += (char)(0xE0 | (c >> 12));
-            out += (char)(0x80 | ((c >> 6) & 0x3F));
-            out += (char)(0x80 | (c & 0x3F));
-        } else {
-            out += (char)(0xF0 | (c >> 18));
-            out += (char)(0x80 | ((c >> 12) & 0x3F));
-            out += (char)(0x80 | ((c >> 6) & 0x3F));
-            out += (char)(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
 bool Utf8ToAnsi(const std::string& utf8, std::string* text)
 {
     std::u16string wide;

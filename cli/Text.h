@@ -3,6 +3,7 @@
 #pragma once
 #include <string>
 
-std::string AnsiToUtf8(const std::string& text);
+#include "core/CodePage.h"  // AnsiToUtf8
+
 // False when a character has no Shift_JIS form or the bytes are not UTF-8.
 bool Utf8ToAnsi(const std::string& utf8, std::string* text);

@@ -13,5 +13,8 @@ std::u16string AnsiToUtf16(const std::string& text);
 std::string Utf16ToAnsi(const char16_t* text, size_t length);
 std::string Utf16ToAnsi(const std::u16string& text);
 
+// UTF-8 copy of ANSI text: Linux file names, the command line's JSON output.
+std::string AnsiToUtf8(const std::string& text);
+
 // True when `c` is a lead byte of a double-byte character in the ANSI code page.
 bool IsAnsiLeadByte(unsigned char c);

@@ -11,41 +11,9 @@
 #include "core/CodePage.h"
 #include "core/posix/NativeFile.h"
 
-namespace {
-
-std::string ToUtf8(const char* ansi)
-{
-    std::u16string w = AnsiToUtf16(ansi, std::char_traits<char>::length(ansi));
-    std::string out;
-    for (size_t i = 0; i < w.size(); ++i) {
-        uint32_t c = w[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < w.size()) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (w[++i] - 0xDC00);
-        }
-        if (c < 0x80) {
-            out += (char)c;
-        } else if (c < 0x800) {
-            out += (char)(0xC0 | (c >> 6));
-            out += (char)(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += (char)(0xE0 | (c >> 12));
-            out += (char)(0x80 | ((c >> 6) & 0x3F));
-            out += (char)(0x80 | (c & 0x3F));
-        } else {
-            out += (char)(0xF0 | (c >> 18));
-            out += (char)(0x80 | ((c >> 12) & 0x3F));
-            out += (char)(0x80 | ((c >> 6) & 0x3F));
-            out += (char)(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
-}  // namespace
-
 FileReadStatus ReadWholeFile(const char* path, uint32_t minSize, uint32_t maxSize, FileContents* out)
 {
-    return ReadWholeNativeFile(ToUtf8(path).c_str(), minSize, maxSize, out);
+    return ReadWholeNativeFile(AnsiToUtf8(path).c_str(), minSize, maxSize, out);
 }
 
 FileReadStatus ReadWholeNativeFile(const char* path, uint32_t minSize, uint32_t maxSize,

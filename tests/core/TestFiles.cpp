@@ -61,30 +61,6 @@ void UseTimeZone(const char* tz)
 #include <sys/time.h>
 #include <unistd.h>
 
-namespace {
-
-std::string ToUtf8(const std::string& ansi)
-{
-    std::u16string w = AnsiToUtf16(ansi);
-    std::string out;
-    for (char16_t c16 : w) {
-        unsigned c = c16;  // test paths hold no surrogates
-        if (c < 0x80) {
-            out += (char)c;
-        } else if (c < 0x800) {
-            out += (char)(0xC0 | (c >> 6));
-            out += (char)(0x80 | (c & 0x3F));
-        } else {
-            out += (char)(0xE0 | (c >> 12));
-            out += (char)(0x80 | ((c >> 6) & 0x3F));
-            out += (char)(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
-}  // namespace
-
 std::string ScratchDir()
 {
     char tmpl[] = "/tmp/zvtestXXXXXX";
@@ -94,7 +70,7 @@ std::string ScratchDir()
 
 bool WriteScratchFile(const std::string& path, const std::vector<uint8_t>& bytes)
 {
-    FILE* f = std::fopen(ToUtf8(path).c_str(), "wb");
+    FILE* f = std::fopen(AnsiToUtf8(path).c_str(), "wb");
     if (!f) return false;
     bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return std::fclose(f) == 0 && ok;
@@ -112,10 +88,10 @@ bool SetScratchFileTime(const std::string& path, const CalendarTime& t)
     tm.tm_isdst = -1;
     struct timeval tv[2] = {};
     tv[0].tv_sec = tv[1].tv_sec = mktime(&tm);
-    return utimes(ToUtf8(path).c_str(), tv) == 0;
+    return utimes(AnsiToUtf8(path).c_str(), tv) == 0;
 }
 
-void RemoveScratchFile(const std::string& path) { unlink(ToUtf8(path).c_str()); }
+void RemoveScratchFile(const std::string& path) { unlink(AnsiToUtf8(path).c_str()); }
 
 void UseTimeZone(const char* tz)
 {

@@ -16,6 +16,8 @@ TEST(CodePage, ShiftJisWithBackslashTrailBytes)
     std::u16string w = AnsiToUtf16(std::string("表ソ能\\"));
     EXPECT_EQ(u"表ソ能\\", w);
     EXPECT_EQ(std::string("\x95\x5C\x83\x5C\x94\x5C\x5C"), Utf16ToAnsi(w));
+    EXPECT_EQ("\xE8\xA1\xA8\xE3\x82\xBD\xE8\x83\xBD\\\xEF\xBD\xB1",
+              AnsiToUtf8(std::string("表ソ能\\\xB1")));  // ｱ U+FF71
 }
 
 TEST(CodePage, WaveDashAndMinusFollowCodePage932)
