@@ -7,10 +7,8 @@
 #include <atomic>
 #include <cstdio>
 
-#include "transport/win32/ObexInfraredSocket.h"
-#include "transport/win32/ObexSerialSocket.h"
+#include "app/win32/TransferServices.h"
 #include "transport/win32/SerialPortList.h"
-#include "transport/win32/ServiceManager.h"
 
 namespace {
 
@@ -68,74 +66,6 @@ BOOL WINAPI OnControl(DWORD event)
     if (Interrupted()) Interrupted()();
     return TRUE;
 }
-
-class SerialLink : public TransportFactory {
-public:
-    SerialLink(std::string port, uint32_t speed) : port_(std::move(port)), speed_(speed) {}
-    bool IsSerial() const override { return true; }
-    std::unique_ptr<ObexServerSocket> CreateServerSocket() override
-    {
-        return std::make_unique<ObexSerialSocket>(port_.c_str());
-    }
-    std::unique_ptr<ObexClientSocket> CreateClientSocket() override
-    {
-        return std::make_unique<ObexSerialSocket>(port_.c_str());
-    }
-    void SetUpLine(ObexSocket& transport) override
-    {
-        if (auto* port = dynamic_cast<ObexSerialSocket*>(&transport)) port->SetUpLine(speed_);
-    }
-    std::string PeerName(ObexSocket&) override { return ""; }
-    void Pause(uint32_t milliseconds) override { Sleep(milliseconds); }
-
-private:
-    std::string port_;
-    uint32_t speed_;
-};
-
-class InfraredLink : public TransportFactory {
-public:
-    bool IsSerial() const override { return false; }
-    std::unique_ptr<ObexServerSocket> CreateServerSocket() override
-    {
-        return std::make_unique<ObexInfraredServerSocket>();
-    }
-    std::unique_ptr<ObexClientSocket> CreateClientSocket() override
-    {
-        return std::make_unique<ObexInfraredClientSocket>();
-    }
-    void SetUpLine(ObexSocket&) override {}
-    std::string PeerName(ObexSocket& transport) override
-    {
-        auto* named = dynamic_cast<OwnedString*>(&transport);
-        const char* name = named ? named->GetText() : nullptr;
-        return name ? name : "";
-    }
-    void Pause(uint32_t milliseconds) override { Sleep(milliseconds); }
-};
-
-class MonitorService : public InfraredMonitor {
-public:
-    bool IsRunning() override { return Call([](ServiceManager& m) { return m.IsRunning(); }); }
-    void Stop() override { Call([](ServiceManager& m) { m.Stop(true); return true; }); }
-    void Start() override { Call([](ServiceManager& m) { m.Start(true); return true; }); }
-
-private:
-    template <typename F>
-    bool Call(F f)
-    {
-        try {
-            if (!manager_) {
-                manager_ = std::make_unique<ServiceManager>("Infrared Monitor", nullptr);
-                manager_->SetWaitInterval(1000);
-            }
-            return f(*manager_);
-        } catch (const ServiceManagerException& e) {
-            throw ServiceError{e.GetCode()};
-        }
-    }
-    std::unique_ptr<ServiceManager> manager_;
-};
 
 }  // namespace
 
@@ -245,12 +175,15 @@ std::unique_ptr<TransportFactory> SerialTransports(const std::string& port, uint
 {
     // "\\.\COM12" names COM12; the transport adds the prefix itself.
     const bool device = port.compare(0, 4, "\\\\.\\") == 0;
-    return std::make_unique<SerialLink>(device ? port.substr(4) : port, speed);
+    return std::make_unique<Win32Transports>(SerialLine{device ? port.substr(4) : port, speed});
 }
 
 bool HasInfrared() { return true; }
-std::unique_ptr<TransportFactory> InfraredTransports() { return std::make_unique<InfraredLink>(); }
+std::unique_ptr<TransportFactory> InfraredTransports()
+{
+    return std::make_unique<Win32Transports>(std::nullopt);
+}
 std::unique_ptr<InfraredMonitor> InfraredMonitorService()
 {
-    return std::make_unique<MonitorService>();
+    return std::make_unique<Win32InfraredMonitor>();
 }
