@@ -2,8 +2,8 @@
 # check-pe.sh <zorvex.exe> <i386|x86-64> [console]
 # Checks a built zorvex.exe from its PE headers alone (no Wine): the machine, the GUI subsystem,
 # imports from system DLLs only (the C++ runtime is linked in), and a version resource and a
-# manifest in its resources. With "console" (zvx.exe): the console subsystem instead, and no
-# resources asked for.
+# manifest in its resources. With "console" (zvx.exe): the console subsystem instead, and a
+# version resource only.
 set -uo pipefail
 export LC_ALL=C   # objdump output is parsed
 exe=$1 arch=$2 kind=${3:-gui}
@@ -30,12 +30,12 @@ dlls=$(sed -nE 's/^[[:space:]]*DLL Name: (.*)$/\1/p' <<<"$priv" | tr 'A-Z' 'a-z'
 [ -n "$dlls" ] || fail "imports no DLL at all"
 bad=$(grep -vE "$system" <<<"$dlls")
 [ -z "$bad" ] || fail "imports non-system DLLs: $(tr '\n' ' ' <<<"$bad")"
-if [ "$kind" = console ]; then
-    echo "check-pe: $exe: $want_format, console, system DLLs only ($(tr '\n' ' ' <<<"$dlls"))"
-    exit 0
-fi
 # The resource directory lists types by number: 16 version, 24 manifest.
 rsrc=$(sed -n '/The .rsrc Resource Directory section/,$p' <<<"$priv")
 grep -qE '^[0-9a-f]+   Entry: ID: 0x0*10,' <<<"$rsrc" || fail "no version resource"
+if [ "$kind" = console ]; then
+    echo "check-pe: $exe: $want_format, console, system DLLs only ($(tr '\n' ' ' <<<"$dlls")), version present"
+    exit 0
+fi
 grep -qE '^[0-9a-f]+   Entry: ID: 0x0*18,' <<<"$rsrc" || fail "no manifest"
 echo "check-pe: $exe: $want_format, GUI, system DLLs only ($(tr '\n' ' ' <<<"$dlls")), version and manifest present"
