@@ -4,6 +4,7 @@
 
 #include <sstream>
 
+#include "app/SendSettingsRules.h"
 #include "app/TransferTexts.h"
 #include "cli/Commands.h"
 #include "cli/Platform.h"
@@ -89,6 +90,18 @@ struct EntryOptions {
                 return kExitUsage;
             }
             entries->time = seconds;
+        }
+        // The dialog greys out what a format does not carry; here it would vanish unremarked.
+        const FieldStates states = StatesForRule(ButtonForFormat(entries->format)->rule);
+        const std::pair<const CLI::Option*, bool> used[] = {{titleOption, states.title.enabled},
+                                                            {summaryOption, states.summary.enabled},
+                                                            {nameOption, states.fileName.enabled},
+                                                            {timeOption, states.date.enabled}};
+        for (const auto& [option, enabled] : used) {
+            if (option->count() > 0 && !enabled) {
+                PrintError(option->get_name() + ": " + PhoneFormatLabel(entries->format) +
+                           " では使われません。");
+            }
         }
         return 0;
     }

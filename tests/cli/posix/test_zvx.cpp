@@ -323,9 +323,14 @@ TEST(Zvx, RefusalsAndTimes)
                             {"2024-01-02 12:04:05", "JST-9"}}) {
         const Result r = RunZvx({"wrap", "--format", "1", "--summary", "s", "--time", when, jpeg, "-o", out}, tz);
         EXPECT_EQ(0, r.status) << when;
+        EXPECT_EQ("", r.err) << "docomo carries the summary and the date";
         const Bytes object = Read(out);
         EXPECT_NE(std::string::npos, std::string(object.begin(), object.end()).find("DATE:20240102T030405Z")) << when;
     }
+    // Entries the format does not carry are named rather than dropped unremarked.
+    const Result dropped = RunZvx({"wrap", "--format", "direct", "--title", "t", "--time", "@1704164645", jpeg, "-o", out});
+    EXPECT_EQ(0, dropped.status);
+    for (const char* option : {"--title", "--time"}) EXPECT_NE(std::string::npos, dropped.err.find(option)) << option;
 }
 
 TEST(Zvx, PortsFromSysfsPhonesFirst)
