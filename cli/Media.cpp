@@ -1,13 +1,11 @@
 #include "cli/Media.h"
 
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 
 #include "app/FileRules.h"
 #include "app/SendSettingsRules.h"
 #include "cli/Platform.h"
-#include "core/Codecs.h"
 #include "core/SafeName.h"
 #include "core/TimeConv.h"
 
@@ -231,16 +229,9 @@ std::string SaveNew(const std::string& dir, const std::string& name, int32_t kin
 
 std::string ReceivedFileName(const ReceivedObject& object, const std::string& obexName)
 {
-    if (object.fileName && !object.fileName->empty()) {
-        if (object.format != FORMAT_JN51_JPEG && object.format != FORMAT_JN51_DCF) {
-            return *object.fileName;
-        }
-        // J-N51 names arrive quoted-printable, and the reader keeps them so.
-        std::string decoded(QpDecodedLength(object.fileName->c_str()), '\0');
-        QpDecode(&decoded[0], object.fileName->c_str());
-        decoded.resize(std::strlen(decoded.c_str()));
-        if (!decoded.empty()) return decoded;
-    }
+    // The reader has already decoded a J-N51 name: decoding it again would turn a "=41" the
+    // phone meant into "A".
+    if (object.fileName && !object.fileName->empty()) return *object.fileName;
     if (object.format == FORMAT_FUJITSU && object.title) return *object.title;
     if (object.format == FORMAT_DIRECT) return obexName;
     return "";

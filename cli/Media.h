@@ -60,7 +60,7 @@ int BuildSendJob(const MediaObject& object, const SendEntries& entries, SendJob*
 std::string SaveNew(const std::string& dir, const std::string& name, int32_t kind,
                     const std::vector<uint8_t>& bytes, int32_t time);
 
-// The name a received object is saved under: its own file name (a J-N51 one decoded), else a
+// The name a received object is saved under: its own file name (as the reader decoded it), else a
 // Fujitsu title, else the OBEX name of a bare picture; empty when none.
 std::string ReceivedFileName(const ReceivedObject& object, const std::string& obexName);
 
