@@ -35,17 +35,6 @@ bool ValidCalendar(const CalendarTime& t)
     return t.hour < 24 && t.minute < 60 && t.second < 60;
 }
 
-// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
-int64_t DaysFromCivil(int64_t year, int month, int day)
-{
-    year -= month <= 2;
-    const int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const int64_t yearOfEra = year - era * 400;
-    const int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
-}
-
 std::string Printf(const char* pattern, const char* a, const char* b = "")
 {
     char text[256];
@@ -102,15 +91,12 @@ bool ParseWhen(const std::string& text, int32_t* seconds)
                 return false;
             }
         }
-        if (!ValidCalendar(t)) return false;
-        if (utc) {
-            value = DaysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 +
-                    t.second;
-        } else {
-            int32_t local = 0;
-            if (!LocalCalendarToSeconds(t, &local)) return false;
-            value = local;
+        int32_t instant = 0;
+        if (!ValidCalendar(t) ||
+            !(utc ? UtcCalendarToSeconds(t, &instant) : LocalCalendarToSeconds(t, &instant))) {
+            return false;
         }
+        value = instant;
     }
     if (value <= 0 || value > INT32_MAX) return false;
     *seconds = (int32_t)value;

@@ -90,6 +90,21 @@ bool SecondsToUtcCalendar(int32_t seconds, CalendarTime* utc)
     return true;
 }
 
+bool UtcCalendarToSeconds(const CalendarTime& utc, int32_t* seconds)
+{
+    // Days since 1970-01-01 of a proleptic Gregorian date, years again starting in March.
+    const int64_t year = (int64_t)utc.year - (utc.month <= 2);
+    const int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const int64_t yearOfEra = year - era * 400;
+    const int64_t dayOfYear = (153 * (utc.month + (utc.month > 2 ? -3 : 9)) + 2) / 5 + utc.day - 1;
+    const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    const int64_t days = era * 146097 + dayOfEra - 719468;
+    const int64_t instant = days * 86400 + utc.hour * 3600 + utc.minute * 60 + utc.second;
+    if (instant > 0x7FFFFFFFLL || instant < -0x7FFFFFFFLL - 1) return false;
+    *seconds = (int32_t)instant;
+    return true;
+}
+
 long TimeZoneOffsetWest()
 {
     std::lock_guard<std::mutex> g(TimeLock());

@@ -21,6 +21,8 @@ bool LocalCalendarToSeconds(const CalendarTime& local, int32_t* seconds);
 // without the C library, so every 32-bit time converts, 1901 to 2038).
 bool SecondsToLocalCalendar(int32_t seconds, CalendarTime* local);
 bool SecondsToUtcCalendar(int32_t seconds, CalendarTime* utc);
+// Its inverse, for a valid calendar time; false when the instant does not fit 32 bits.
+bool UtcCalendarToSeconds(const CalendarTime& utc, int32_t* seconds);
 
 // The date and time fields of "YYYYMMDDTHHMMSS" (each read like atoi; the caller has checked the
 // length and the 'T') to seconds: as local time, or as UTC when `utc` is set (mktime's local

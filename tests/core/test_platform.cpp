@@ -109,7 +109,11 @@ TEST_F(TimeConvTest, UtcCalendarCoversThe32BitRange)
         EXPECT_EQ(c.utc.hour, utc.hour) << c.seconds;
         EXPECT_EQ(c.utc.minute, utc.minute) << c.seconds;
         EXPECT_EQ(c.utc.second, utc.second) << c.seconds;
+        int32_t back = 0;
+        EXPECT_TRUE(UtcCalendarToSeconds(c.utc, &back) && back == c.seconds) << c.seconds;
     }
+    int32_t unused;
+    EXPECT_FALSE(UtcCalendarToSeconds({2038, 1, 19, 3, 14, 8}, &unused)) << "past 32 bits";
 }
 
 TEST_F(TimeConvTest, OffsetIsSecondsWestOfUtc)
