@@ -1,5 +1,5 @@
 # The shipped 32-bit program; its tests run under 32-bit Wine (the system's `wine`).
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(TOOLCHAIN_PREFIX i686-w64-mingw32)
+set(ZV_WINE wine)
 include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw-common.cmake)
-set(CMAKE_CROSSCOMPILING_EMULATOR bash ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-test.sh wine)

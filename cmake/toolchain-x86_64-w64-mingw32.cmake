@@ -3,6 +3,5 @@
 # through scripts/wine64/wine (Debian's /usr/bin/wine prefers the 32-bit loader when both exist).
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(TOOLCHAIN_PREFIX x86_64-w64-mingw32)
+get_filename_component(ZV_WINE "${CMAKE_CURRENT_LIST_DIR}/../scripts/wine64/wine" ABSOLUTE)
 include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw-common.cmake)
-get_filename_component(_zv_wine64 "${CMAKE_CURRENT_LIST_DIR}/../scripts/wine64/wine" ABSOLUTE)
-set(CMAKE_CROSSCOMPILING_EMULATOR bash ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-test.sh ${_zv_wine64})
