@@ -1,7 +1,11 @@
 #include "app/Transfer.h"
 
+#include <algorithm>
+
+#include "app/ViewContent.h"
+#include "core/Watchdog.h"
 #include "obex/ObexClient.h"
-#include "obex/ObexServer.h"
+#include "obex/ObexException.h"
 #include "transport/TransportException.h"
 
 namespace {
@@ -90,6 +94,12 @@ TransferState::ActiveTransport<Socket>::~ActiveTransport()
 void ProgressBodyReceiver::Receive(ObexObject* owner, const uint8_t* data, int32_t length, bool)
 {
     const uint32_t total = owner ? owner->GetLength() : 0;
+    // The server answers Request Entity Too Large before the failure goes on.
+    if (length > 0 && (server_.GetOperation() | OBEX_FINAL_BIT) != OBEX_OP_PUT &&
+        (uint32_t)length > kIgnoredBodyLimit - std::min(kIgnoredBodyLimit, body_.GetSize())) {
+        ObexFail(OBEX_ERR_TOO_LARGE, "ReceiveRequest:受信するオブジェクトが大きすぎます。");
+    }
+    if (length > 0 && state_.GetPhase() != PHASE_TRANSFERRING) state_.SetPhase(PHASE_TRANSFERRING);
     if (length > 0) body_.Append(data, (uint32_t)length, total);
     // More headers follow in this packet: its report waits for them.
     if (owner && owner->GetReadPosition() < owner->GetReceivedPacketLength()) return;
@@ -98,6 +108,7 @@ void ProgressBodyReceiver::Receive(ObexObject* owner, const uint8_t* data, int32
 
 void ProgressBodyReceiver::Flush(ObexObject* owner)
 {
+    if ((server_.GetOperation() | OBEX_FINAL_BIT) != OBEX_OP_PUT) return;  // no object, nothing to show
     const uint32_t done = body_.GetSize(), total = owner ? owner->GetLength() : 0;
     if (reported_ && done == reportedDone_ && total == reportedTotal_) return;
     reported_ = true;
@@ -113,13 +124,45 @@ int32_t ProgressBodySource::Read(ObexObject* owner, uint8_t* buffer, int32_t max
 
 // --- Receive ------------------------------------------------------------------------------------
 
+int32_t ReceiveTransfer::CheckAndHandOver(ObexServer& server, std::vector<uint8_t> body)
+{
+    SetPhase(PHASE_UNPACKING);
+    IncomingObject incoming;
+    if (const char* name = server.GetName()) incoming.name = name;
+    incoming.time = server.GetTime();
+    ReceivedObject& object = incoming.object;
+    incoming.refusal = ParseReceivedObject(body.data(), (uint32_t)body.size(),
+                                           server.GetName(),
+                                           incoming.time ? &incoming.time : nullptr, &object);
+    if (keepRaw_) incoming.raw = std::move(body);  // the object as it came, not a copy
+    std::vector<uint8_t>().swap(body);
+    // A kind the PC does not keep, or a picture that is not what its label says, is refused
+    // before the phone could report it as delivered.
+    if (incoming.refusal == 0 && !IsTransferableKind(object.kind)) {
+        incoming.refusal = RECEIVE_KIND_REFUSED;
+    }
+    if (incoming.refusal == 0 && IsPictureKind(object.kind) &&
+        !ContentMatchesKind(object.kind, object.body.data(), (uint32_t)object.body.size())) {
+        incoming.refusal = RECEIVE_CONTENT_REFUSED;
+    }
+    const int32_t refusal = incoming.refusal;
+    const int32_t taken = sink_.Take(incoming);
+    return refusal != 0 ? refusal : taken;
+}
+
 int32_t ReceiveTransfer::Run()
 {
     SetPhase(PHASE_INITIALISING);
-    Reset();
+    kept_ = refused_ = 0;
     SetPhase(PHASE_STARTING);
-    int32_t result = RECEIVE_NO_PORT;
-    bool completed = false;
+    int32_t result = RECEIVE_NO_PORT, firstRefusal = 0;
+    bool disconnected = false;
+    // Closing the line ends whatever call waits on it; the session then ends as below.
+    Watchdog quiet([this] {
+        cancel_.WithActive([](ObexSocket* transport) {
+            if (transport) transport->Close();
+        });
+    });
     try {
         ActiveTransport<ObexServerSocket> active(*this, transports_.CreateServerSocket());
         ObexServer server(active.socket.get());
@@ -128,41 +171,44 @@ int32_t ReceiveTransfer::Run()
         SetPhase(PHASE_CONNECTING);
         result = RECEIVE_CONNECT_FAILED;
         server.Accept();
-
+        server.SetArrivalHook([&quiet] { quiet.Kick(); });
+        quiet.Arm(quietMidSessionMs_);
         SetPhase(PHASE_TRANSFERRING);
-        result = RECEIVE_LINK_LOST;
-        server.SetReceiveLimit(kMaxReceivedObject);
-        std::vector<uint8_t> body;
-        {
-            ProgressBodyReceiver receiver(ui_);
-            server.SetBodyReceiver(&receiver);
-            server.ReceiveRequest();
-            receiver.Flush(&server);
-            body = receiver.Body().Take();
+
+        // Each request: a PUT brings an object, a DISCONNECT ends the session.
+        for (;;) {
+            result = RECEIVE_LINK_LOST;
+            server.SetReceiveLimit(kMaxReceivedObject);
+            std::vector<uint8_t> body;
+            {
+                ProgressBodyReceiver receiver(ui_, server, *this);
+                server.SetBodyReceiver(&receiver);
+                server.ReceiveRequest();
+                receiver.Flush(&server);
+                body = receiver.Body().Take();
+            }
+            const int32_t operation = server.GetOperation();
+            if (operation == OBEX_OP_DISCONNECT) {
+                server.SendResponse(kResponseSuccess);
+                disconnected = true;
+                break;
+            }
+            if (operation != (OBEX_OP_PUT | OBEX_FINAL_BIT)) {
+                server.SendResponse(OBEX_RSP_BAD_REQUEST & 0x7F);
+                throw Failure{RECEIVE_BAD_REQUEST};
+            }
+            const int32_t refusal = CheckAndHandOver(server, std::move(body));
+            if (refusal == 0) {
+                ++kept_;
+            } else {
+                ++refused_;
+                if (firstRefusal == 0) firstRefusal = refusal;
+            }
+            result = RECEIVE_LINK_LOST;
+            server.SendResponse(refusal == 0 ? kResponseSuccess : RefusalResponse(refusal) & 0x7F);
+            SetPhase(PHASE_DISCONNECTING);
+            quiet.Arm(quietAfterAnswerMs_);
         }
-        if (server.GetOperation() != (OBEX_OP_PUT | OBEX_FINAL_BIT)) throw Failure{RECEIVE_BAD_REQUEST};
-
-        SetPhase(PHASE_UNPACKING);
-        const int32_t time = server.GetTime();
-        const int32_t parsed = ParseReceivedObject(body.data(), (uint32_t)body.size(),
-                                                   server.GetName(), time ? &time : nullptr, &received_);
-        if (parsed == 0 && keepRaw_) raw_ = std::move(body);  // the object as it came, not a copy
-        std::vector<uint8_t>().swap(body);
-        if (parsed != 0) throw Failure{parsed};
-        // A kind the program does not keep is not acknowledged either, or the phone would
-        // report as delivered what the PC throws away.
-        if (!IsTransferableKind(received_.kind)) throw Failure{RECEIVE_KIND_REFUSED};
-        if (server.GetName()) name_ = server.GetName();
-
-        result = RECEIVE_LINK_LOST;
-        server.SendResponse(kResponseSuccess);
-
-        SetPhase(PHASE_DISCONNECTING);
-        server.SetReceiveLimit(kIgnoredBodyLimit);
-        server.ReceiveRequest();
-        if (server.GetOperation() != OBEX_OP_DISCONNECT) throw Failure{RECEIVE_BAD_REQUEST};
-        server.SendResponse(kResponseSuccess);
-        completed = true;
         result = RECEIVE_RELEASE_FAILED;  // releasing cannot fail: destructors do not throw
     } catch (const Failure& failure) {
         result = failure.result;
@@ -171,13 +217,17 @@ int32_t ReceiveTransfer::Run()
         if (e.GetCode() == OBEX_ERR_TOO_LARGE) result = kReceiveBadData;
         if (e.GetCode() == OBEX_ERR_NO_PROGRESS) result = RECEIVE_BAD_REQUEST;
     }
-    if (!completed) {
-        Reset();
-        SetPhase(PHASE_FAILED);
-        return result;
+    quiet.Disarm();
+    // What the phone heard "delivered" for is kept, whatever came after it: silence, a dropped
+    // line, a cancel, another object.
+    if (kept_ > 0) {
+        SetPhase(PHASE_FINISHED);
+        return RECEIVE_OK;
     }
-    SetPhase(PHASE_FINISHED);
-    return RECEIVE_OK;
+    if (firstRefusal != 0) result = firstRefusal;
+    else if (disconnected) result = RECEIVE_BAD_REQUEST;  // a session without an object
+    SetPhase(PHASE_FAILED);
+    return result;
 }
 
 // --- Send ---------------------------------------------------------------------------------------

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/BodyCollector.h"
+#include "app/TransferRequest.h"
 #include "app/TransferSeams.h"
 #include "app/TransferTexts.h"
 #include "core/Sync.h"
@@ -18,6 +19,7 @@
 #include "formats/VNoteWriter.h"
 #include "core/ByteBuffer.h"
 #include "obex/ObexObject.h"
+#include "obex/ObexServer.h"
 
 // A transfer's cancellation, shared by its worker and whoever may cancel it. Once given it stays
 // given: it closes the transport the transfer uses at that moment and any transport made later as
@@ -83,12 +85,15 @@ private:
     std::atomic<int32_t> transportKind_{TRANSPORT_NONE};
 };
 
-// The collected body of a PUT; reports to the dialog what each packet brought. A packet of many
-// Body headers is reported once, and a packet that brought nothing not at all, so a phone
-// cannot make the worker and the dialog trade a message per empty header.
+// The collected body of a request; reports to the dialog what each packet brought. A packet of
+// many Body headers is reported once, and a packet that brought nothing not at all, so a phone
+// cannot make the worker and the dialog trade a message per empty header. Only a PUT brings an
+// object: any other request may carry a little body, no more.
 class ProgressBodyReceiver : public ObexBodyReceiver {
 public:
-    explicit ProgressBodyReceiver(TransferUi& ui) : ui_(ui) {}
+    // `state` is told when an object's body starts to come, also after an earlier object.
+    ProgressBodyReceiver(TransferUi& ui, ObexServer& server, TransferState& state)
+        : ui_(ui), server_(server), state_(state) {}
     void Receive(ObexObject* owner, const uint8_t* data, int32_t length, bool endOfBody) override;
     // After the request: reports what came after the last report, if anything.
     void Flush(ObexObject* owner);
@@ -96,6 +101,8 @@ public:
 
 private:
     TransferUi& ui_;
+    ObexServer& server_;
+    TransferState& state_;
     BodyCollector body_{kMaxReceivedObject};
     bool reported_ = false;
     uint32_t reportedDone_ = 0, reportedTotal_ = 0;
@@ -112,31 +119,57 @@ private:
     TransferUi& ui_;
 };
 
+// One object a phone pushed, whole, before it is answered.
+struct IncomingObject {
+    std::string name;           // the PUT's Name header (Shift_JIS); empty when it had none
+    int32_t time = 0;           // its Time header; 0 when none
+    std::vector<uint8_t> raw;   // the body as it came, when the transfer keeps it (KeepRaw)
+    // 0, or the receive result that refuses the object before any sink sees it: the reader's,
+    // a kind the program does not keep, content that is not what its label says.
+    int32_t refusal = 0;
+    ReceivedObject object;      // what the reader made of it, when `refusal` is 0
+};
+
+// Where a receive puts the objects it takes. Called on the worker for each PUT, before the phone
+// hears anything: the phone is told "delivered" only for what the sink has kept.
+class ReceivedObjectSink {
+public:
+    virtual ~ReceivedObjectSink() = default;
+    // 0 once the object is safely kept (the phone then hears SUCCESS), else the receive result
+    // that refuses it. An object with a refusal is refused whatever this returns; the sink may
+    // still keep its raw bytes. The sink may take what it wants out of `incoming`.
+    virtual int32_t Take(IncomingObject& incoming) = 0;
+};
+
 class ReceiveTransfer : public TransferState {
 public:
-    ReceiveTransfer(TransferUi& ui, TransportFactory& transports, CancelSignal& cancel)
-        : TransferState(Direction::Receive, ui, transports, cancel) {}
-    // Waits for a phone, takes one PUT and its DISCONNECT and reads the object. 0 with the
-    // object in Received(), or a receive result with nothing kept.
+    ReceiveTransfer(TransferUi& ui, TransportFactory& transports, CancelSignal& cancel,
+                    ReceivedObjectSink& sink)
+        : TransferState(Direction::Receive, ui, transports, cancel), sink_(sink) {}
+    // Waits for a phone and takes what it pushes in one session (PUT, PUT, ..., DISCONNECT),
+    // each object checked and handed to the sink before it is answered, until the phone
+    // disconnects, stays quiet after an answer, or the line ends. 0 when the sink kept an object,
+    // whatever came after it; else the result of the first refusal, or of the failure.
     int32_t Run();
-    void Reset()
-    {
-        received_.Reset();
-        name_.clear();
-        raw_.clear();
-    }
-    const ReceivedObject& Received() const { return received_; }
-    // The PUT's Name header (empty when it had none) and, when KeepRaw was set before Run, its
-    // body as it came, before the reader unwrapped it.
-    const std::string& ReceivedName() const { return name_; }
-    const std::vector<uint8_t>& RawBody() const { return raw_; }
+    uint32_t Kept() const { return kept_; }
+    uint32_t Refused() const { return refused_; }
     void KeepRaw(bool keep) { keepRaw_ = keep; }
+    // Silence tolerated after an answer (default kQuietAfterAnswerMs), and in the middle of a
+    // session before any answer (default 0: none, the user sees the dialog and may cancel).
+    void SetQuietLimits(uint32_t afterAnswerMs, uint32_t midSessionMs)
+    {
+        quietAfterAnswerMs_ = afterAnswerMs;
+        quietMidSessionMs_ = midSessionMs;
+    }
 
 private:
-    ReceivedObject received_;
-    std::string name_;
-    std::vector<uint8_t> raw_;
+    // Checks and hands one whole PUT to the sink; the receive result that refuses it, or 0.
+    int32_t CheckAndHandOver(ObexServer& server, std::vector<uint8_t> body);
+
+    ReceivedObjectSink& sink_;
+    uint32_t kept_ = 0, refused_ = 0;
     bool keepRaw_ = false;
+    uint32_t quietAfterAnswerMs_ = kQuietAfterAnswerMs, quietMidSessionMs_ = 0;
 };
 
 class SendTransfer : public TransferState {

@@ -23,11 +23,20 @@ struct SendPayload {
     std::vector<uint8_t> body;
 };
 
+// Silence a receive tolerates after it has answered an object, before it ends the session by
+// itself: a phone that never sends its DISCONNECT.
+constexpr uint32_t kQuietAfterAnswerMs = 5000;
+
 struct TransferRequest {
     Direction direction = Direction::Receive;
     std::optional<SerialLine> serial;  // none: over infrared
     SendSettings settings;             // send only
     SendPayload payload;               // send only
+    // Receive only: keep each object's body as it came (IncomingObject::raw), and the silence
+    // the session tolerates (ReceiveTransfer::SetQuietLimits).
+    bool keepRaw = false;
+    uint32_t quietAfterAnswerMs = kQuietAfterAnswerMs;
+    uint32_t quietMidSessionMs = 0;
 
     bool IsSerial() const { return serial.has_value(); }
 };

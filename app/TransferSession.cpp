@@ -44,10 +44,8 @@ int32_t RunInBracket(Transfer& transfer, TransferUi& ui, TransportFactory& trans
 }
 
 // Shows the end in the dialog; `ui.Done` is the last call.
-bool Finish(TransferUi& ui, Direction direction, bool succeeded, const char* message,
-            bool cancelRequested)
+bool Finish(TransferUi& ui, const TransferEnd& end)
 {
-    const TransferEnd end = PresentEnd(direction, succeeded, message, cancelRequested);
     ui.EnableButton(true);
     ui.SetStatus(end.status);
     ui.SetButtonText(end.button);
@@ -73,25 +71,49 @@ std::unique_ptr<MediaObject> MakeReceivedObject(const ReceivedObject& received)
     return object;
 }
 
+int32_t OneObjectSink::Take(IncomingObject& incoming)
+{
+    if (incoming.refusal != 0) return incoming.refusal;
+    if (delivered_) return RECEIVE_NO_ROOM;
+    // Decoded once, here; the user-interface thread only installs what it is handed.
+    std::unique_ptr<MediaObject> object = MakeReceivedObject(incoming.object);
+    std::unique_ptr<ViewContent> content = DecodeContent(object);
+    if (!content) return RECEIVE_CONTENT_REFUSED;
+    if (!sink_ || !sink_->Deliver(std::move(content))) return RECEIVE_NOT_KEPT;
+    delivered_ = true;
+    return 0;
+}
+
 bool TransferSession::Run(TransferUi& ui, TransportFactory& transports, InfraredMonitor* monitor,
                           ContentSink* sink)
 {
+    OneObjectSink objects(sink);
+    return Run(ui, transports, monitor, &objects);
+}
+
+bool TransferSession::Run(TransferUi& ui, TransportFactory& transports, InfraredMonitor* monitor,
+                          ReceivedObjectSink* objects)
+{
     if (request_.IsSerial()) monitor = nullptr;
     const Direction direction = request_.direction;
-    const char* message = kTransferUnexpected;
-    bool succeeded = false;
+    result_ = -1;
     try {
-        succeeded = direction == Direction::Receive
-                        ? RunReceive(ui, transports, monitor, sink, &message)
-                        : RunSend(ui, transports, monitor, &message);
+        if (direction == Direction::Receive) {
+            RunReceive(ui, transports, monitor, objects);
+        } else {
+            RunSend(ui, transports, monitor);
+        }
     } catch (const std::exception&) {
         // Out of memory and the like: a failure like any other, after the bracket and the
         // transport were released by their scopes.
-        succeeded = false;
-        message = kTransferUnexpected;
+        result_ = -1;
     }
+    const bool succeeded = result_ == 0;
+    const char* message = result_ == -1 ? kTransferUnexpected
+                                        : ResultMessage(direction, result_, request_.IsSerial());
+    end_ = PresentEnd(direction, succeeded, message, cancel_.IsCancelled());
     try {
-        return Finish(ui, direction, succeeded, message, cancel_.IsCancelled());
+        return Finish(ui, end_);
     } catch (...) {
         try {
             ui.Done(false);  // the dialog must learn that the worker is over
@@ -101,31 +123,28 @@ bool TransferSession::Run(TransferUi& ui, TransportFactory& transports, Infrared
     }
 }
 
-bool TransferSession::RunReceive(TransferUi& ui, TransportFactory& transports,
-                                 InfraredMonitor* monitor, ContentSink* sink,
-                                 const char** message)
+void TransferSession::RunReceive(TransferUi& ui, TransportFactory& transports,
+                                 InfraredMonitor* monitor, ReceivedObjectSink* objects)
 {
-    ReceiveTransfer transfer(ui, transports, cancel_);
-    const int32_t result = RunInBracket(transfer, ui, transports, monitor);
-    if (result != RECEIVE_OK) {
-        *message = ResultMessage(Direction::Receive, result, request_.IsSerial());
-        return false;
-    }
-    // Decoded once, here; the user-interface thread only installs what it is handed.
-    std::unique_ptr<MediaObject> object = MakeReceivedObject(transfer.Received());
-    std::unique_ptr<ViewContent> content = DecodeContent(object);
-    const bool installed = content && sink && sink->Deliver(std::move(content));
-    *message = installed ? kReceiveInstalled : kReceiveNotDecodable;
-    return installed;
+    struct RefuseAll : ReceivedObjectSink {
+        int32_t Take(IncomingObject& incoming) override
+        {
+            return incoming.refusal ? incoming.refusal : RECEIVE_NOT_KEPT;
+        }
+    } none;
+    ReceiveTransfer transfer(ui, transports, cancel_, objects ? *objects : none);
+    transfer.KeepRaw(request_.keepRaw);
+    transfer.SetQuietLimits(request_.quietAfterAnswerMs, request_.quietMidSessionMs);
+    result_ = RunInBracket(transfer, ui, transports, monitor);
 }
 
-bool TransferSession::RunSend(TransferUi& ui, TransportFactory& transports,
-                              InfraredMonitor* monitor, const char** message)
+void TransferSession::RunSend(TransferUi& ui, TransportFactory& transports,
+                              InfraredMonitor* monitor)
 {
     SendPayload& payload = request_.payload;
     if (!IsTransferableKind(payload.kind)) {
-        *message = kSendKindUnsupported;
-        return false;
+        result_ = SEND_KIND_UNSUPPORTED;
+        return;
     }
     const SendSettings& settings = request_.settings;
     SendTransfer transfer(ui, transports, cancel_);
@@ -148,8 +167,5 @@ bool TransferSession::RunSend(TransferUi& ui, TransportFactory& transports,
     }
     job.kind = payload.kind;
     job.body = std::move(payload.body);
-
-    const int32_t result = RunInBracket(transfer, ui, transports, monitor);
-    *message = ResultMessage(Direction::Send, result, request_.IsSerial());
-    return result == SEND_OK;
+    result_ = RunInBracket(transfer, ui, transports, monitor);
 }

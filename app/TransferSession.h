@@ -20,7 +20,10 @@ public:
 
 class TransferSession {
 public:
-    explicit TransferSession(TransferRequest request) : request_(std::move(request)) {}
+    // `cancel`: a signal shared with other sessions (zvx's Ctrl+C ends this one and every later
+    // one); none: the session's own.
+    explicit TransferSession(TransferRequest request, CancelSignal* cancel = nullptr)
+        : request_(std::move(request)), cancel_(cancel ? *cancel : ownCancel_) {}
     TransferSession(const TransferSession&) = delete;
     TransferSession& operator=(const TransferSession&) = delete;
 
@@ -32,20 +35,44 @@ public:
     bool IsCancelRequested() const { return cancel_.IsCancelled(); }
 
     // The worker's work, once: brackets the transfer with `monitor` (ignored over a serial port),
-    // runs it, decides the outcome (a received object is decoded here and handed to `sink`) and
-    // shows the end. Never throws; any failure ends the transfer with a message. `ui.Done` is its
-    // last call into the dialog. True when the transfer succeeded.
+    // runs it, decides the outcome and shows the end. A receive hands each object to `objects`
+    // before the phone hears it was delivered (nullptr: every object is refused). Never throws;
+    // any failure ends the transfer with a message. `ui.Done` is its last call into the dialog.
+    // True when the transfer succeeded.
+    bool Run(TransferUi& ui, TransportFactory& transports, InfraredMonitor* monitor,
+             ReceivedObjectSink* objects);
+    // The program's receive: the first object, decoded, goes to `sink` (the view's hand-over).
     bool Run(TransferUi& ui, TransportFactory& transports, InfraredMonitor* monitor,
              ContentSink* sink);
 
+    // Once Run is over: the transfer's result (0, or a send or receive result; -1 for a failure
+    // no result stands for) and the end as shown.
+    int32_t Result() const { return result_; }
+    const TransferEnd& End() const { return end_; }
+
 private:
-    bool RunReceive(TransferUi& ui, TransportFactory& transports, InfraredMonitor* monitor,
-                    ContentSink* sink, const char** message);
-    bool RunSend(TransferUi& ui, TransportFactory& transports, InfraredMonitor* monitor,
-                 const char** message);
+    void RunReceive(TransferUi& ui, TransportFactory& transports, InfraredMonitor* monitor,
+                    ReceivedObjectSink* objects);
+    void RunSend(TransferUi& ui, TransportFactory& transports, InfraredMonitor* monitor);
 
     TransferRequest request_;
-    CancelSignal cancel_;
+    CancelSignal ownCancel_;
+    CancelSignal& cancel_;
+    int32_t result_ = -1;
+    TransferEnd end_{};
+};
+
+// The program keeps one received object at a time: the first object that decodes goes to the
+// view's hand-over before the phone hears it was delivered; any further one in the session is
+// refused, so that the phone knows which arrived.
+class OneObjectSink : public ReceivedObjectSink {
+public:
+    explicit OneObjectSink(ContentSink* sink) : sink_(sink) {}
+    int32_t Take(IncomingObject& incoming) override;
+
+private:
+    ContentSink* sink_;
+    bool delivered_ = false;
 };
 
 // The new current object a successful receive makes of what the reader found.

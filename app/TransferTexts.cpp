@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/MediaObject.h"
+#include "formats/VNoteReader.h"
 
 namespace {
 
@@ -78,11 +79,31 @@ const char* ResultMessage(Direction direction, int32_t result, bool serial)
 {
     if (direction == Direction::Send) {
         if (result == SEND_NO_PORT) return serial ? kNoSerialPort : kNoInfraredPort;
+        if (result == SEND_KIND_UNSUPPORTED) return kSendKindUnsupported;
         return result >= 0 && result < 7 ? kSendMessages[result] : kNoMessage;
     }
     if (result == RECEIVE_NO_PORT) return serial ? kNoSerialPort : kNoInfraredPort;
-    if (result == RECEIVE_KIND_REFUSED) return kReceiveKindUnsupported;
-    return result >= 0 && result < 11 ? kReceiveMessages[result] : kNoMessage;
+    switch (result) {
+    case RECEIVE_KIND_REFUSED: return kReceiveKindUnsupported;
+    case RECEIVE_CONTENT_REFUSED: return kReceiveNotDecodable;
+    case RECEIVE_NOT_KEPT: return "受信したデータを保存できませんでした。";
+    case RECEIVE_NO_ROOM: return "これ以上のデータは受け取れません。";
+    default: return result >= 0 && result < 11 ? kReceiveMessages[result] : kNoMessage;
+    }
+}
+
+uint8_t RefusalResponse(int32_t result)
+{
+    switch (result) {
+    case kReceiveUnknownObject:
+    case kReceiveUnknownFormat:
+    case RECEIVE_KIND_REFUSED:
+    case RECEIVE_CONTENT_REFUSED: return 0xCF;  // Unsupported Media Type
+    case kReceiveNoData:
+    case kReceiveBadData: return 0xC0;          // Bad Request
+    case RECEIVE_NO_ROOM: return 0xD3;          // Service Unavailable
+    default: return 0xD0;                       // Internal Server Error
+    }
 }
 
 bool IsTransferableKind(int32_t kind)

@@ -17,6 +17,7 @@ enum SendResult : int32_t {
     SEND_LINK_LOST = 3,
     SEND_REFUSED_BY_PHONE = 4,
     SEND_RELEASE_FAILED = 7,
+    SEND_KIND_UNSUPPORTED = 8,  // before the transfer: the object is of a kind no phone takes
 };
 
 // Receive results besides the reader's (formats/VNoteReader.h: 1, 2, 3, 7).
@@ -30,21 +31,33 @@ enum ReceiveResult : int32_t {
     // The object is of a kind the program does not keep (0, 5 or above 7): it is not
     // acknowledged, so that the phone does not report it as delivered.
     RECEIVE_KIND_REFUSED = 11,
+    // Its content is not what its label says, or the picture does not decode.
+    RECEIVE_CONTENT_REFUSED = 12,
+    // The PC could not keep it (a file that cannot be written, a program that is closing).
+    RECEIVE_NOT_KEPT = 13,
+    // The receiver takes no more objects this time (the program keeps one per receive; zvx
+    // stops at its count).
+    RECEIVE_NO_ROOM = 14,
 };
+constexpr int32_t kLastReceiveResult = RECEIVE_NO_ROOM;
+
+// The OBEX response a refused object is answered with, so that the phone shows a failure:
+// Unsupported Media Type for what the PC cannot read, Bad Request for a broken object, Service
+// Unavailable for one too many, Internal Server Error for one the PC failed to keep.
+uint8_t RefusalResponse(int32_t result);
 
 // The status line of a phase 1 to 8; nullptr for any other value (the line stays as it is).
 const char* PhaseText(Direction direction, int32_t phase);
 
 // The message of a result. Results 1 (send) and 9 (receive) name the port of `transport`
-// (TRANSPORT_SERIAL: the chosen port, else the infrared port). Receive result 0 has no message
-// of its own (the kind check chooses one); it gives the installed message.
+// (TRANSPORT_SERIAL: the chosen port, else the infrared port).
 const char* ResultMessage(Direction direction, int32_t result, bool serial);
 
 // Messages the workers choose themselves.
-extern const char* const kSendKindUnsupported;      // before Run: the object cannot be sent
+extern const char* const kSendKindUnsupported;      // result 8
 extern const char* const kReceiveInstalled;         // result 0, object installed
-extern const char* const kReceiveKindUnsupported;   // result 0, kind 0, 5 or above 7
-extern const char* const kReceiveNotDecodable;      // result 0, picture not decodable
+extern const char* const kReceiveKindUnsupported;   // result 11, kind 0, 5 or above 7
+extern const char* const kReceiveNotDecodable;      // result 12, content not as labelled
 extern const char* const kTransferUnexpected;       // a failure no result stands for
 
 // Kinds a receive accepts and a send may carry: 1, 2, 3, 4, 6, 7.

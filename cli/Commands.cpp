@@ -16,6 +16,7 @@ using nlohmann::json;
 
 const char kCannotWrite[] = "ファイルの書き込みに失敗しました。";
 const char kNoFolder[] = "保存先のフォルダがありません。";
+const char kFolderNotWritable[] = "保存先のフォルダに書き込めません。";
 
 json TextOrNull(const char* text) { return text ? json(AnsiToUtf8(text)) : json(nullptr); }
 
@@ -117,15 +118,99 @@ std::unique_ptr<TransportFactory> MakeTransports(const LinkOptions& link)
     return link.irda ? InfraredTransports() : SerialTransports(link.port, link.speed);
 }
 
-// Runs one transfer the way a worker does: inside the Infrared Monitor bracket (the service
-// restarted on every path); Ctrl+C ends it through the transfer's cancel signal.
-template <class Transfer>
-int32_t RunTransfer(Transfer& transfer, TransferUi& ui, TransportFactory& transports,
-                    InfraredMonitor* monitor)
+TransferRequest LinkRequest(const LinkOptions& link, Direction direction)
 {
-    InfraredMonitorBracket bracket(monitor, ui, transports);
-    return transfer.Run();
+    TransferRequest request;
+    request.direction = direction;
+    if (!link.irda) request.serial = SerialLine{link.port, link.speed};
+    return request;
 }
+
+// The request the send settings dialog would make of `job`: its entries (checked already, so
+// they fit the dialog's fields) and the body.
+TransferRequest SendRequestFor(const LinkOptions& link, SendJob job)
+{
+    TransferRequest request = LinkRequest(link, Direction::Send);
+    SendSettings& settings = request.settings;
+    settings.format = job.format;
+    std::snprintf(settings.title, sizeof settings.title, "%s", job.title.value_or("").c_str());
+    std::snprintf(settings.summary, sizeof settings.summary, "%s", job.summary.value_or("").c_str());
+    std::snprintf(settings.fileName, sizeof settings.fileName, "%s", job.fileName.value_or("").c_str());
+    settings.time = job.time;
+    settings.redistributionForbidden = job.redistributionForbidden;
+    request.payload.kind = job.kind;
+    request.payload.body = std::move(job.body);
+    return request;
+}
+
+// A phone's object as messages name it: its OBEX name, or a placeholder.
+std::string ObjectLabel(const IncomingObject& incoming)
+{
+    return incoming.name.empty() ? "(名前のないオブジェクト)" : incoming.name;
+}
+
+// zvx's receive sink: each object is written to its final name (and, when asked, its raw form
+// beside it) before the phone hears that it was delivered; one that cannot be written is refused.
+class SavingSink : public ReceivedObjectSink {
+public:
+    SavingSink(const ReceiveOptions& options, bool asJson) : options_(options), json_(asJson) {}
+
+    int32_t Take(IncomingObject& incoming) override
+    {
+        if (!options_.forever && kept_ >= options_.count) return RECEIVE_NO_ROOM;
+        json extra = json::object();
+        if (options_.keepRaw) {
+            // Kept also when the object cannot be read: that is when it is wanted most.
+            const std::string raw =
+                SaveNew(options_.dir, incoming.name, MEDIA_UNKNOWN, incoming.raw, incoming.time);
+            if (raw.empty()) return Refuse(incoming, kExitNoOutput, RECEIVE_NOT_KEPT, kCannotWrite, extra);
+            extra["raw"] = PathToUtf8(raw);
+            if (!json_) PrintPathLine("", raw);
+        }
+        if (incoming.refusal != 0) {
+            return Refuse(incoming, incoming.refusal, incoming.refusal,
+                          ResultMessage(Direction::Receive, incoming.refusal, true), extra);
+        }
+        const ReceivedObject& received = incoming.object;
+        const std::string path = SaveNew(options_.dir, ReceivedFileName(received, incoming.name),
+                                         received.kind, received.body, received.time);
+        if (path.empty()) return Refuse(incoming, kExitNoOutput, RECEIVE_NOT_KEPT, kCannotWrite, extra);
+        ++kept_;
+        ++offered_;
+        const std::unique_ptr<MediaObject> object = MakeReceivedObject(received);
+        extra["status"] = 0;
+        ShowObject(path, *object, DecodePicture(*object).get(), json_, std::move(extra));
+        return 0;
+    }
+
+    uint32_t Kept() const { return kept_; }
+    // Objects reported so far, kept or refused.
+    uint32_t Reported() const { return offered_; }
+    // The status of the first object refused; 0 when none was.
+    int FirstFailure() const { return firstFailure_; }
+
+private:
+    // A line on stderr naming the object and, for scripts, one on stdout.
+    int32_t Refuse(const IncomingObject& incoming, int status, int32_t result,
+                   const std::string& message, json extra)
+    {
+        ++offered_;
+        if (firstFailure_ == 0) firstFailure_ = status;
+        PrintError(ObjectLabel(incoming) + ": " + message);
+        if (json_) {
+            extra["name"] = AnsiToUtf8(incoming.name);
+            extra["status"] = status;
+            extra["message"] = AnsiToUtf8(message);
+            PrintJson(extra);
+        }
+        return result;
+    }
+
+    const ReceiveOptions& options_;
+    bool json_;
+    uint32_t kept_ = 0, offered_ = 0;
+    int firstFailure_ = 0;
+};
 
 bool LooksLikePhone(const std::string& description)
 {
@@ -220,36 +305,31 @@ int RunSend(const LinkOptions& link, const std::vector<std::string>& files,
     struct Prepared {
         std::string path;
         SendJob job;
-        std::unique_ptr<Zorvex::ImageManager> picture;
     };
     std::vector<Prepared> prepared;
     for (const std::string& file : files) {
         LocalMedia media;
-        Prepared p{file, {}, nullptr};
+        Prepared p{file, {}};
         std::string message;
         int status = LoadMedia(file, &media, &message);
         if (status == 0) status = BuildSendJob(*media.object, entries, &p.job, &message);
         if (status != 0) return Fail(file, status, message, link.json);
-        // The writer reads a JPEG's or GIF's size from its decoded form.
-        if (p.job.kind == MEDIA_JPEG || p.job.kind == MEDIA_GIF) p.picture = std::move(media.picture);
         prepared.push_back(std::move(p));
     }
     const std::unique_ptr<TransportFactory> transports = MakeTransports(link);
     const std::unique_ptr<InfraredMonitor> monitor = link.irda ? InfraredMonitorService() : nullptr;
     for (Prepared& p : prepared) {
         const uint32_t bytes = (uint32_t)p.job.body.size();
-        int32_t result;
+        TransferSession session(SendRequestFor(link, std::move(p.job)), &cancel);
         {
             ConsoleUi ui(Direction::Send);
-            SendTransfer transfer(ui, *transports, cancel);
-            transfer.Job() = std::move(p.job);
-            transfer.SetPicture(std::move(p.picture));
-            result = RunTransfer(transfer, ui, *transports, monitor.get());
+            session.Run(ui, *transports, monitor.get(), static_cast<ReceivedObjectSink*>(nullptr));
         }
-        const TransferEnd end =
-            PresentEnd(Direction::Send, result == SEND_OK,
-                       ResultMessage(Direction::Send, result, !link.irda), cancel.IsCancelled());
-        if (!end.succeeded) return Fail(p.path, result, end.status, link.json);
+        const TransferEnd& end = session.End();
+        if (!end.succeeded) {
+            return Fail(p.path, cancel.IsCancelled() ? kExitCancelled : session.Result(), end.status,
+                        link.json);
+        }
         if (link.json) {
             PrintJson({{"path", PathToUtf8(p.path)}, {"status", 0}, {"bytes", bytes},
                        {"message", AnsiToUtf8(end.status)}});
@@ -264,42 +344,40 @@ int RunSend(const LinkOptions& link, const std::vector<std::string>& files,
 int RunReceive(const LinkOptions& link, const ReceiveOptions& options, CancelSignal& cancel)
 {
     if (!IsDirectory(options.dir)) return Fail(options.dir, kExitNoOutput, kNoFolder, link.json);
+    if (!IsWritableDirectory(options.dir)) {
+        return Fail(options.dir, kExitNoOutput, kFolderNotWritable, link.json);
+    }
     const std::unique_ptr<TransportFactory> transports = MakeTransports(link);
     const std::unique_ptr<InfraredMonitor> monitor = link.irda ? InfraredMonitorService() : nullptr;
     const std::string where = link.irda ? "IrDA" : link.port;
-    int status = 0;
-    for (uint32_t n = 0; options.forever || n < options.count; ++n) {
-        ConsoleUi ui(Direction::Receive);
-        ReceiveTransfer transfer(ui, *transports, cancel);
-        transfer.KeepRaw(options.keepRaw);
-        const int32_t result = RunTransfer(transfer, ui, *transports, monitor.get());
-        ui.EndLine();
-        if (result != RECEIVE_OK) {
-            const TransferEnd end =
-                PresentEnd(Direction::Receive, false,
-                           ResultMessage(Direction::Receive, result, !link.irda), cancel.IsCancelled());
-            Fail(where, result, end.status, link.json);
-            // Waiting for ever outlasts a phone that failed, but not a cancel or a lost port.
-            if (options.forever && !cancel.IsCancelled() && result != RECEIVE_NO_PORT) continue;
-            return result;
+    SavingSink sink(options, link.json);
+    // A session may carry several objects, each saved as it arrives: a later failure loses
+    // nothing.
+    while (options.forever || sink.Kept() < options.count) {
+        TransferRequest request = LinkRequest(link, Direction::Receive);
+        request.keepRaw = options.keepRaw;
+        TransferSession session(std::move(request), &cancel);
+        const uint32_t reported = sink.Reported();
+        {
+            ConsoleUi ui(Direction::Receive);
+            session.Run(ui, *transports, monitor.get(), &sink);
         }
-        // Each object is saved as it arrives, so that a later failure loses nothing.
-        json extra = json::object();
-        if (options.keepRaw) {
-            const std::string raw = SaveNew(options.dir, transfer.ReceivedName(), MEDIA_UNKNOWN,
-                                            transfer.RawBody(), transfer.Received().time);
-            if (raw.empty()) {
-                Fail(options.dir, kExitNoOutput, kCannotWrite, link.json);
-                if (status == 0) status = kExitNoOutput;
-            }
-            extra["raw"] = raw.empty() ? json(nullptr) : json(PathToUtf8(raw));
-            if (!raw.empty() && !link.json) PrintPathLine("", raw);
+        const int32_t result = session.Result();
+        // A failure the sink has not reported object by object.
+        if (result != RECEIVE_OK && sink.Reported() == reported) {
+            Fail(where, result, session.End().status, link.json);
         }
-        const int saved = SaveReceived(transfer.Received(), transfer.ReceivedName(), options.dir,
-                                       link.json, std::move(extra));
-        if (status == 0) status = saved;
+        if (cancel.IsCancelled()) {
+            if (!options.forever && sink.Kept() >= options.count) break;
+            if (result == RECEIVE_OK) PrintError("受信をキャンセルしました。");
+            return kExitCancelled;
+        }
+        if (result == RECEIVE_OK) continue;
+        // Waiting for ever outlasts a phone that failed, but not a lost port.
+        if (options.forever && result != RECEIVE_NO_PORT) continue;
+        return sink.FirstFailure() ? sink.FirstFailure() : result;
     }
-    return status;
+    return sink.FirstFailure();
 }
 
 std::vector<PortEntry> PhonePortsFirst(std::vector<PortEntry> ports)

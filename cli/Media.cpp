@@ -6,6 +6,7 @@
 #include "app/FileRules.h"
 #include "app/SendSettingsRules.h"
 #include "cli/Platform.h"
+#include "core/CodePage.h"
 #include "core/SafeName.h"
 #include "core/TimeConv.h"
 
@@ -186,6 +187,25 @@ int BuildSendJob(const MediaObject& object, const SendEntries& entries, SendJob*
     return 0;
 }
 
+namespace {
+
+// stem + suffix + extension, the stem cut at a whole character until the file system takes it.
+std::string FittedName(const std::string& stem, const std::string& suffix,
+                       const std::string& extension)
+{
+    std::string cut = stem;
+    while (!cut.empty() && !NameFits(cut + suffix + extension)) {
+        size_t last = 0;
+        for (size_t i = 0; i < cut.size(); i += IsShiftJisLeadByte((unsigned char)cut[i]) ? 2 : 1) {
+            last = i;
+        }
+        cut.erase(last);
+    }
+    return (cut.empty() ? "zvx" : cut) + suffix + extension;
+}
+
+}  // namespace
+
 std::string SaveNew(const std::string& dir, const std::string& name, int32_t kind,
                     const std::vector<uint8_t>& bytes, int32_t time)
 {
@@ -204,7 +224,7 @@ std::string SaveNew(const std::string& dir, const std::string& name, int32_t kin
     if (temporary.empty()) return "";
     for (int n = 0; n < 10000; ++n) {
         const std::string path =
-            PathInDirectory(dir, n == 0 ? full : stem + "-" + std::to_string(n) + extension);
+            PathInDirectory(dir, FittedName(stem, n == 0 ? "" : "-" + std::to_string(n), extension));
         const PlaceResult placed = PlaceFile(temporary, path);
         if (placed == PlaceResult::Placed) return path;
         if (placed == PlaceResult::Failed) break;

@@ -19,6 +19,7 @@ constexpr int kExitRefused = 65;   // data or entries the program refuses
 constexpr int kExitNoInput = 66;   // a file that cannot be read
 constexpr int kExitNoOutput = 73;  // a file that cannot be written
 constexpr int kExitInternal = 70;  // a failure no rule expects (out of memory)
+constexpr int kExitCancelled = 130;  // Ctrl+C, as shells report a command it ended
 
 // The format of "1".."8" or a name (docomo, n2051, f2051, p2102v, p504i, jn51, jn51-camera,
 // direct); 0 when it is neither.

@@ -32,6 +32,10 @@ std::string PathToUtf8(const std::string& path);
 FileReadStatus ReadLocalFile(const std::string& path, uint32_t minSize, uint32_t maxSize,
                              FileContents* out);
 bool IsDirectory(const std::string& path);
+// A folder this process may create files in.
+bool IsWritableDirectory(const std::string& path);
+// A file name (a program text) within the file system's limit once converted to its encoding.
+bool NameFits(const std::string& name);
 // The path of a file called `name` (a program text) in `dir`.
 std::string PathInDirectory(const std::string& dir, const std::string& name);
 // Writes `bytes` to a new file of a name of its own in `dir`, last written at `time` (0: now). Empty on failure.

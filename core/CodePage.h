@@ -18,3 +18,9 @@ std::string AnsiToUtf8(const std::string& text);
 
 // True when `c` is a lead byte of a double-byte character in the ANSI code page.
 bool IsAnsiLeadByte(unsigned char c);
+
+// Shift_JIS (code page 932) whatever code page the system uses: the program's own texts and
+// the names phones send are Shift_JIS even where zvx runs under another one.
+bool IsShiftJisLeadByte(unsigned char c);
+// The two bytes at `pair` are one code page 932 character that converts back to the same bytes.
+bool IsShiftJisCharacter(const char* pair);

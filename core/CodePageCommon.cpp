@@ -28,3 +28,8 @@ std::string AnsiToUtf8(const std::string& text)
     }
     return out;
 }
+
+bool IsShiftJisLeadByte(unsigned char c)
+{
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}

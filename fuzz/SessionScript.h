@@ -90,12 +90,15 @@ public:
         if (n == 0) throw TransportException(TRANSPORT_ERR_IO, "Phone::Receive:gone");
         return n;
     }
-    int32_t Send(const uint8_t*, int32_t, int32_t count) override
+    int32_t Send(const uint8_t* buffer, int32_t offset, int32_t count) override
     {
         Check("Phone::Send");
+        // Taken whole, so each call is one packet: its first byte is the response code.
+        if (count > 0) answers.push_back(buffer[offset]);
         return count;
     }
     static inline int64_t receives = 0;
+    static inline std::vector<uint8_t> answers;  // what the phone heard, a code per packet
 
 private:
     void Check(const char* what)

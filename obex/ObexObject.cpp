@@ -231,12 +231,16 @@ void ObexObject::ReceivePacket()
     receiveLength_ = 0;
     readPosition_ = 0;
     int32_t held = 0;
-    while (held < 3) held += transport_->Receive(receiveBuffer_.get(), held, 3 - held);
+    const auto arrived = [this](int32_t n) {
+        if (n > 0 && arrival_) arrival_();
+        return n;
+    };
+    while (held < 3) held += arrived(transport_->Receive(receiveBuffer_.get(), held, 3 - held));
     int32_t length = (int32_t)Be16(receiveBuffer_.get() + 1);
     if (length < 3) ObexFail(OBEX_ERR_PROTOCOL, "ReceivePacket:受信したパケットサイズが３バイト以下です。");
     if (length > receiveCapacity_)
         ObexFail(OBEX_ERR_PROTOCOL, "ReceivePacket:受信したパケットサイズが最大バイト以上です。");
-    while (held < length) held += transport_->Receive(receiveBuffer_.get(), held, length - held);
+    while (held < length) held += arrived(transport_->Receive(receiveBuffer_.get(), held, length - held));
     receiveLength_ = length;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -187,6 +188,8 @@ public:
     // also refuses a request whose Length announces more. No limit until set.
     void SetReceiveLimit(uint32_t bytes) { receiveLimit_ = bytes; }
     uint32_t GetReceiveLimit() const { return receiveLimit_; }
+    // Called whenever bytes arrive from the peer, e.g. to hold off a limit on silence.
+    void SetArrivalHook(std::function<void()> hook) { arrival_ = std::move(hook); }
 
     // --- Authentication configuration -----------------------------------------------------------
     // The program configures none of these; they exist for tests and for a build that uses
@@ -320,4 +323,5 @@ private:
     Received in_;
     ObexBodyReceiver* receiver_ = nullptr;
     uint32_t receiveLimit_ = 0xFFFFFFFFu;
+    std::function<void()> arrival_;
 };

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
@@ -120,6 +121,20 @@ bool IsDirectory(const std::string& path)
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+bool IsWritableDirectory(const std::string& path)
+{
+    // Tried, not asked: permissions say nothing of a read-only mount, and root passes them all.
+    if (!IsDirectory(path)) return false;
+    std::string probe = PathInDirectory(path, ".zvx-XXXXXX");
+    const int fd = mkostemp(&probe[0], O_CLOEXEC);
+    if (fd < 0) return false;
+    close(fd);
+    unlink(probe.c_str());
+    return true;
+}
+
+bool NameFits(const std::string& name) { return AnsiToUtf8(name).size() <= NAME_MAX; }
+
 std::string PathInDirectory(const std::string& dir, const std::string& name)
 {
     // File names are UTF-8 here, whatever the locale.
@@ -139,15 +154,35 @@ std::string WriteTemporary(const std::string& dir, const std::vector<uint8_t>& b
     }
     const struct timespec times[2] = {{0, UTIME_OMIT}, {(time_t)time, 0}};
     if (ok && time != 0) futimens(fd, times);
-    ok = ok && fchmod(fd, 0644) == 0 && fsync(fd) == 0;
+    // The mode any new file gets: mkostemp's 0600 would hide it from the user's other tools.
+    const mode_t mask = umask(0);
+    umask(mask);
+    ok = ok && fchmod(fd, 0666 & ~mask) == 0 && fsync(fd) == 0;
     if (close(fd) != 0) ok = false;
     if (!ok) unlink(path.c_str());
     return ok ? path : "";
 }
 
+namespace {
+
+// The new name survives a crash only once its folder is on disk too.
+bool SyncFolderOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = fsync(fd) == 0 || errno == EINVAL;  // some file systems cannot sync a folder
+    close(fd);
+    return ok;
+}
+
+}  // namespace
+
 PlaceResult PlaceFile(const std::string& temporary, const std::string& path)
 {
     if (renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) {
+        SyncFolderOf(path);
         return PlaceResult::Placed;
     }
     if (errno == EEXIST) return PlaceResult::Exists;
@@ -157,6 +192,7 @@ PlaceResult PlaceFile(const std::string& temporary, const std::string& path)
         return errno == EEXIST ? PlaceResult::Exists : PlaceResult::Failed;
     }
     unlink(temporary.c_str());
+    SyncFolderOf(path);
     return PlaceResult::Placed;
 }
 

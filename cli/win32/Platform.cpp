@@ -108,10 +108,32 @@ bool IsDirectory(const std::string& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool IsWritableDirectory(const std::string& path)
+{
+    if (!IsDirectory(path)) return false;
+    char probe[MAX_PATH];
+    if (!GetTempFileNameA(path.c_str(), "zvx", 0, probe)) return false;
+    DeleteFileA(probe);
+    return true;
+}
+
+bool NameFits(const std::string& name) { return Widen(kProgramCodePage, name).size() <= 255; }
+
 std::string PathInDirectory(const std::string& dir, const std::string& name)
 {
     const bool separated = !dir.empty() && (dir.back() == '\\' || dir.back() == '/');
-    return dir + (separated ? "" : "\\") + Narrow(CP_ACP, Widen(kProgramCodePage, name));
+    // Never best fit: a full-width "．．＼" must not become "..\". A character the system's code
+    // page lacks becomes '_', which is safe in a name.
+    const std::wstring wide = Widen(kProgramCodePage, name);
+    std::string narrow;
+    if (!wide.empty()) {
+        const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), (int)wide.size(),
+                                          nullptr, 0, "_", nullptr);
+        narrow.assign((size_t)n, '\0');
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), (int)wide.size(), &narrow[0],
+                            n, "_", nullptr);
+    }
+    return dir + (separated ? "" : "\\") + narrow;
 }
 
 std::string WriteTemporary(const std::string& dir, const std::vector<uint8_t>& bytes, int32_t time)

@@ -81,7 +81,11 @@ std::string Utf16ToAnsi(const char16_t* text, size_t length)
                                 });
 }
 
-bool IsAnsiLeadByte(unsigned char c)
+bool IsAnsiLeadByte(unsigned char c) { return IsShiftJisLeadByte(c); }
+
+bool IsShiftJisCharacter(const char* pair)
 {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+    // iconv's CP932 is the ANSI code page here.
+    const std::u16string wide = AnsiToUtf16(pair, 2);
+    return wide.size() == 1 && Utf16ToAnsi(wide) == std::string(pair, 2);
 }

@@ -28,3 +28,14 @@ bool IsAnsiLeadByte(unsigned char c)
 {
     return IsDBCSLeadByte(c) != FALSE;
 }
+
+bool IsShiftJisCharacter(const char* pair)
+{
+    wchar_t wide[2];
+    if (MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, pair, 2, wide, 2) != 1) return false;
+    char back[4];
+    BOOL lossy = FALSE;
+    const int n = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide, 1, back, sizeof back, nullptr,
+                                      &lossy);
+    return !lossy && n == 2 && back[0] == pair[0] && back[1] == pair[1];
+}

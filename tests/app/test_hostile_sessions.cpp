@@ -119,14 +119,15 @@ TEST(HostileSessions, EachEndsWithinItsBound)
         {"HTTP flood", {Packet(0x02, Cat({kName, BytesHeader(OBEX_HI_BODY, {kJpeg[0]})}))}, http,
          httpPackets, {Packet(0x82, BytesHeader(OBEX_HI_END_OF_BODY, {})), Packet(OBEX_OP_DISCONNECT)},
          RECEIVE_OK, OBEX_RSP_SUCCESS, httpPackets + 3},
-        // The PC would throw this object away: the phone must not hear that it was delivered.
+        // The PC would throw this object away: the phone hears Unsupported Media Type.
         {"NEC vNote of an unknown type",
          {Packet(0x82, Cat({kName, BytesHeader(OBEX_HI_END_OF_BODY, Text(nec))}))}, nullptr, 0, {},
-         RECEIVE_KIND_REFUSED, 0, 1},
+         RECEIVE_KIND_REFUSED, 0xCF, 1},
         {"DISCONNECT with a body", {finalJpeg, Packet(0x81, Body(100))}, nullptr, 0, {}, RECEIVE_OK,
          OBEX_RSP_SUCCESS, 2},
+        // The object was answered: it stays, whatever the phone does next.
         {"DISCONNECT with a body for ever", {finalJpeg},
-         [](int) { return Packet(0x01, Body(kBodyPerPacket)); }, 0, {}, kReceiveBadData,
+         [](int) { return Packet(0x01, Body(kBodyPerPacket)); }, 0, {}, RECEIVE_OK,
          OBEX_RSP_TOO_LARGE, 10},
     };
     for (const Session& s : sessions) {

@@ -271,7 +271,7 @@ TEST(Zvx, DroppedLineAndCtrlCMidPutEndTheTransfer)
         if (interrupt) sending.Signal(SIGINT);
         else send.Drop();
         const Result sent = sending.Wait();
-        EXPECT_EQ(3, sent.status) << sent.err;
+        EXPECT_EQ(interrupt ? 130 : 3, sent.status) << sent.err;
         EXPECT_EQ(interrupt, sent.err.find(u8"送信をキャンセルしました。") != std::string::npos);
 
         PtyPair receive;
@@ -287,7 +287,7 @@ TEST(Zvx, DroppedLineAndCtrlCMidPutEndTheTransfer)
         if (interrupt) receiving.Signal(SIGINT);
         else receive.Drop();
         const Result received = receiving.Wait();
-        EXPECT_EQ(4, received.status) << received.err;
+        EXPECT_EQ(interrupt ? 130 : 4, received.status) << received.err;
         EXPECT_EQ(interrupt, received.err.find(u8"受信をキャンセルしました。") != std::string::npos);
         EXPECT_TRUE(FilesIn(scratch.dir / "in").empty()) << "not even a temporary file";
     }
@@ -365,4 +365,93 @@ TEST(Zvx, PortsFromSysfsPhonesFirst)
     EXPECT_EQ("(unknown)", ports[1].description);
     EXPECT_EQ("/dev/ttyUSB0", ports[2].name);
     EXPECT_EQ("USB-Serial", ports[2].description);
+}
+
+// A phone hears SUCCESS exactly for what zvx has written to its final name, whatever it does
+// after the answer; each row pushes its objects over a pseudo-terminal and reads the answers.
+TEST(Zvx, PhoneHearsSuccessExactlyForWhatIsSaved)
+{
+    const auto put = [](const std::u16string& name, const Bytes& body) {
+        const auto word = [](Bytes& to, size_t v) {
+            to.push_back((uint8_t)(v >> 8));
+            to.push_back((uint8_t)v);
+        };
+        Bytes p = {0x82, 0, 0, 0x01};
+        word(p, 2 * name.size() + 5);
+        for (char16_t c : name) word(p, c);
+        word(p, 0);
+        p.push_back(0x49);
+        word(p, body.size() + 3);
+        p.insert(p.end(), body.begin(), body.end());
+        p[1] = (uint8_t)(p.size() >> 8), p[2] = (uint8_t)p.size();
+        return p;
+    };
+    const Bytes jpeg = Picture("img.jpg");
+    const std::u16string kana(100, u'\uFF71');  // ｱ: one Shift_JIS byte, three in UTF-8
+    enum After { Disconnect, Quiet, RemoveFolder };
+    const struct Row {
+        const char* what;
+        std::vector<std::string> options;
+        std::vector<Bytes> puts;
+        After after;
+        Bytes heard;
+        int status;
+        std::vector<std::string> saved;
+    } rows[] = {
+        {"quiet after the answer", {}, {put(u"a.jpg", jpeg)}, Quiet, {0xA0}, 0, {"a.jpg"}},
+        {"two objects in one session", {"--count", "2"}, {put(u"a.jpg", jpeg), put(u"b.jpg", jpeg)},
+         Disconnect, {0xA0, 0xA0}, 0, {"a.jpg", "b.jpg"}},
+        {"one more than --count", {}, {put(u"a.jpg", jpeg), put(u"b.jpg", jpeg)}, Disconnect,
+         {0xA0, 0xD3}, 0, {"a.jpg"}},
+        {"--keep-raw of an object that does not parse", {"--keep-raw"},
+         {put(u"x.vnt", Padded("BEGIN:VNOTE\r\nVERSION:1.1\r\nEND:VNOTE\r\n"))}, Disconnect, {0xCF}, 1,
+         {"x.vnt"}},
+        {"a name over the file system's limit", {}, {put(kana + u".jpg", jpeg)}, Disconnect, {0xA0}, 0,
+         {std::string(83 * 3, '\0') + ".jpg"}},  // 83 whole kana and ".jpg" fit 255 bytes
+        {"the folder gone before the object", {}, {put(u"a.jpg", jpeg)}, RemoveFolder, {0xD0}, 73, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        Scratch scratch;
+        const std::string in = scratch.Folder("in");
+        PtyPair pty;
+        std::vector<std::string> args = {"receive", "--port", pty.path, "-o", in};
+        args.insert(args.end(), row.options.begin(), row.options.end());
+        const mode_t mask = umask(027);  // the saved files follow it
+        Zvx zvx(args);
+        umask(mask);
+        const uint8_t connect[] = {0x80, 0x00, 0x07, 0x10, 0x00, 0x20, 0x00};
+        ASSERT_EQ((ssize_t)sizeof connect, write(pty.master, connect, sizeof connect));
+        uint8_t answer[256];
+        ASSERT_EQ(7u, ReadWithin(pty.master, answer, 7, 30));
+        if (row.after == RemoveFolder) fs::remove_all(in);
+        Bytes heard;
+        for (const Bytes& p : row.puts) {
+            ASSERT_EQ((ssize_t)p.size(), write(pty.master, p.data(), p.size()));
+            if (ReadWithin(pty.master, answer, 3, 30) != 3) break;
+            heard.push_back(answer[0]);
+            ReadWithin(pty.master, answer, (size_t)(answer[1] << 8 | answer[2]) - 3, 30);
+        }
+        const uint8_t disconnect[] = {0x81, 0x00, 0x03};
+        if (row.after != Quiet) {
+            ASSERT_EQ(3, write(pty.master, disconnect, 3));
+        }
+        const Result r = zvx.Wait();
+        EXPECT_EQ(row.heard, heard);
+        EXPECT_EQ(row.status, r.status) << r.err;
+        std::vector<std::string> saved;
+        for (const fs::path& f : fs::exists(in) ? FilesIn(in) : std::vector<fs::path>{}) {
+            saved.push_back(f.filename().string());
+            EXPECT_EQ(fs::perms(0640), fs::status(f).permissions() & fs::perms::all) << f;
+        }
+        ASSERT_EQ(row.saved.size(), saved.size());
+        for (size_t i = 0; i < saved.size(); ++i) {
+            if (row.saved[i][0] != '\0') EXPECT_EQ(row.saved[i], saved[i]);
+            else EXPECT_EQ(row.saved[i].size(), saved[i].size()) << "cut at a whole character";
+        }
+    }
+    // A folder it cannot write is named before any phone is waited for.
+    const Result proc = RunZvx({"receive", "--port", "/dev/null", "-o", "/proc"});
+    EXPECT_EQ(73, proc.status);
+    EXPECT_NE(std::string::npos, proc.err.find("/proc")) << proc.err;
 }
