@@ -8,13 +8,6 @@ namespace {
 
 bool IsTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
 
-// A double-byte character is kept only when the code page maps it to a character and back.
-bool IsRealCharacter(const char* pair)
-{
-    const std::u16string wide = AnsiToUtf16(pair, 2);
-    return wide.size() == 1 && Utf16ToAnsi(wide) == std::string(pair, 2);
-}
-
 bool IsUnsafeSingle(unsigned char c)
 {
     // 0x80, 0xA0 and 0xFD-0xFF are no character in code page 932; A1-DF are half-width kana.
@@ -24,15 +17,18 @@ bool IsUnsafeSingle(unsigned char c)
 
 char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? (char)(c - 'a' + 'A') : c; }
 
-// CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name devices whatever extension follows them.
+// CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM0-9 and LPT0-9 name devices whatever extension
+// follows them.
 bool IsReservedDeviceName(const std::string& name)
 {
     std::string stem = name.substr(0, name.find('.'));
     while (!stem.empty() && stem.back() == ' ') stem.pop_back();
     for (char& c : stem) c = AsciiUpper(c);
-    if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL") return true;
+    for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
+        if (stem == device) return true;
+    }
     return stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
-           stem[3] >= '1' && stem[3] <= '9';
+           stem[3] >= '0' && stem[3] <= '9';
 }
 
 }  // namespace
@@ -43,17 +39,18 @@ std::string SafeFileName(const std::string& received)
     for (size_t i = 0; i < received.size();) {
         const unsigned char c = (unsigned char)received[i];
         size_t width = 1;
-        if (IsAnsiLeadByte(c)) {
+        // A double-byte character is kept only when it maps to a character and back.
+        if (IsShiftJisLeadByte(c)) {
             const bool whole = i + 1 < received.size() &&
                                IsTrailByte((unsigned char)received[i + 1]) &&
-                               IsRealCharacter(received.data() + i);
+                               IsShiftJisCharacter(received.data() + i);
             if (whole) width = 2;
         }
         if (out.size() + width > kMaxSafeNameBytes) break;
         if (width == 2) {
             out.append(received, i, 2);
         } else {
-            out.push_back(IsAnsiLeadByte(c) || IsUnsafeSingle(c) ? '_' : (char)c);
+            out.push_back(IsShiftJisLeadByte(c) || IsUnsafeSingle(c) ? '_' : (char)c);
         }
         i += width;
     }
