@@ -17,13 +17,23 @@
 
 namespace {
 
+// The file written whole beside `path`, then put in its place: a full disk or a failed write
+// leaves a file the user agreed to replace as it was.
 bool WriteObjectFile(const char* path, const MediaObject& object)
 {
-    HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_ARCHIVE,
-                           nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+    const std::string name = FileNameFromPath(path);
+    std::string folder(path, std::strlen(path) - name.size());
+    if (folder.empty()) folder = ".";
+    char temporary[MAX_PATH];
+    if (!GetTempFileNameA(folder.c_str(), "zvx", 0, temporary)) return false;
+    HANDLE h = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                           FILE_ATTRIBUTE_ARCHIVE, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        DeleteFileA(temporary);
+        return false;
+    }
     DWORD written = 0;
-    const BOOL ok = WriteFile(h, object.GetBody(), object.GetBodyLength(), &written, nullptr);
+    BOOL ok = WriteFile(h, object.GetBody(), object.GetBodyLength(), &written, nullptr);
     if (object.GetTime() != 0) {
         CalendarTime t;
         if (SecondsToLocalCalendar(object.GetTime(), &t)) {
@@ -34,8 +44,11 @@ bool WriteObjectFile(const char* path, const MediaObject& object)
             }
         }
     }
+    ok = ok && written == object.GetBodyLength() && FlushFileBuffers(h);
     CloseHandle(h);
-    return ok && written == object.GetBodyLength();
+    ok = ok && MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!ok) DeleteFileA(temporary);
+    return ok != FALSE;
 }
 
 class InfoDialog : public ModalDialog {

@@ -88,6 +88,11 @@ LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_CREATE:
         View::OnCreate(hwnd, g_instance);
         return 0;
+    case WM_ENDSESSION:
+        // The system ends the process once this returns: a transfer must give the port back
+        // and restart the Infrared Monitor first.
+        if (wParam) EndTransfers();
+        return 0;
     case WM_DESTROY:
         // No worker outlives the window: each is cancelled and waited for.
         EndTransfers();

@@ -157,7 +157,9 @@ private:
             session_->Cancel();
             EnableWindow(Item(IDC_PROGRESS_BUTTON), FALSE);
         } else if (Way() == Direction::Receive) {
-            // A second press closes a receive dialog once its cancelled worker has ended.
+            // A second press closes a receive dialog once its cancelled worker has ended; the
+            // cancel again closes a transport made after the first one.
+            session_->Cancel();
             worker_.Join();
             MSG done;
             if (PeekMessageA(&done, Handle(), MSG_TRANSFER_DONE, MSG_TRANSFER_DONE, PM_REMOVE)) {
@@ -276,7 +278,9 @@ void Receive(HWND mainWindow, std::optional<SerialLine> serial)
     if (!RunTransferDialog(mainWindow, mainWindow, std::move(request)) || !IsWindow(mainWindow)) {
         return;
     }
-    // The window installed the object from its queue while the dialog was still up.
+    // The window installs the object from its queue while the dialog is still up; a dialog
+    // closed at once may leave it queued.
+    View::OnContentReady(mainWindow);
     InvalidateRect(mainWindow, nullptr, TRUE);
     UpdateWindow(mainWindow);
     // Only what has the structure of a 3GP/MP4 file is handed to a player.

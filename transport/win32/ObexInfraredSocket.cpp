@@ -120,6 +120,11 @@ void ObexInfraredServerSocket::Open()
     // A second Open must not lose the socket of the first.
     SOCKET old = listening_.exchange(s);
     if (old != INVALID_SOCKET) link_.api_.CloseSocket(old);
+    // A Close that ran after the check above found no socket to close: nobody else would.
+    if (closed_) {
+        link_.CloseSlot(listening_);
+        link_.ThrowOpenFailed();
+    }
 }
 
 void ObexInfraredServerSocket::Close()
@@ -170,6 +175,10 @@ void ObexInfraredServerSocket::Accept()
     }
     SOCKET old = connection_.exchange(connection);
     if (old != INVALID_SOCKET) link_.api_.CloseSocket(old);
+    if (closed_) {
+        link_.CloseSlot(connection_);
+        throw TransportException(TRANSPORT_ERR_CONNECT, "Accept:接続受け付け中にエラーが発生しました(2)。");
+    }
 
     DeviceListBuffer devices;
     EnumerateDevices(link_.api_, connection, devices);
@@ -214,6 +223,11 @@ void ObexInfraredClientSocket::Open()
     SOCKET s = link_.IrOpen();
     SOCKET old = socket_.exchange(s);
     if (old != INVALID_SOCKET) link_.api_.CloseSocket(old);
+    // A Close that ran after the check above found no socket to close: nobody else would.
+    if (closed_) {
+        link_.CloseSlot(socket_);
+        link_.ThrowOpenFailed();
+    }
 }
 
 void ObexInfraredClientSocket::Close()
