@@ -88,11 +88,11 @@ bool TransferSession::Run(TransferUi& ui, TransportFactory& transports, Infrared
                           ContentSink* sink)
 {
     OneObjectSink objects(sink);
-    return Run(ui, transports, monitor, &objects);
+    return Run(ui, transports, monitor, objects);
 }
 
 bool TransferSession::Run(TransferUi& ui, TransportFactory& transports, InfraredMonitor* monitor,
-                          ReceivedObjectSink* objects)
+                          ReceivedObjectSink& objects)
 {
     if (request_.IsSerial()) monitor = nullptr;
     const Direction direction = request_.direction;
@@ -124,15 +124,9 @@ bool TransferSession::Run(TransferUi& ui, TransportFactory& transports, Infrared
 }
 
 void TransferSession::RunReceive(TransferUi& ui, TransportFactory& transports,
-                                 InfraredMonitor* monitor, ReceivedObjectSink* objects)
+                                 InfraredMonitor* monitor, ReceivedObjectSink& objects)
 {
-    struct RefuseAll : ReceivedObjectSink {
-        int32_t Take(IncomingObject& incoming) override
-        {
-            return incoming.refusal ? incoming.refusal : RECEIVE_NOT_KEPT;
-        }
-    } none;
-    ReceiveTransfer transfer(ui, transports, cancel_, objects ? *objects : none);
+    ReceiveTransfer transfer(ui, transports, cancel_, objects);
     transfer.KeepRaw(request_.keepRaw);
     transfer.SetQuietLimits(request_.quietAfterAnswerMs, request_.quietMidSessionMs);
     result_ = RunInBracket(transfer, ui, transports, monitor);

@@ -36,11 +36,11 @@ public:
 
     // The worker's work, once: brackets the transfer with `monitor` (ignored over a serial port),
     // runs it, decides the outcome and shows the end. A receive hands each object to `objects`
-    // before the phone hears it was delivered (nullptr: every object is refused). Never throws;
+    // before the phone hears it was delivered. Never throws;
     // any failure ends the transfer with a message. `ui.Done` is its last call into the dialog.
     // True when the transfer succeeded.
     bool Run(TransferUi& ui, TransportFactory& transports, InfraredMonitor* monitor,
-             ReceivedObjectSink* objects);
+             ReceivedObjectSink& objects);
     // The program's receive: the first object, decoded, goes to `sink` (the view's hand-over).
     bool Run(TransferUi& ui, TransportFactory& transports, InfraredMonitor* monitor,
              ContentSink* sink);
@@ -52,7 +52,7 @@ public:
 
 private:
     void RunReceive(TransferUi& ui, TransportFactory& transports, InfraredMonitor* monitor,
-                    ReceivedObjectSink* objects);
+                    ReceivedObjectSink& objects);
     void RunSend(TransferUi& ui, TransportFactory& transports, InfraredMonitor* monitor);
 
     TransferRequest request_;

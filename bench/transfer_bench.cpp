@@ -61,11 +61,19 @@ int main(int argc, char** argv)
     bool ok = false;
     size_t body = 0;
     if (mode == "receive") {
+        struct Keep : ReceivedObjectSink {
+            int32_t Take(IncomingObject& incoming) override
+            {
+                if (incoming.refusal == 0) body = std::move(incoming.object.body);
+                return incoming.refusal;
+            }
+            std::vector<uint8_t> body;
+        } kept;
         CancelSignal never;
-        ReceiveTransfer transfer(ui, transports, never);
+        ReceiveTransfer transfer(ui, transports, never, kept);
         ok = transfer.Run() == RECEIVE_OK;
-        body = transfer.Received().body.size();
-        ok = ok && transfer.Received().body == file;
+        body = kept.body.size();
+        ok = ok && kept.body == file;
     } else if (mode == "send") {
         SendSettings settings;
         settings.format = FORMAT_DIRECT;

@@ -322,8 +322,9 @@ int RunSend(const LinkOptions& link, const std::vector<std::string>& files,
         const uint32_t bytes = (uint32_t)p.job.body.size();
         TransferSession session(SendRequestFor(link, std::move(p.job)), &cancel);
         {
+            RunningTransfer running;
             ConsoleUi ui(Direction::Send);
-            session.Run(ui, *transports, monitor.get(), static_cast<ReceivedObjectSink*>(nullptr));
+            session.Run(ui, *transports, monitor.get(), nullptr);
         }
         const TransferEnd& end = session.End();
         if (!end.succeeded) {
@@ -359,8 +360,9 @@ int RunReceive(const LinkOptions& link, const ReceiveOptions& options, CancelSig
         TransferSession session(std::move(request), &cancel);
         const uint32_t reported = sink.Reported();
         {
+            RunningTransfer running;
             ConsoleUi ui(Direction::Receive);
-            session.Run(ui, *transports, monitor.get(), &sink);
+            session.Run(ui, *transports, monitor.get(), sink);
         }
         const int32_t result = session.Result();
         // A failure the sink has not reported object by object.

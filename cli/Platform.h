@@ -54,6 +54,17 @@ bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 // starts.
 void OnInterrupt(std::function<void()> cancel);
 
+// A transfer runs for the life of the scope, the Infrared Monitor bracket included. A request
+// that ends zvx whatever it does (a closed console, logoff, shutdown, a second Ctrl+C on
+// Windows) first waits, within the time the system allows, until the scope has ended.
+class RunningTransfer {
+public:
+    RunningTransfer();
+    ~RunningTransfer();
+    RunningTransfer(const RunningTransfer&) = delete;
+    RunningTransfer& operator=(const RunningTransfer&) = delete;
+};
+
 // --- Ports and transports ---------------------------------------------------------------------
 
 // The serial ports and their descriptions, in natural order.

@@ -30,7 +30,8 @@ std::string ExitCodes(bool send, bool receive)
     }
     if (receive) {
         text += " receive と unwrap の失敗 (その受信の結果):\n";
-        for (int32_t r = 1; r <= RECEIVE_KIND_REFUSED; ++r) {
+        // 13 and 14 are zvx's own doing: a file it cannot write (73), one object past --count.
+        for (int32_t r = 1; r <= RECEIVE_CONTENT_REFUSED; ++r) {
             add(r, ResultMessage(Direction::Receive, r, true));
         }
     }
@@ -39,9 +40,7 @@ std::string ExitCodes(bool send, bool receive)
     add(kExitNoInput, "ファイルを読めない");
     add(kExitInternal, "予期しない内部エラー");
     add(kExitNoOutput, "ファイルを書けない");
-    if (send || receive) {
-        text += "Ctrl+C は実行中の転送を中断し、その転送の結果コードで終わります。\n";
-    }
+    if (send || receive) add(kExitCancelled, "Ctrl+C などで中断した (それまでに受け取ったものは保存済み)");
     return text;
 }
 

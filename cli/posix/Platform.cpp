@@ -225,6 +225,10 @@ void OnInterrupt(std::function<void()> cancel)
     }).detach();
 }
 
+// Linux has no service to give back: a second signal ends zvx at once.
+RunningTransfer::RunningTransfer() = default;
+RunningTransfer::~RunningTransfer() = default;
+
 std::vector<PortEntry> ListSerialPorts() { return ListSerialPortsIn("/sys/class/tty", "/dev"); }
 
 std::unique_ptr<TransportFactory> SerialTransports(const std::string& port, uint32_t speed)

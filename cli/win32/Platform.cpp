@@ -55,15 +55,29 @@ std::function<void()>& Interrupted()
     return cancel;
 }
 
+// Set while no transfer runs (manual reset).
+HANDLE Idle()
+{
+    static const HANDLE idle = CreateEventA(nullptr, TRUE, TRUE, nullptr);
+    return idle;
+}
+
+// What the system allows a handler of a closing console, logoff or shutdown before it ends the
+// process anyway, less a margin.
+constexpr DWORD kUnwindMs = 4500;
+
 BOOL WINAPI OnControl(DWORD event)
 {
-    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) {
+    static std::atomic<int> count{0};
+    const bool interrupt = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
+    const bool first = count++ == 0;
+    if (first && Interrupted()) Interrupted()();
+    // The process ends when this handler returns (a closed console, logoff, shutdown, a second
+    // Ctrl+C): a transfer first gives the port back and starts the Infrared Monitor again.
+    if (!interrupt || !first) {
+        if (Idle()) WaitForSingleObject(Idle(), kUnwindMs);
         return FALSE;
     }
-    // A second request goes to the system's handler, which ends the program.
-    static std::atomic<int> count{0};
-    if (count++ > 0) return FALSE;
-    if (Interrupted()) Interrupted()();
     return TRUE;
 }
 
@@ -181,6 +195,16 @@ void OnInterrupt(std::function<void()> cancel)
 {
     Interrupted() = std::move(cancel);
     SetConsoleCtrlHandler(OnControl, TRUE);
+}
+
+RunningTransfer::RunningTransfer()
+{
+    if (Idle()) ResetEvent(Idle());
+}
+
+RunningTransfer::~RunningTransfer()
+{
+    if (Idle()) SetEvent(Idle());
 }
 
 std::vector<PortEntry> ListSerialPorts()

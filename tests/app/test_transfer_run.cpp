@@ -316,7 +316,7 @@ TEST(ReceiveTransfer, PhoneHearsSuccessExactlyForWhatIsKept)
                 if (row.after == Cancel) ui.CancelWhenShown("接続解除中です。", session);
             });
             const bool ok = row.sink == Program ? session.Run(ui, transports, nullptr, &view)
-                                                : session.Run(ui, transports, nullptr, &all);
+                                                : session.Run(ui, transports, nullptr, all);
             EXPECT_EQ(row.kept > 0, ok);
         }
         EXPECT_EQ(row.heard, heard);

@@ -421,10 +421,20 @@ TEST(ReceiveE2E, HostilePhonesAreRefusedOrMadeHarmless)
     } cases[] = {
         {{Hex(kConnect), put(0x02, {0xC3, 0xFF, 0xFF, 0xFF, 0xFF})}, {},  // Length: 4 GiB
          "受信失敗 / データが異常です。", "A0,CD,", "photo.jpg"},
-        {{Hex(kConnect), "?" + put(0x82, Header(0x49, {nec.begin(), nec.end()}))}, {},
-         "受信失敗 / 対応していない形式のデータを受信しました。", "A0,-,", "photo.jpg"},
-        {{}, docomoJpeg(testing_emf::TinyEmf(), "a.jpg"), "受信失敗 / 対応していないデータ形式です。",
-         nullptr, "photo.jpg"},
+        {{Hex(kConnect), put(0x82, Header(0x49, {nec.begin(), nec.end()}))}, {},
+         "受信失敗 / 対応していない形式のデータを受信しました。", "A0,CF,", "photo.jpg"},
+        // Neither a metafile labelled JPEG nor a JPEG that does not decode is "delivered".
+        {{Hex(kConnect), put(0x82, Header(0x49, docomoJpeg(testing_emf::TinyEmf(), "a.jpg")))}, {},
+         "受信失敗 / 対応していないデータ形式です。", "A0,CF,", "photo.jpg"},
+        {{Hex(kConnect), put(0x82, Header(0x49, {0xFF, 0xD8, 0xFF, 0xE0, 0x11, 0x11}))}, {},
+         "受信失敗 / 対応していないデータ形式です。", "A0,CF,", "photo.jpg"},
+        // A phone that never disconnects still delivered what it was told it delivered; a
+        // second object in the session is refused, and the first stays current.
+        {{Hex(kConnect), put(0x82, Header(0x49, docomoJpeg(photo, "quiet.jpg")))}, {},
+         "受信完了 / 受信に成功しました。", "A0,A0,", "quiet.jpg"},
+        {{Hex(kConnect), put(0x82, Header(0x49, docomoJpeg(photo, "first.jpg"))),
+          put(0x82, Header(0x49, docomoJpeg(photo, "second.jpg"))), Hex(Packet(0x81, {}))},
+         {}, "受信完了 / 受信に成功しました。", "A0,A0,D3,A0,", "first.jpg"},
         {{}, docomoJpeg(photo, "..\\CON"), "受信完了 / 受信に成功しました。", nullptr, "..\\CON"},
     };
     RegistryPorts ports;
