@@ -321,21 +321,21 @@ TEST(Zvx, RefusalsAndTimes)
     // WHEN forms: Unix time, UTC and local time (Tokyo) all name the same instant.
     for (auto [when, tz] : {std::pair{"@1704164645", "UTC"}, {"2024-01-02T03:04:05Z", "JST-9"},
                             {"2024-01-02 12:04:05", "JST-9"}}) {
-        const Result r = RunZvx({"wrap", "--format", "1", "--summary", "s", "--time", when, jpeg, "-o", out}, tz);
+        const Result r = RunZvx({"wrap", "--format", "1", "--summary", "s", "--time", when, jpeg, "-o", out, "-f"}, tz);
         EXPECT_EQ(0, r.status) << when;
         EXPECT_EQ("", r.err) << "docomo carries the summary and the date";
         const Bytes object = Read(out);
         EXPECT_NE(std::string::npos, std::string(object.begin(), object.end()).find("DATE:20240102T030405Z")) << when;
     }
     // A J-N51 name is decoded once: the phone's "=3D41" is "=41", not "A".
-    ASSERT_EQ(0, RunZvx({"wrap", "--format", "jn51", "--name", "ab.jpg", jpeg, "-o", out}).status);
+    ASSERT_EQ(0, RunZvx({"wrap", "--format", "jn51", "--name", "ab.jpg", jpeg, "-o", out, "--force"}).status);
     const Bytes object = Read(out);
     std::string jn51(object.begin(), object.end());
     jn51.replace(jn51.find(":ab.jpg"), 7, ":a=3D41.jpg");
     Write(out, {jn51.begin(), jn51.end()});
     EXPECT_EQ("a=41.jpg", fs::path(RunZvx({"unwrap", out, "-o", scratch.Folder("u"), "--json"}).Json()["path"].get<std::string>()).filename());
     // Entries the format does not carry are named rather than dropped unremarked.
-    const Result dropped = RunZvx({"wrap", "--format", "direct", "--title", "t", "--time", "@1704164645", jpeg, "-o", out});
+    const Result dropped = RunZvx({"wrap", "--format", "direct", "--title", "t", "--time", "@1704164645", jpeg, "-o", out, "-f"});
     EXPECT_EQ(0, dropped.status);
     for (const char* option : {"--title", "--time"}) EXPECT_NE(std::string::npos, dropped.err.find(option)) << option;
 }
