@@ -140,15 +140,24 @@ void ConsoleUi::ReportProgress(uint32_t done, uint32_t total)
     const double window = std::chrono::duration<double>(now - samples_.front().first).count();
     const double speed = window >= 1.0 ? (double)(done - samples_.front().second) / window : 0;
     const ProgressLines lines = FormatProgressAt(direction_, done, total, speed);
-    Show(lines.second.empty() ? lines.first : lines.first + " " + lines.second);
+    Show(lines.first, lines.second);
 }
 
-void ConsoleUi::Show(const std::string& text)
+void ConsoleUi::Show(const std::string& text, const std::string& more)
 {
     if (!terminal_) return;
     // One line, redrawn: wider than the terminal, it would wrap and every redraw add a line.
+    // What gives way first: the speed, then the end of the file's name, then the text's end.
     const size_t columns = (size_t)std::max(TerminalColumns() - 1, 10);
-    std::string line = Fit((label_.empty() ? "" : label_ + " ") + text, columns);
+    std::string body = text;
+    if (!more.empty() && label_.size() + 1 + text.size() + 1 + more.size() <= columns) {
+        body += " " + more;
+    }
+    std::string label = label_;
+    if (!label.empty() && label.size() + 1 + body.size() > columns) {
+        label = Fit(label, std::max<size_t>(columns > body.size() + 1 ? columns - body.size() - 1 : 0, 12));
+    }
+    std::string line = Fit((label.empty() ? "" : label + " ") + body, columns);
     const size_t width = line.size();
     if (width < shown_) line.append(std::min(shown_, columns) - width, ' ');
     shown_ = width;

@@ -57,7 +57,8 @@ public:
 
 private:
     using Clock = std::chrono::steady_clock;
-    void Show(const std::string& text);
+    // `text`, and `more` after it when the terminal is wide enough.
+    void Show(const std::string& text, const std::string& more = "");
 
     Direction direction_;
     std::string label_;
