@@ -204,7 +204,8 @@ int BuildSendJob(const LocalMedia& media, const SendEntries& entries, SendJob* j
     const bool usesName = StatesForRule(button->rule).fileName.enabled;
     std::string refusal = TooLong("--title", title, 24, "タイトル");
     if (refusal.empty()) refusal = TooLong("--summary", summary, 24, "サマリー");
-    if (refusal.empty() && usesName && shownName.size() > 18) {
+    // A name given is held to its edit's limit as before; the file's own only where it is used.
+    if (refusal.empty() && shownName.size() > 18 && (entries.fileName || usesName)) {
         refusal = TooLong("--name", shownName, 18, "ファイル名") + ownName;
     }
     if (refusal.empty() && usesName && media.nameLost && !entries.fileName) {
