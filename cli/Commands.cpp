@@ -412,8 +412,9 @@ int RunSend(const LinkOptions& link, const FileList& list, const SendEntries& en
     size_t sent = 0, failed = 0;
     for (size_t i = 0; i < count && !cancel.IsCancelled(); ++i) {
         const std::string& file = files[i];
-        std::string shown;
+        std::string shown;  // the file's name, for the progress line
         FromArgument(file, &shown);
+        shown = FileNameFromPath(shown.c_str());
         const std::string label =
             count > 1 ? "[" + std::to_string(i + 1) + "/" + std::to_string(count) + "] " : "";
         SendJob job;

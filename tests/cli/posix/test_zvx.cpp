@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <iterator>
 #include <sstream>
 #include <nlohmann/json.hpp>
+#include <atomic>
 #include <thread>
 
 #include "cli/Commands.h"
@@ -58,9 +60,10 @@ struct Result {
 // zvx running in the background in a UTF-8 locale, its output kept in files.
 class Zvx {
 public:
-    // `env`: more of the environment; `in`: standard input.
+    // `env`: more of the environment; `in`: standard input; `err`: stderr when not kept in a file.
     explicit Zvx(const std::vector<std::string>& args, const char* tz = "UTC",
-                 const std::vector<std::string>& more = {}, const std::string& in = "/dev/null")
+                 const std::vector<std::string>& more = {}, const std::string& in = "/dev/null",
+                 const std::string& err = "")
         : out_(fs::temp_directory_path() / ("zvx-out-" + std::to_string(getpid()) + "-" + std::to_string(++count_)))
     {
         std::vector<std::string> env = {"LC_ALL=C.UTF-8", std::string("TZ=") + tz};
@@ -75,7 +78,8 @@ public:
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 1, (out_.string() + ".1").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        posix_spawn_file_actions_addopen(&actions, 2, (out_.string() + ".2").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_addopen(&actions, 2, err.empty() ? (out_.string() + ".2").c_str() : err.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC | O_NOCTTY, 0600);
         EXPECT_EQ(0, posix_spawn(&pid_, ZV_ZVX, &actions, nullptr, argv.data(), envp.data()));
         posix_spawn_file_actions_destroy(&actions);
     }
@@ -514,4 +518,54 @@ TEST(Zvx, NamesThatAreNotUtf8AndControlsInTexts)
     const Result shown = RunZvx({"unwrap", out, "-o", scratch.Folder("u")});
     EXPECT_EQ(0, shown.status) << shown.err;
     EXPECT_NE(std::string::npos, shown.out.find(u8"サマリー: ?]0;PWNED??[31m")) << shown.out;
+}
+
+// On a terminal of 60 columns each file's progress line stays one line of at most 59 columns,
+// redrawn in place, whatever the length of the file's name.
+TEST(Zvx, ProgressLineFitsTheTerminal)
+{
+    Scratch scratch;
+    Bytes body = Picture("img.jpg");
+    body.resize(body.size() + 200000);
+    const std::string longName = scratch / "a-rather-long-file-name-of-a-picture.jpg", shortName = scratch / "b.jpg";
+    Write(longName, body);
+    Write(shortName, body);
+    PtyPair line, terminal;
+    const winsize size{24, 60, 0, 0};
+    ASSERT_EQ(0, ioctl(terminal.master, TIOCSWINSZ, &size));
+    std::string shown;
+    std::atomic<bool> over{false};
+    std::thread reader([&] {
+        char buffer[4096];
+        pollfd wait{terminal.master, POLLIN, 0};
+        while (poll(&wait, 1, 200) > 0 || !over) {
+            const ssize_t n = (wait.revents & POLLIN) ? read(terminal.master, buffer, sizeof buffer) : 0;
+            if (n > 0) shown.append(buffer, (size_t)n);
+        }
+    });
+    std::thread server([&] {
+        for (int i = 0; i < 2; ++i) EXPECT_TRUE(RunOpenObexServer(line.master, kMtu, true).ok);
+    });
+    const Result r = Zvx({"send", "--port", line.path, "--format", "f2051", "--title", "t", longName, shortName},
+                         "UTC", {}, "/dev/null", terminal.path).Wait();
+    server.join();
+    over = true;
+    reader.join();
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ(3, std::count(shown.begin(), shown.end(), '\n')) << "a line a file and the summary:\n" << shown;
+    EXPECT_NE(std::string::npos, shown.find("\r[1/2] a-rather-long")) << shown;
+    EXPECT_NE(std::string::npos, shown.find("\r[2/2] b.jpg 293766")) << shown;
+    std::replace(shown.begin(), shown.end(), '\n', '\r');  // the summary is a line of its own
+    std::istringstream segments(shown);
+    for (std::string segment; std::getline(segments, segment, '\r');) {
+        if (segment.compare(0, 1, "[") != 0) continue;
+        size_t columns = 0;  // a wide character takes two, a half-width one (U+FF61..) one
+        for (size_t i = 0; i < segment.size(); ++i) {
+            const unsigned char c = (unsigned char)segment[i];
+            if ((c & 0xC0) == 0x80) continue;
+            const bool halfWidth = c == 0xEF && (unsigned char)segment[i + 1] >= 0xBD;
+            columns += c >= 0xE1 && !halfWidth ? 2 : 1;
+        }
+        EXPECT_LE(columns, 59u) << segment;
+    }
 }
