@@ -20,7 +20,8 @@ const char kTimeHelp[] =
     "(Unix時刻)。既定はファイルの更新日時";
 const char kFilesHelp[] = "画像・動画・メロディのファイル (- は標準入力)";
 // Every record carries its outcome, the same for every command.
-#define ZV_JSON_FIELDS " (どの行にも \"status\": \"ok\"、\"failed\" または \"cancelled\" と \"code\": その終了コード)"
+const std::string kJsonFields =
+    " (どの行にも \"status\": \"ok\"、\"failed\" または \"cancelled\" と \"code\": その終了コード)";
 
 // The exit statuses a command can end with, each once.
 struct Statuses {
@@ -203,7 +204,7 @@ struct LinkArguments {
         speedOption = command->add_option("--speed", speed,
                                           "通信速度 (bps、既定は環境変数 ZVX_SPEED、なければ 115200)");
         if (HasInfrared()) command->add_flag("--irda", options.irda, "赤外線 (IrDA) で通信します");
-        command->add_flag("--json", options.json, "結果を1件につき1行のJSONで出力します" ZV_JSON_FIELDS);
+        command->add_flag("--json", options.json, "結果を1件につき1行のJSONで出力します" + kJsonFields);
     }
 
     int Check(std::string* message)
@@ -308,7 +309,7 @@ int RunZvx(int argc, char** argv, CancelSignal& cancel)
     CLI::App* info = command("info", "ファイルの種類と大きさ、送信できるフォーマットを表示します");
     FileList infoFiles;
     files(info, &infoFiles);
-    info->add_flag("--json", json, "1ファイルにつき1行のJSONで出力します" ZV_JSON_FIELDS);
+    info->add_flag("--json", json, "1ファイルにつき1行のJSONで出力します" + kJsonFields);
     info->footer(ExitCodes({{}, {}, {kExitUsage, kExitRefused, kExitNoInput, kExitInternal}}, false));
 
     CLI::App* wrap = command(
@@ -332,7 +333,7 @@ int RunZvx(int argc, char** argv, CancelSignal& cancel)
     CLI::Option* whenOption =
         unwrap->add_option("--time", when, "受け取ったときのTimeヘッダの日時 (ISO 8601 または @秒)");
     unwrap->add_option("-o", unwrapCommand.dir, "保存先フォルダ (既定はカレントフォルダ)");
-    unwrap->add_flag("--json", unwrapCommand.json, "1行のJSONで出力します" ZV_JSON_FIELDS);
+    unwrap->add_flag("--json", unwrapCommand.json, "1行のJSONで出力します" + kJsonFields);
     unwrap->footer(ExitCodes({{}, {kReceiveUnknownObject, kReceiveUnknownFormat, kReceiveNoData, kReceiveBadData}, allOwn}, false));
 
     CLI::App* send = command(
@@ -364,7 +365,7 @@ int RunZvx(int argc, char** argv, CancelSignal& cancel)
                     kEnvironment);
 
     CLI::App* ports = command("ports", "シリアルポートと説明を表示します (OBEXや携帯電話のものが先)");
-    ports->add_flag("--json", json, "1ポートにつき1行のJSONで出力します" ZV_JSON_FIELDS);
+    ports->add_flag("--json", json, "1ポートにつき1行のJSONで出力します" + kJsonFields);
     ports->footer(ExitCodes({{}, {}, {kExitUsage, kExitInternal}}, false));
 
     std::vector<CLI::App*> commands = {info, wrap, unwrap, send, receive, ports};
