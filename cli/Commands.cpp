@@ -384,7 +384,8 @@ int RunSend(const LinkOptions& link, const FileList& list, const SendEntries& en
         return Fail(subject, collected, message, link.json);
     }
     if (entries.fileName && files.size() > 1) {
-        PrintError("zvx: --name: ファイルが複数あるときは使えません (どれも同じ名前になります)。");
+        PrintError("zvx send: --name: ファイルが複数あるときは使えません (どれも同じ名前になります)。");
+        PrintError("zvx send --help で使い方を表示します。");
         return kExitUsage;
     }
     const size_t count = files.size();
