@@ -110,6 +110,7 @@ ConsoleUi::ConsoleUi(Direction direction, std::string label)
 
 void ConsoleUi::EndLine()
 {
+    if (skipped_) Draw(samples_.back().second, total_);  // the last figures, not older ones
     if (shown_ > 0) std::fputs("\n", stderr);
     shown_ = 0;
 }
@@ -134,9 +135,17 @@ void ConsoleUi::ReportProgress(uint32_t done, uint32_t total)
     while (samples_.size() > 2 && now - samples_[1].first >= std::chrono::seconds(1)) {
         samples_.pop_front();
     }
-    const bool last = total != 0 && done >= total;
-    if (!last && now - drawn_ < std::chrono::milliseconds(100)) return;  // a redraw costs a write
-    drawn_ = now;
+    total_ = total;
+    skipped_ = total == 0 || done < total;
+    if (skipped_ && now - drawn_ < std::chrono::milliseconds(100)) return;  // a redraw costs a write
+    Draw(done, total);
+}
+
+void ConsoleUi::Draw(uint32_t done, uint32_t total)
+{
+    const Clock::time_point now = samples_.back().first;
+    skipped_ = false;
+    drawn_ = Clock::now();
     const double window = std::chrono::duration<double>(now - samples_.front().first).count();
     const double speed = window >= 1.0 ? (double)(done - samples_.front().second) / window : 0;
     const ProgressLines lines = FormatProgressAt(direction_, done, total, speed);

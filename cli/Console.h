@@ -57,6 +57,8 @@ public:
 
 private:
     using Clock = std::chrono::steady_clock;
+    // The progress line for the newest sample.
+    void Draw(uint32_t done, uint32_t total);
     // `text`, and `more` after it when the terminal is wide enough.
     void Show(const std::string& text, const std::string& more = "");
 
@@ -68,5 +70,7 @@ private:
     // first packets (bursting through the driver's buffers) do not claim a speed the line lacks.
     std::deque<std::pair<Clock::time_point, uint32_t>> samples_;
     Clock::time_point drawn_{};
+    bool skipped_ = false;  // figures came since the last redraw
+    uint32_t total_ = 0;
     size_t shown_ = 0;  // width of the line drawn last (Shift_JIS bytes are columns)
 };
