@@ -323,12 +323,16 @@ int RunWrap(const std::string& file, const SendEntries& entries, const std::stri
         PrintNotice(name);
         return 0;
     }
+    const char* cause = nullptr;
     switch (WriteWholeFile(out, bytes, force)) {
     case WriteResult::Written: break;
-    case WriteResult::Exists:
-        return Fail(out, kExitNoOutput, "ファイルがすでにあります。置き換えるには --force を指定してください。", false);
-    case WriteResult::Failed: return Fail(out, kExitNoOutput, kCannotWrite, false);
+    case WriteResult::Exists: cause = "ファイルがすでにあります。置き換えるには --force を指定してください。"; break;
+    case WriteResult::IsFolder: cause = "フォルダです。書き出すファイルの名前を指定してください。"; break;
+    case WriteResult::NoFolder: cause = kNoFolder; break;
+    case WriteResult::Denied: cause = "書き込みの権限がありません。"; break;
+    case WriteResult::Failed: cause = kCannotWrite; break;
     }
+    if (cause) return Fail(out, kExitNoOutput, cause, false);
     PrintOut(name);
     return 0;
 }

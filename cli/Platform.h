@@ -55,7 +55,7 @@ enum class PlaceResult { Placed, Exists, Failed };
 PlaceResult PlaceFile(const std::string& temporary, const std::string& path);
 void RemoveFile(const std::string& path);
 // Creates `path`; replaces a file of that name only with `replace`.
-enum class WriteResult { Written, Exists, Failed };
+enum class WriteResult { Written, Exists, IsFolder, NoFolder, Denied, Failed };
 WriteResult WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, bool replace);
 
 // --- Interrupts -------------------------------------------------------------------------------

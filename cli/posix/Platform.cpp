@@ -230,7 +230,15 @@ void RemoveFile(const std::string& path) { unlink(path.c_str()); }
 WriteResult WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, bool replace)
 {
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (replace ? O_TRUNC : O_EXCL), 0666);
-    if (fd < 0) return errno == EEXIST ? WriteResult::Exists : WriteResult::Failed;
+    if (fd < 0) {
+        switch (errno) {
+        case EEXIST: return IsDirectory(path) ? WriteResult::IsFolder : WriteResult::Exists;
+        case EISDIR: return WriteResult::IsFolder;
+        case ENOENT: case ENOTDIR: return WriteResult::NoFolder;
+        case EACCES: case EPERM: case EROFS: return WriteResult::Denied;
+        default: return WriteResult::Failed;
+        }
+    }
     bool ok = true;
     for (size_t done = 0; ok && done < bytes.size();) {
         const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);

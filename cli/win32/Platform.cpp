@@ -198,8 +198,10 @@ WriteResult WriteWholeFile(const std::string& path, const std::vector<uint8_t>& 
                               replace ? CREATE_ALWAYS : CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
-        return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? WriteResult::Exists
-                                                                           : WriteResult::Failed;
+        if (IsDirectory(path)) return WriteResult::IsFolder;
+        if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return WriteResult::Exists;
+        if (error == ERROR_PATH_NOT_FOUND) return WriteResult::NoFolder;
+        return error == ERROR_ACCESS_DENIED ? WriteResult::Denied : WriteResult::Failed;
     }
     DWORD written = 0;
     const bool ok = WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, nullptr) &&

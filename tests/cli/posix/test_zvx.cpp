@@ -419,6 +419,8 @@ TEST(Zvx, ErrorsNameTheThingAndTheWayOut)
         {{"wrap", "--format", "docomo", "--summary", "s", name19, "-o", out}, {}, u8"--name: ファイル名は18バイトまでです (19 バイト", 65},
         {{"wrap", "--format", "docomo", "--summary", "s", name18, "-o", out}, {}, u8"--force", 73},
         {{"wrap", "--format", "docomo", "--summary", "s", name18, "-o", out, "--force"}, {}, "", 0},
+        {{"wrap", "--format", "8", jpeg, "-o", folder}, {}, u8"f: フォルダです。", 73},
+        {{"wrap", "--format", "8", jpeg, "-o", (scratch.dir / "gone/o.vnt").string()}, {}, u8"保存先のフォルダがありません。", 73},
         {{"receive", "--port", "x", "--count", "2", "--forever"}, {}, u8"--count と --forever", 64},
     };
     for (const auto& row : rows) {
