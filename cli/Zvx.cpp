@@ -202,7 +202,8 @@ struct LinkArguments {
                                        "シリアルポート (/dev/ttyUSB0、/dev/serial/by-id/…、COM3 など)。"
                                        "既定は環境変数 ZVX_PORT");
         speedOption = command->add_option("--speed", speed,
-                                          "通信速度 (bps、既定は環境変数 ZVX_SPEED、なければ 115200)");
+                                          "通信速度 (bps、既定は環境変数 ZVX_SPEED、なければ 115200)")
+                          ->type_name("数");
         if (HasInfrared()) command->add_flag("--irda", options.irda, "赤外線 (IrDA) で通信します");
         command->add_flag("--json", options.json, "結果を1件につき1行のJSONで出力します" + kJsonFields);
     }
@@ -357,7 +358,7 @@ int RunZvx(int argc, char** argv, CancelSignal& cancel)
     ReceiveOptions receiveOptions;
     std::string receiveCount;
     receive->add_option("-o", receiveOptions.dir, "保存先フォルダ (既定はカレントフォルダ)");
-    CLI::Option* countOption = receive->add_option("--count", receiveCount, "受け取る数 (既定 1)");
+    CLI::Option* countOption = receive->add_option("--count", receiveCount, "受け取る数 (既定 1)")->type_name("数");
     CLI::Option* foreverOption =
         receive->add_flag("--forever", receiveOptions.forever, "中断されるまで受け取り続けます");
     receive->add_flag("--keep-raw", receiveOptions.keepRaw, "受け取ったままのオブジェクトも保存します");
