@@ -1,6 +1,7 @@
 #include "app/TransferTexts.h"
 
 #include <climits>
+#include <cmath>
 #include <cstdio>
 
 #include "core/MediaObject.h"
@@ -22,6 +23,12 @@ const char* const kSendPhases[8] = {
 const char* const kNoInfraredPort = "赤外線ポートが使用できません。";
 const char* const kNoSerialPort = "指定の通信ポートが使用できません。";
 const char* const kNoMessage = "(該当するメッセージが用意されていません。)";
+
+const char kSentOf[] = "%d バイト中 %d バイトを送信しました。";
+const char kReceivedOf[] = "%d バイト中 %d バイトを受信しました。";
+const char kReceivedBytes[] = "%d バイトを受信しました。";
+const char kRateAndLeft[] = "(転送速度 %d バイト/秒 完了まで %d 秒)";
+const char kRate[] = "(転送速度 %d バイト/秒)";
 
 const char* const kSendMessages[7] = {
     "送信に成功しました。",
@@ -142,15 +149,30 @@ ProgressLines FormatProgress(Direction direction, uint32_t done, uint32_t total,
     ProgressLines lines;
     lines.showBar = send || total != 0;
     if (lines.showBar) {
-        lines.first = Printf(send ? "%d バイト中 %d バイトを送信しました。"
-                                  : "%d バイト中 %d バイトを受信しました。",
-                             (int)total, (int)done);
+        lines.first = Printf(send ? kSentOf : kReceivedOf, (int)total, (int)done);
         const double remaining = speed > 0 && done <= total ? (double)(total - done) / speed : 0;
-        lines.second = Printf("(転送速度 %d バイト/秒 完了まで %d 秒)", Whole(speed),
-                              Whole(remaining));
+        lines.second = Printf(kRateAndLeft, Whole(speed), Whole(remaining));
     } else {
-        lines.first = Printf("%d バイトを受信しました。", (int)done);
-        lines.second = Printf("(転送速度 %d バイト/秒)", Whole(speed));
+        lines.first = Printf(kReceivedBytes, (int)done);
+        lines.second = Printf(kRate, Whole(speed));
+    }
+    return lines;
+}
+
+ProgressLines FormatProgressAt(Direction direction, uint32_t done, uint32_t total,
+                               double bytesPerSecond)
+{
+    const bool send = direction == Direction::Send;
+    ProgressLines lines;
+    lines.showBar = send || total != 0;
+    lines.first = lines.showBar ? Printf(send ? kSentOf : kReceivedOf, (int)total, (int)done)
+                                : Printf(kReceivedBytes, (int)done);
+    if (bytesPerSecond <= 0) return lines;
+    if (lines.showBar) {
+        const double left = done <= total ? std::ceil((double)(total - done) / bytesPerSecond) : 0;
+        lines.second = Printf(kRateAndLeft, Whole(bytesPerSecond), Whole(left));
+    } else {
+        lines.second = Printf(kRate, Whole(bytesPerSecond));
     }
     return lines;
 }

@@ -89,3 +89,8 @@ struct ProgressLines {
 // `total` 0 on receive means "none announced"; send always has one.
 ProgressLines FormatProgress(Direction direction, uint32_t done, uint32_t total,
                              uint32_t elapsedMs);
+
+// The lines of a progress line whose speed the caller measured (0: not yet known, the second
+// line is empty); the time left is rounded up, so that "0 秒" means done. zvx's progress line.
+ProgressLines FormatProgressAt(Direction direction, uint32_t done, uint32_t total,
+                               double bytesPerSecond);

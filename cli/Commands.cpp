@@ -1,6 +1,8 @@
 #include "cli/Commands.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <optional>
 
 #include "app/ObjectInfo.h"
 #include "app/SendSettingsRules.h"
@@ -20,20 +22,89 @@ const char kFolderNotWritable[] = "保存先のフォルダに書き込めませ
 
 json TextOrNull(const char* text) { return text ? json(AnsiToUtf8(text)) : json(nullptr); }
 
-// A failure concerning `path`: a line on stderr and, for scripts, one on stdout.
-int Fail(const std::string& path, int status, const std::string& message, bool asJson)
+// A failure concerning `subject` (a file or a port): a line on stderr and, for scripts, a record
+// on stdout for `path` (default: the subject).
+int Fail(const std::string& subject, int status, const std::string& message, bool asJson,
+         bool cancelled = false, const std::string* path = nullptr)
 {
-    std::fputs((PathToConsole(path) + ToConsole(": " + message) + "\n").c_str(), stderr);
+    PrintLine(stderr, PathToConsole(subject) + ToConsole(": " + message));
     if (asJson) {
-        PrintJson({{"path", PathToUtf8(path)}, {"status", status}, {"message", AnsiToUtf8(message)}});
+        json record = Outcome(status, cancelled);
+        AddPath(record, path ? *path : subject);
+        record["message"] = AnsiToUtf8(message);
+        PrintJson(record);
     }
     return status;
 }
 
 void PrintPathLine(const std::string& label, const std::string& path)
 {
-    std::fputs((ToConsole(label) + PathToConsole(path) + "\n").c_str(), stdout);
-    std::fflush(stdout);
+    PrintLine(stdout, ToConsole(label) + PathToConsole(path));
+}
+
+// The end of a transfer as the dialog says it, and why a port did not open with the way out.
+std::string EndMessage(Direction direction, int32_t result, bool serial, bool cancelled,
+                       PortFault fault)
+{
+    const bool ok = result == 0;  // SEND_OK, RECEIVE_OK
+    std::string message =
+        PresentEnd(direction, ok, ResultMessage(direction, result, serial), cancelled).status;
+    const int32_t noPort = direction == Direction::Send ? (int32_t)SEND_NO_PORT : (int32_t)RECEIVE_NO_PORT;
+    if (ok || cancelled || result != noPort) return message;
+    switch (fault) {
+    case PortFault::Missing: return message + "そのようなデバイスはありません (zvx ports でポートの一覧を表示します)。";
+    case PortFault::NotSerial: return message + "シリアルポートではありません (zvx ports でポートの一覧を表示します)。";
+    case PortFault::Busy: return message + "ほかのプログラムが使用中です。";
+    case PortFault::Denied:
+        return message + "アクセスの権限がありません。dialout グループに入ってください "
+                         "(sudo usermod -aG dialout $USER の後、ログインし直します)。";
+    case PortFault::None: break;
+    }
+    return message;
+}
+
+// Names in a folder in the order a person expects: "img2" before "img10".
+bool NaturalLess(const std::string& a, const std::string& b)
+{
+    size_t i = 0, j = 0;
+    auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    while (i < a.size() && j < b.size()) {
+        if (digit(a[i]) && digit(b[j])) {
+            size_t ei = i, ej = j;
+            while (ei < a.size() && digit(a[ei])) ++ei;
+            while (ej < b.size() && digit(b[ej])) ++ej;
+            std::string x = a.substr(i, ei - i), y = b.substr(j, ej - j);
+            x.erase(0, std::min(x.find_first_not_of('0'), x.size()));
+            y.erase(0, std::min(y.find_first_not_of('0'), y.size()));
+            if (x.size() != y.size()) return x.size() < y.size();
+            if (x != y) return x < y;
+            i = ei;
+            j = ej;
+        } else {
+            if (a[i] != b[j]) return (unsigned char)a[i] < (unsigned char)b[j];
+            ++i;
+            ++j;
+        }
+    }
+    return a.size() - i < b.size() - j;
+}
+
+// The files in `dir` and, below it, in its folders.
+bool Walk(const std::string& dir, int depth, std::vector<std::string>* files)
+{
+    std::vector<std::string> names;
+    if (depth > 64 || !ListDirectory(dir, &names)) return false;  // 64: a loop of links
+    std::sort(names.begin(), names.end(), NaturalLess);
+    for (const std::string& name : names) {
+        if (name[0] == '.') continue;  // hidden, and zvx's own temporary files
+        const std::string path = JoinPath(dir, name);
+        if (IsDirectory(path)) {
+            if (!Walk(path, depth + 1, files)) return false;
+        } else {
+            files->push_back(path);
+        }
+    }
+    return true;
 }
 
 std::unique_ptr<Zorvex::ImageManager> DecodePicture(const MediaObject& object)
@@ -81,7 +152,8 @@ void ShowObject(const std::string& path, const MediaObject& object,
         }
     }
     json& j = extra;
-    j["path"] = PathToUtf8(path);
+    j.update(Outcome(0));
+    AddPath(j, path);
     j["format"] = object.GetFormat();
     j["formatLabel"] = AnsiToUtf8(PhoneFormatLabel(object.GetFormat()));
     j["kind"] = object.GetKind();
@@ -178,7 +250,6 @@ public:
         ++kept_;
         ++offered_;
         const std::unique_ptr<MediaObject> object = MakeReceivedObject(received);
-        extra["status"] = 0;
         ShowObject(path, *object, DecodePicture(*object).get(), json_, std::move(extra));
         return 0;
     }
@@ -199,7 +270,7 @@ private:
         PrintError(ObjectLabel(incoming) + ": " + message);
         if (json_) {
             extra["name"] = AnsiToUtf8(incoming.name);
-            extra["status"] = status;
+            extra.update(Outcome(status));
             extra["message"] = AnsiToUtf8(message);
             PrintJson(extra);
         }
@@ -226,8 +297,66 @@ bool LooksLikePhone(const std::string& description)
 
 }  // namespace
 
-int RunInfo(const std::vector<std::string>& files, bool asJson)
+int CollectFiles(const FileList& list, std::vector<std::string>* files, std::string* subject,
+                 std::string* message)
 {
+    bool stdinUsed = list.from == "-";
+    for (const std::string& arg : list.args) {
+        if (arg == "-" && stdinUsed) {
+            *subject = "-";
+            *message = "標準入力は一度しか読めません。";
+            return kExitUsage;
+        }
+        stdinUsed = stdinUsed || arg == "-";
+        if (arg == "-" || !IsDirectory(arg)) {
+            files->push_back(arg);
+            continue;
+        }
+        *subject = arg;
+        if (!list.recursive) {
+            *message = "フォルダです。中のファイルを扱うには --recursive を指定してください。";
+            return kExitNoInput;
+        }
+        if (!Walk(arg, 0, files)) {
+            *message = "フォルダを読めません。";
+            return kExitNoInput;
+        }
+    }
+    if (!list.from.empty()) {
+        FileContents text;
+        std::string cause;
+        if (ReadInput(list.from, 0, kMaxMediaBody, &text, &cause) != FileReadStatus::Ok) {
+            *subject = list.from;
+            *message = "--files-from: " + (cause.empty() ? "ファイルを読めません。" : cause);
+            return kExitNoInput;
+        }
+        std::string line;
+        for (size_t i = 0; i <= text.bytes.size(); ++i) {
+            const char c = i < text.bytes.size() ? (char)text.bytes[i] : '\n';
+            if (c != '\n') {
+                line += c;
+                continue;
+            }
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (!line.empty()) files->push_back(line);
+            line.clear();
+        }
+    }
+    if (files->empty()) {
+        *subject = list.from.empty() ? "zvx" : list.from;
+        *message = "ファイルがありません。";
+        return kExitNoInput;
+    }
+    return 0;
+}
+
+int RunInfo(const FileList& list, bool asJson)
+{
+    std::vector<std::string> files;
+    std::string subject, message;
+    if (const int collected = CollectFiles(list, &files, &subject, &message)) {
+        return Fail(subject, collected, message, asJson);
+    }
     int status = 0;
     for (const std::string& file : files) {
         LocalMedia media;
@@ -253,36 +382,54 @@ int RunInfo(const std::vector<std::string>& files, bool asJson)
     return status;
 }
 
-int RunWrap(const std::string& file, const SendEntries& entries, const std::string& out)
+int RunWrap(const std::string& file, const SendEntries& entries, const std::string& out,
+            bool force)
 {
     LocalMedia media;
     SendJob job;
     std::string message;
     int status = LoadMedia(file, &media, &message);
-    if (status == 0) status = BuildSendJob(*media.object, entries, &job, &message);
+    if (status == 0) status = BuildSendJob(media, entries, &job, &message);
     if (status != 0) return Fail(file, status, message, false);
     if (job.kind == MEDIA_JPEG || job.kind == MEDIA_GIF) job.picture = media.picture.get();
     std::unique_ptr<OutgoingObject> object;
     const int32_t built = BuildOutgoingObject(job, nullptr, &object);
     if (built != 0) return Fail(file, built, ResultMessage(Direction::Send, built, true), false);
-    const uint8_t* bytes = object->body.GetData();
-    if (!WriteWholeFile(out, std::vector<uint8_t>(bytes, bytes + object->body.GetSize()))) {
-        return Fail(out, kExitNoOutput, kCannotWrite, false);
+    const uint8_t* data = object->body.GetData();
+    const std::vector<uint8_t> bytes(data, data + object->body.GetSize());
+    // The OBEX name (and type) a send puts it under; beside the object on stdout, on stderr.
+    const std::string name = object->name + (object->type ? " " + *object->type : "");
+    if (out == "-") {
+        SetBinary(stdout);
+        const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() &&
+                             std::fflush(stdout) == 0;
+        if (!written) return Fail(out, kExitNoOutput, kCannotWrite, false);
+        PrintNotice(name);
+        return 0;
     }
-    // The OBEX name (and type) a send puts it under.
-    PrintOut(object->name + (object->type ? " " + *object->type : ""));
+    const char* cause = nullptr;
+    switch (WriteWholeFile(out, bytes, force)) {
+    case WriteResult::Written: break;
+    case WriteResult::Exists: cause = "ファイルがすでにあります。置き換えるには --force を指定してください。"; break;
+    case WriteResult::IsFolder: cause = "フォルダです。書き出すファイルの名前を指定してください。"; break;
+    case WriteResult::NoFolder: cause = kNoFolder; break;
+    case WriteResult::Denied: cause = "書き込みの権限がありません。"; break;
+    case WriteResult::Failed: cause = kCannotWrite; break;
+    }
+    if (cause) return Fail(out, kExitNoOutput, cause, false);
+    PrintOut(name);
     return 0;
 }
 
 int RunUnwrap(const UnwrapCommand& command)
 {
     FileContents file;
-    const FileReadStatus read = ReadLocalFile(command.object, 0, kMaxReceivedObject, &file);
-    std::string ansiPath, message;
-    FromArgument(command.object, &ansiPath);
+    std::string ansiPath, message, cause;
+    const FileReadStatus read = ReadInput(command.object, 0, kMaxReceivedObject, &file, &cause);
+    if (command.object != "-") FromArgument(command.object, &ansiPath);
     if (read != FileReadStatus::Ok) {
         MediaObjectFromFile(read, file, ansiPath.c_str(), &message);  // the message File > Open gives
-        return Fail(command.object, kExitNoInput, message, command.json);
+        return Fail(command.object, kExitNoInput, cause.empty() ? message : cause, command.json);
     }
     if (!IsDirectory(command.dir)) return Fail(command.dir, kExitNoOutput, kNoFolder, command.json);
     // Saved by `receive --keep-raw`, an object keeps the name it came under.
@@ -298,48 +445,128 @@ int RunUnwrap(const UnwrapCommand& command)
     return SaveReceived(received, obexName, command.dir, command.json, json::object());
 }
 
-int RunSend(const LinkOptions& link, const std::vector<std::string>& files,
-            const SendEntries& entries, CancelSignal& cancel)
+namespace {
+
+// One file of a batch: read and checked (its job ready to send), or refused with a message.
+int PrepareSend(const std::string& file, const SendEntries& entries, SendJob* job,
+                std::string* message)
 {
-    // Every file is read and checked before the port opens: a refusal sends nothing.
-    struct Prepared {
-        std::string path;
+    LocalMedia media;
+    const int status = LoadMedia(file, &media, message);
+    return status != 0 ? status : BuildSendJob(media, entries, job, message);
+}
+
+}  // namespace
+
+int RunSend(const LinkOptions& link, const FileList& list, const SendEntries& entries,
+            bool keepGoing, CancelSignal& cancel)
+{
+    std::vector<std::string> files;
+    std::string subject, message;
+    if (const int collected = CollectFiles(list, &files, &subject, &message)) {
+        return Fail(subject, collected, message, link.json);
+    }
+    if (entries.fileName && files.size() > 1) {
+        PrintError("zvx send: --name: ファイルが複数あるときは使えません (どれも同じ名前になります)。");
+        PrintError("zvx send --help で使い方を表示します。");
+        return kExitUsage;
+    }
+    const size_t count = files.size();
+    // Standard input can be read once: its job is kept from the check.
+    struct Kept {
         SendJob job;
     };
-    std::vector<Prepared> prepared;
-    for (const std::string& file : files) {
-        LocalMedia media;
-        Prepared p{file, {}};
-        std::string message;
-        int status = LoadMedia(file, &media, &message);
-        if (status == 0) status = BuildSendJob(*media.object, entries, &p.job, &message);
-        if (status != 0) return Fail(file, status, message, link.json);
-        prepared.push_back(std::move(p));
+    std::optional<Kept> fromStdin;
+    if (!keepGoing) {
+        // Every file is checked before the port opens: a refusal sends nothing. Only the jobs of
+        // standard input are kept; the others are read again in turn, so that a batch of
+        // movies does not have to fit in memory at once.
+        for (const std::string& file : files) {
+            Kept kept;
+            const int status = PrepareSend(file, entries, &kept.job, &message);
+            if (status != 0) return Fail(file, status, message, link.json);
+            if (file == "-") fromStdin = std::move(kept);
+        }
     }
     const std::unique_ptr<TransportFactory> transports = MakeTransports(link);
     const std::unique_ptr<InfraredMonitor> monitor = link.irda ? InfraredMonitorService() : nullptr;
-    for (Prepared& p : prepared) {
-        const uint32_t bytes = (uint32_t)p.job.body.size();
-        TransferSession session(SendRequestFor(link, std::move(p.job)), &cancel);
+    const std::string where = link.irda ? "IrDA" : link.port;
+    int first = 0;  // the status of the first file that failed
+    size_t sent = 0, failed = 0;
+    for (size_t i = 0; i < count && !cancel.IsCancelled(); ++i) {
+        const std::string& file = files[i];
+        std::string shown;  // the file's name, for the progress line
+        FromArgument(file, &shown);
+        shown = FileNameFromPath(shown.c_str());
+        const std::string label =
+            count > 1 ? "[" + std::to_string(i + 1) + "/" + std::to_string(count) + "] " : "";
+        SendJob job;
+        int status = 0;
+        if (fromStdin && file == "-") {
+            job = std::move(fromStdin->job);
+        } else {
+            status = PrepareSend(file, entries, &job, &message);
+        }
+        if (status != 0) {
+            Fail(file, status, message, link.json);
+            ++failed;
+            if (first == 0) first = status;
+            if (!keepGoing) break;
+            continue;
+        }
+        const uint32_t bytes = (uint32_t)job.body.size();
+        TransferSession session(SendRequestFor(link, std::move(job)), &cancel);
         {
             RunningTransfer running;
-            ConsoleUi ui(Direction::Send);
+            ConsoleUi ui(Direction::Send, label + shown);
             session.Run(ui, *transports, monitor.get(), nullptr);
         }
-        const TransferEnd& end = session.End();
-        if (!end.succeeded) {
-            return Fail(p.path, cancel.IsCancelled() ? kExitCancelled : session.Result(), end.status,
-                        link.json);
+        const int32_t result = session.Result();
+        const bool cancelled = cancel.IsCancelled();
+        const PortFault fault = result == SEND_NO_PORT && !link.irda
+                                    ? PortOpenFault(*transports, link.port)
+                                    : PortFault::None;
+        const std::string end = EndMessage(Direction::Send, result, !link.irda, cancelled, fault);
+        if (result != SEND_OK) {
+            // A port that does not open names the port, not the picture.
+            const int status = cancelled ? kExitCancelled : result;
+            Fail(result == SEND_NO_PORT ? where : file, status, end, link.json, cancelled, &file);
+            ++failed;
+            if (first == 0) first = status;
+            // Nothing would reach a phone that is not there: the rest would fail alike.
+            if (!keepGoing || result == SEND_NO_PORT || result == SEND_NO_PEER) break;
+            continue;
         }
+        ++sent;
         if (link.json) {
-            PrintJson({{"path", PathToUtf8(p.path)}, {"status", 0}, {"bytes", bytes},
-                       {"message", AnsiToUtf8(end.status)}});
-        } else {
-            PrintPathLine("", p.path);
-            PrintOut("  " + end.status);
+            json record = Outcome(0);
+            AddPath(record, file);
+            record["bytes"] = bytes;
+            record["message"] = AnsiToUtf8(end);
+            PrintJson(record);
+        } else if (GetVerbosity() != Verbosity::Quiet) {
+            PrintPathLine(label, file);
+            PrintOut("  " + end);
         }
     }
-    return 0;
+    if (count > 1) {
+        char line[160];
+        std::snprintf(line, sizeof line, "%d ファイル中 %d ファイルを送信しました (失敗 %d、送らなかったもの %d)。",
+                      (int)count, (int)sent, (int)failed, (int)(count - sent - failed));
+        if (first != 0) {
+            PrintError(std::string(line) + " 最初の失敗の終了コード: " + std::to_string(first));
+        } else {
+            PrintNotice(line);
+        }
+        if (link.json) {
+            json record = Outcome(first, cancel.IsCancelled());
+            record["files"] = count;
+            record["sent"] = sent;
+            record["failed"] = failed;
+            PrintJson(record);
+        }
+    }
+    return first;
 }
 
 int RunReceive(const LinkOptions& link, const ReceiveOptions& options, CancelSignal& cancel)
@@ -367,7 +594,12 @@ int RunReceive(const LinkOptions& link, const ReceiveOptions& options, CancelSig
         const int32_t result = session.Result();
         // A failure the sink has not reported object by object.
         if (result != RECEIVE_OK && sink.Reported() == reported) {
-            Fail(where, result, session.End().status, link.json);
+            const PortFault fault = result == RECEIVE_NO_PORT && !link.irda
+                                        ? PortOpenFault(*transports, link.port)
+                                        : PortFault::None;
+            Fail(where, cancel.IsCancelled() ? kExitCancelled : result,
+                 EndMessage(Direction::Receive, result, !link.irda, cancel.IsCancelled(), fault),
+                 link.json, cancel.IsCancelled());
         }
         if (cancel.IsCancelled()) {
             if (!options.forever && sink.Kept() >= options.count) break;
@@ -395,10 +627,12 @@ int RunPorts(bool asJson)
     if (ports.empty()) PrintError(kNoSerialPortsMessage);
     for (const PortEntry& port : ports) {
         if (asJson) {
-            PrintJson({{"port", PathToUtf8(port.name)}, {"description", AnsiToUtf8(port.description)}});
+            json record = Outcome(0);
+            record["port"] = PathToUtf8(port.name);
+            record["description"] = AnsiToUtf8(port.description);
+            PrintJson(record);
         } else {
-            std::fputs((PathToConsole(port.name) + ToConsole(" - " + port.description) + "\n").c_str(),
-                       stdout);
+            PrintLine(stdout, PathToConsole(port.name) + ToConsole(" - " + port.description));
         }
     }
     return 0;

@@ -10,9 +10,22 @@
 #include "cli/Console.h"
 #include "cli/Media.h"
 
-int RunInfo(const std::vector<std::string>& files, bool json);
+// The files a command works on, as given: arguments ("-": standard input), folders, a list.
+struct FileList {
+    std::vector<std::string> args;
+    std::string from;        // --files-from: one path a line ("-": standard input), or empty
+    bool recursive = false;  // a folder stands for the files in it and in its folders
+};
+// The files in the order given, a folder's sorted by name (digits by value) without the names
+// starting with '.'. 0, or an exit status with `subject` and `message` naming what failed.
+int CollectFiles(const FileList& list, std::vector<std::string>* files, std::string* subject,
+                 std::string* message);
 
-int RunWrap(const std::string& file, const SendEntries& entries, const std::string& out);
+int RunInfo(const FileList& list, bool json);
+
+// `out` "-": standard output. An existing `out` is replaced only with `force`.
+int RunWrap(const std::string& file, const SendEntries& entries, const std::string& out,
+            bool force);
 
 struct UnwrapCommand {
     std::string object;
@@ -30,8 +43,11 @@ struct LinkOptions {
     bool json = false;
 };
 
-int RunSend(const LinkOptions& link, const std::vector<std::string>& files,
-            const SendEntries& entries, CancelSignal& cancel);
+// One session a file. Without `keepGoing`, every file is checked before the port opens and
+// the first failure ends the batch; with it, a file that fails is reported and the rest go on
+// (a port that cannot open, a phone that is not there and a cancel still end the batch).
+int RunSend(const LinkOptions& link, const FileList& list, const SendEntries& entries,
+            bool keepGoing, CancelSignal& cancel);
 
 struct ReceiveOptions {
     std::string dir = ".";

@@ -43,10 +43,15 @@ std::string Printf(const char* pattern, const char* a, const char* b = "")
     return text;
 }
 
-// A text for an edit that holds at most `limit` bytes; nullptr when it fits.
-const char* TooLong(const std::string& text, size_t limit, const char* message)
+// The refusal of a text for an edit that holds at most `limit` bytes, led by its option; empty
+// when it fits.
+std::string TooLong(const char* option, const std::string& text, size_t limit, const char* what)
 {
-    return text.size() > limit ? message : nullptr;
+    if (text.size() <= limit) return "";
+    char line[256];
+    std::snprintf(line, sizeof line, "%s: %sは%dバイトまでです (%d バイトあります)。", option, what,
+                  (int)limit, (int)text.size());
+    return line;
 }
 
 }  // namespace
@@ -114,16 +119,52 @@ std::string IsoUtc(int32_t seconds)
     return text;
 }
 
+FileReadStatus ReadInput(const std::string& path, uint32_t minSize, uint32_t maxSize,
+                         FileContents* out, std::string* message)
+{
+    if (path == "-") {
+        SetBinary(stdin);
+        char buffer[65536];
+        while (size_t n = std::fread(buffer, 1, sizeof buffer, stdin)) {
+            out->size += n;
+            if (out->size > maxSize) return FileReadStatus::TooLarge;
+            out->bytes.insert(out->bytes.end(), buffer, buffer + n);
+        }
+        if (std::ferror(stdin)) return FileReadStatus::ReadFailed;
+        if (out->size < minSize) out->bytes.clear();
+        return FileReadStatus::Ok;
+    }
+    const FileReadStatus status = ReadLocalFile(path, minSize, maxSize, out);
+    if (status == FileReadStatus::OpenFailed) {
+        switch (ExaminePath(path)) {
+        case PathState::Missing: *message = "ファイルがありません。"; break;
+        case PathState::Directory: *message = "フォルダです。ファイルを指定してください。"; break;
+        case PathState::Denied: *message = "読み取りの権限がありません。"; break;
+        case PathState::Other: break;
+        }
+    }
+    return status;
+}
+
 int LoadMedia(const std::string& path, LocalMedia* media, std::string* message)
 {
     FileContents file;
-    const FileReadStatus status = ReadLocalFile(path, kMinMediaFile, kMaxMediaBody, &file);
+    std::string cause;
+    const FileReadStatus status = ReadInput(path, kMinMediaFile, kMaxMediaBody, &file, &cause);
     // Named in the messages and giving the file name as the program spells texts; a character
     // without a Shift_JIS form shows as '?'.
     std::string ansiPath;
-    FromArgument(path, &ansiPath);
+    const bool named = path != "-" && FromArgument(path, &ansiPath);
     media->object = MediaObjectFromFile(status, file, ansiPath.c_str(), message);
-    if (!media->object) return kExitNoInput;
+    if (!media->object) {
+        if (!cause.empty()) *message = cause;
+        return kExitNoInput;
+    }
+    media->fileName = named ? FileNameFromPath(ansiPath.c_str()) : "";
+    if (!named) {
+        media->object->SetFileName("");
+        media->nameLost = path != "-";
+    }
     const int32_t kind = media->object->GetKind();
     if (kind == MEDIA_JPEG || kind == MEDIA_GIF || kind == MEDIA_BMP) {
         // File > Open refuses a picture the view cannot show.
@@ -139,15 +180,16 @@ int LoadMedia(const std::string& path, LocalMedia* media, std::string* message)
     return 0;
 }
 
-int BuildSendJob(const MediaObject& object, const SendEntries& entries, SendJob* job,
+int BuildSendJob(const LocalMedia& media, const SendEntries& entries, SendJob* job,
                  std::string* message)
 {
+    const MediaObject& object = *media.object;
     const int32_t kind = object.GetKind();
     const FormatButton* button = ButtonForFormat(entries.format);
     const KindFormats formats = FormatsForKind(kind);
     if (!button || entries.format == FORMAT_LOCAL_FILE || !formats.known ||
         !formats.enabled[button - kFormatButtons]) {
-        *message = Printf("%s は %s では送信できません。", MediaKindLabel(kind),
+        *message = Printf("--format: %s は %s では送信できません。", MediaKindLabel(kind),
                           PhoneFormatLabel(entries.format));
         return kExitRefused;
     }
@@ -156,13 +198,33 @@ int BuildSendJob(const MediaObject& object, const SendEntries& entries, SendJob*
     const std::string fileName = entries.fileName ? *entries.fileName
                                  : object.GetFileName() ? object.GetFileName()
                                                         : "";
-    const char* refusal = TooLong(title, 24, "タイトルは24バイトまでです。");
-    if (!refusal) refusal = TooLong(summary, 24, "サマリーは24バイトまでです。");
-    if (!refusal) refusal = TooLong(fileName, 18, "ファイル名は18バイトまでです。");
-    if (!refusal) {
-        refusal = RefusalForEntries(entries.format, title.c_str(), summary.c_str(), fileName.c_str());
+    // The file's own name stands in for --name: a refusal of it says where it came from.
+    const std::string shownName = entries.fileName ? fileName : media.fileName;
+    const std::string ownName =
+        entries.fileName ? "" : "(ファイルの名前〝" + shownName + "〟。--name で指定できます)";
+    const bool usesName = StatesForRule(button->rule).fileName.enabled;
+    std::string refusal = TooLong("--title", title, 24, "タイトル");
+    if (refusal.empty()) refusal = TooLong("--summary", summary, 24, "サマリー");
+    // A name given is held to its edit's limit as before; the file's own only where it is used.
+    if (refusal.empty() && shownName.size() > 18 && (entries.fileName || usesName)) {
+        refusal = TooLong("--name", shownName, 18, "ファイル名") + ownName;
     }
-    if (refusal) {
+    if (refusal.empty() && usesName && media.nameLost && !entries.fileName) {
+        refusal = "--name: ファイルの名前を Shift_JIS で表せません。--name で指定してください。";
+    }
+    if (refusal.empty()) {
+        const char* rule =
+            RefusalForEntries(entries.format, title.c_str(), summary.c_str(), fileName.c_str());
+        // kEntryRefusals' order: summary, file name, title, file name characters.
+        static const char* const kOptions[kEntryRefusalCount] = {"--summary", "--name", "--title",
+                                                                 "--name"};
+        for (int i = 0; rule && i < kEntryRefusalCount; ++i) {
+            if (rule != kEntryRefusals[i]) continue;
+            refusal = std::string(kOptions[i]) + ": " + rule + (i == 3 ? ownName : "");
+        }
+        if (rule && refusal.empty()) refusal = rule;
+    }
+    if (!refusal.empty()) {
         *message = refusal;
         return kExitRefused;
     }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/FileAccess.h"
 #include "core/MediaObject.h"
 #include "formats/ImageManager.h"
 #include "formats/VNoteReader.h"
@@ -33,13 +34,21 @@ bool ParseWhen(const std::string& text, int32_t* seconds);
 // "YYYY-MM-DDThh:mm:ssZ".
 std::string IsoUtc(int32_t seconds);
 
+// A file as the system spells its path, or standard input for "-". The open failure says why
+// in `message` (a missing file, a folder, no permission) when ExaminePath can tell.
+FileReadStatus ReadInput(const std::string& path, uint32_t minSize, uint32_t maxSize,
+                         FileContents* out, std::string* message);
+
 // A media file as File > Open makes it: the object and, for a picture, its decoded form.
 struct LocalMedia {
     std::unique_ptr<MediaObject> object;
     std::unique_ptr<Zorvex::ImageManager> picture;
+    std::string fileName;   // the file's own name (Shift_JIS), also when too long to be the object's
+    bool nameLost = false;  // the file's name has no Shift_JIS form: the object has none
 };
 // 0, or an exit status with `message`: the open, size and read refusals of File > Open (Shift_JIS,
-// naming `path`), and "対応していないデータ形式です。" for a picture that does not decode.
+// naming `path`, with the cause when known), and "対応していないデータ形式です。" for a picture
+// that does not decode. "-" reads standard input (an object without a file name).
 int LoadMedia(const std::string& path, LocalMedia* media, std::string* message);
 
 // The entries of a send, as the send settings dialog holds them. Texts are Shift_JIS; a text not
@@ -50,9 +59,10 @@ struct SendEntries {
     std::optional<int32_t> time;  // default: the object's time, or now when it has none
 };
 // The job the send worker would build from the dialog: 0, or kExitRefused with the dialog's
-// refusal (or one of ours for a format the kind cannot go in, or a text too long for its edit).
+// refusal (or one of ours for a format the kind cannot go in, or a text too long for its edit),
+// led by the option that would mend it ("--summary: サマリーを入力してください。").
 // `job.picture` is left for the caller.
-int BuildSendJob(const MediaObject& object, const SendEntries& entries, SendJob* job,
+int BuildSendJob(const LocalMedia& media, const SendEntries& entries, SendJob* job,
                  std::string* message);
 
 // Saves `bytes` in `dir` under `name` made safe ("zvx" when nothing usable is left) with the

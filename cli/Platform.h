@@ -3,6 +3,7 @@
 // Linux command line gives, the ANSI code page on Windows).
 #pragma once
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -23,6 +24,10 @@ std::string ToConsole(const std::string& text);
 // has no Shift_JIS form.
 bool FromArgument(const std::string& argument, std::string* text);
 bool StderrIsTerminal();
+// Columns of the terminal on stderr (80 when it does not say).
+int TerminalColumns();
+// True when the console takes UTF-8, where C1 controls (U+0080 to U+009F) have a form too.
+bool ConsoleIsUtf8();
 // A path as the console shows it, and as UTF-8 for JSON.
 std::string PathToConsole(const std::string& path);
 std::string PathToUtf8(const std::string& path);
@@ -36,6 +41,15 @@ bool IsDirectory(const std::string& path);
 bool IsWritableDirectory(const std::string& path);
 // A file name (a program text) within the file system's limit once converted to its encoding.
 bool NameFits(const std::string& name);
+// Why a file could not be read, for the message that names it.
+enum class PathState { Missing, Directory, Denied, Other };
+PathState ExaminePath(const std::string& path);
+// The names in a folder (neither "." nor ".."), in no particular order. False when it cannot be read.
+bool ListDirectory(const std::string& dir, std::vector<std::string>* names);
+// The path of `name` (as the system spells it) in `dir`.
+std::string JoinPath(const std::string& dir, const std::string& name);
+// Standard input and output as bytes: what `-` stands for.
+void SetBinary(std::FILE* stream);
 // The path of a file called `name` (a program text) in `dir`.
 std::string PathInDirectory(const std::string& dir, const std::string& name);
 // Writes `bytes` to a new file of a name of its own in `dir`, last written at `time` (0: now). Empty on failure.
@@ -44,8 +58,9 @@ enum class PlaceResult { Placed, Exists, Failed };
 // Gives the temporary file the name `path` unless a file of that name exists.
 PlaceResult PlaceFile(const std::string& temporary, const std::string& path);
 void RemoveFile(const std::string& path);
-// Creates or replaces `path`.
-bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes);
+// Creates `path`; replaces a file of that name only with `replace`.
+enum class WriteResult { Written, Exists, IsFolder, NoFolder, Denied, Failed };
+WriteResult WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, bool replace);
 
 // --- Interrupts -------------------------------------------------------------------------------
 
@@ -71,6 +86,10 @@ public:
 std::vector<PortEntry> ListSerialPorts();
 // A port as given (Linux: a device path, or a name under /dev; Windows: COM3 or a port name).
 std::unique_ptr<TransportFactory> SerialTransports(const std::string& port, uint32_t speed);
+// Why `port` of `transports` did not open at the last try; None when it opened or the cause is
+// not known.
+enum class PortFault { None, Missing, NotSerial, Busy, Denied };
+PortFault PortOpenFault(const TransportFactory& transports, const std::string& port);
 // IrDA and the service that would answer the phone instead of us: Windows only, nullptr
 // elsewhere.
 bool HasInfrared();

@@ -2,13 +2,16 @@
 // their byte paths, signals taken by a thread of their own, and the termios serial transport.
 #include "cli/Platform.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <iconv.h>
 #include <langinfo.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <clocale>
@@ -54,18 +57,41 @@ bool Convert(const char* to, const char* from, const std::string& in, std::strin
     return ok;
 }
 
+// Keeps why the port would not open, for the message that names the port.
+class RecordingSerialSocket : public ObexSerialSocket {
+public:
+    RecordingSerialSocket(const std::string& path, std::atomic<int>* error)
+        : ObexSerialSocket(path.c_str()), error_(error)
+    {
+    }
+    void Open() override
+    {
+        try {
+            ObexSerialSocket::Open();
+            *error_ = 0;
+        } catch (...) {
+            *error_ = OpenError();
+            throw;
+        }
+    }
+
+private:
+    std::atomic<int>* error_;
+};
+
 class SerialLink : public TransportFactory {
 public:
     SerialLink(std::string port, uint32_t speed) : port_(std::move(port)), speed_(speed) {}
     bool IsSerial() const override { return true; }
     std::unique_ptr<ObexServerSocket> CreateServerSocket() override
     {
-        return std::make_unique<ObexSerialSocket>(port_.c_str());
+        return std::make_unique<RecordingSerialSocket>(port_, &openError_);
     }
     std::unique_ptr<ObexClientSocket> CreateClientSocket() override
     {
-        return std::make_unique<ObexSerialSocket>(port_.c_str());
+        return std::make_unique<RecordingSerialSocket>(port_, &openError_);
     }
+    int OpenError() const { return openError_; }
     void SetUpLine(ObexSocket& transport) override
     {
         if (auto* port = dynamic_cast<ObexSerialSocket*>(&transport)) port->SetUpLine(speed_);
@@ -79,6 +105,7 @@ public:
 private:
     std::string port_;
     uint32_t speed_;
+    std::atomic<int> openError_{0};
 };
 
 }  // namespace
@@ -106,6 +133,14 @@ bool FromArgument(const std::string& argument, std::string* text)
 }
 
 bool StderrIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+
+int TerminalColumns()
+{
+    winsize size{};
+    return ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
+}
+
+bool ConsoleIsUtf8() { return g_codeset.empty(); }
 std::string PathToConsole(const std::string& path) { return path; }
 std::string PathToUtf8(const std::string& path) { return path; }
 
@@ -134,6 +169,35 @@ bool IsWritableDirectory(const std::string& path)
 }
 
 bool NameFits(const std::string& name) { return AnsiToUtf8(name).size() <= NAME_MAX; }
+PathState ExaminePath(const std::string& path)
+{
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0) {
+        if (errno == EACCES) return PathState::Denied;
+        return errno == ENOENT || errno == ENOTDIR ? PathState::Missing : PathState::Other;
+    }
+    if (S_ISDIR(info.st_mode)) return PathState::Directory;
+    return access(path.c_str(), R_OK) != 0 && errno == EACCES ? PathState::Denied : PathState::Other;
+}
+
+bool ListDirectory(const std::string& dir, std::vector<std::string>* names)
+{
+    DIR* folder = opendir(dir.c_str());
+    if (!folder) return false;
+    while (const dirent* entry = readdir(folder)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..") names->push_back(name);
+    }
+    closedir(folder);
+    return true;
+}
+
+std::string JoinPath(const std::string& dir, const std::string& name)
+{
+    return dir + (!dir.empty() && dir.back() == '/' ? "" : "/") + name;
+}
+
+void SetBinary(std::FILE*) {}
 
 std::string PathInDirectory(const std::string& dir, const std::string& name)
 {
@@ -198,12 +262,26 @@ PlaceResult PlaceFile(const std::string& temporary, const std::string& path)
 
 void RemoveFile(const std::string& path) { unlink(path.c_str()); }
 
-bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes)
+WriteResult WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, bool replace)
 {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && ok;
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (replace ? O_TRUNC : O_EXCL), 0666);
+    if (fd < 0) {
+        switch (errno) {
+        case EEXIST: return IsDirectory(path) ? WriteResult::IsFolder : WriteResult::Exists;
+        case EISDIR: return WriteResult::IsFolder;
+        case ENOENT: case ENOTDIR: return WriteResult::NoFolder;
+        case EACCES: case EPERM: case EROFS: return WriteResult::Denied;
+        default: return WriteResult::Failed;
+        }
+    }
+    bool ok = true;
+    for (size_t done = 0; ok && done < bytes.size();) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n > 0) done += (size_t)n;
+        else ok = n < 0 && errno == EINTR;
+    }
+    if (close(fd) != 0) ok = false;
+    return ok ? WriteResult::Written : WriteResult::Failed;
 }
 
 void OnInterrupt(std::function<void()> cancel)
@@ -236,6 +314,18 @@ std::unique_ptr<TransportFactory> SerialTransports(const std::string& port, uint
     // "ttyUSB0" names /dev/ttyUSB0.
     return std::make_unique<SerialLink>(
         port.find('/') == std::string::npos ? "/dev/" + port : port, speed);
+}
+
+PortFault PortOpenFault(const TransportFactory& transports, const std::string&)
+{
+    const auto* link = dynamic_cast<const SerialLink*>(&transports);
+    switch (link ? link->OpenError() : 0) {
+    case ENOENT: case ENODEV: case ENXIO: case ENOTDIR: return PortFault::Missing;
+    case ENOTTY: case EISDIR: case EINVAL: return PortFault::NotSerial;
+    case EBUSY: case EWOULDBLOCK: return PortFault::Busy;
+    case EACCES: case EPERM: return PortFault::Denied;
+    default: return PortFault::None;
+    }
 }
 
 bool HasInfrared() { return false; }

@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <atomic>
 #include <cstdio>
 
@@ -103,6 +106,15 @@ bool StderrIsTerminal()
     return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != FALSE;
 }
 
+int TerminalColumns()
+{
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_ERROR_HANDLE), &info)) return 80;
+    return info.srWindow.Right - info.srWindow.Left + 1;
+}
+
+bool ConsoleIsUtf8() { return ConsoleCodePage() == CP_UTF8; }
+
 std::string PathToConsole(const std::string& path)
 {
     return Narrow(ConsoleCodePage(), Widen(CP_ACP, path));
@@ -132,6 +144,38 @@ bool IsWritableDirectory(const std::string& path)
 }
 
 bool NameFits(const std::string& name) { return Widen(kProgramCodePage, name).size() <= 255; }
+PathState ExaminePath(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_ACCESS_DENIED) return PathState::Denied;
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PathState::Missing
+                                                                              : PathState::Other;
+    }
+    return attributes & FILE_ATTRIBUTE_DIRECTORY ? PathState::Directory : PathState::Other;
+}
+
+bool ListDirectory(const std::string& dir, std::vector<std::string>* names)
+{
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA(JoinPath(dir, "*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    do {
+        const std::string name = entry.cFileName;
+        if (name != "." && name != "..") names->push_back(name);
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+    return true;
+}
+
+std::string JoinPath(const std::string& dir, const std::string& name)
+{
+    const bool separated = !dir.empty() && (dir.back() == '\\' || dir.back() == '/');
+    return dir + (separated ? "" : "\\") + name;
+}
+
+void SetBinary(std::FILE* stream) { _setmode(_fileno(stream), _O_BINARY); }
 
 std::string PathInDirectory(const std::string& dir, const std::string& name)
 {
@@ -183,12 +227,21 @@ PlaceResult PlaceFile(const std::string& temporary, const std::string& path)
 
 void RemoveFile(const std::string& path) { DeleteFileA(path.c_str()); }
 
-bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes)
+WriteResult WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, bool replace)
 {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && ok;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                              replace ? CREATE_ALWAYS : CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        if (IsDirectory(path)) return WriteResult::IsFolder;
+        if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return WriteResult::Exists;
+        if (error == ERROR_PATH_NOT_FOUND) return WriteResult::NoFolder;
+        return error == ERROR_ACCESS_DENIED ? WriteResult::Denied : WriteResult::Failed;
+    }
+    DWORD written = 0;
+    const bool ok = WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, nullptr) &&
+                    written == bytes.size();
+    return CloseHandle(file) && ok ? WriteResult::Written : WriteResult::Failed;
 }
 
 void OnInterrupt(std::function<void()> cancel)
@@ -222,6 +275,24 @@ std::unique_ptr<TransportFactory> SerialTransports(const std::string& port, uint
     // "\\.\COM12" names COM12; the transport adds the prefix itself.
     const bool device = port.compare(0, 4, "\\\\.\\") == 0;
     return std::make_unique<Win32Transports>(SerialLine{device ? port.substr(4) : port, speed});
+}
+
+PortFault PortOpenFault(const TransportFactory& transports, const std::string& port)
+{
+    if (!transports.IsSerial()) return PortFault::None;
+    // Asked again only after the transfer failed to open it: the answer names the cause.
+    const bool device = port.compare(0, 4, "\\\\.\\") == 0;
+    HANDLE handle = CreateFileA((device ? port : "\\\\.\\" + port).c_str(),
+                                GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+        CloseHandle(handle);
+        return PortFault::None;
+    }
+    switch (GetLastError()) {
+    case ERROR_FILE_NOT_FOUND: case ERROR_PATH_NOT_FOUND: return PortFault::Missing;
+    case ERROR_ACCESS_DENIED: case ERROR_SHARING_VIOLATION: return PortFault::Busy;
+    default: return PortFault::None;
+    }
 }
 
 bool HasInfrared() { return true; }

@@ -120,4 +120,22 @@ TEST(TransferTexts, ProgressLines)
     }
 }
 
+// zvx's line: a speed measured over a window, the time left rounded up ("0 秒" only when done).
+TEST(TransferTexts, ProgressLinesAtAMeasuredSpeed)
+{
+    const struct { Direction d; uint32_t done, total; double speed; const char* second; } cases[] = {
+        {S, 200, 10000, 10000, "(転送速度 10000 バイト/秒 完了まで 1 秒)"},  // 9.8 KB to go
+        {S, 0, 10000, 10000, "(転送速度 10000 バイト/秒 完了まで 1 秒)"},
+        {S, 0, 10001, 10000, "(転送速度 10000 バイト/秒 完了まで 2 秒)"},
+        {S, 10000, 10000, 10000, "(転送速度 10000 バイト/秒 完了まで 0 秒)"},
+        {R, 4096, 0, 2048.9, "(転送速度 2048 バイト/秒)"},
+        {S, 10, 10000, 0, ""},  // not measured yet: no figure rather than a wild one
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.second);
+        EXPECT_EQ(c.second, FormatProgressAt(c.d, c.done, c.total, c.speed).second);
+    }
+    EXPECT_EQ("10000 バイト中 10 バイトを送信しました。", FormatProgressAt(S, 10, 10000, 0).first);
+}
+
 }  // namespace

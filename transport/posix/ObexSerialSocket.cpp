@@ -61,6 +61,7 @@ void ObexSerialSocket::Open()
     int fd = ::open(path_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     termios line;
     bool ok = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0 && tcgetattr(fd, &line) == 0;
+    openError_ = ok ? 0 : errno;  // the cause a user can act on: kept for the message
     if (ok) {
         saved_ = line;
         cfmakeraw(&line);  // no echo, no line editing, no XON/XOFF, 8 bits
@@ -73,6 +74,7 @@ void ObexSerialSocket::Open()
         if (ok) {
             ioctl(fd, TIOCEXCL);
         } else {
+            openError_ = errno;
             tcsetattr(fd, TCSANOW, &saved_);
         }
     }

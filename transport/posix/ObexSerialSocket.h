@@ -42,6 +42,9 @@ public:
     bool SetUpLine(uint32_t speed);
 
     const std::string& GetDevicePath() const { return path_; }
+    // errno of the step at which the last Open failed (ENOENT, EACCES, EBUSY, EWOULDBLOCK from
+    // the lock, ENOTTY for a device that is no terminal...); 0 when it did not fail that way.
+    int OpenError() const { return openError_; }
 
 private:
     enum class Direction { Read, Write };
@@ -54,6 +57,7 @@ private:
     int fd_ = -1;
     int wake_[2] = {-1, -1};  // Close writes to [1]; blocked reads and writes also wait on [0]
     termios saved_{};
+    int openError_ = 0;
     bool closed_ = false;     // guarded by lock_
     int busy_ = 0;            // reads and writes in progress, guarded by lock_
     // Keeps Close from releasing the descriptor between a check and the read or write.

@@ -2,6 +2,8 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 
 #include <gtest/gtest.h>
@@ -9,7 +11,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <nlohmann/json.hpp>
+#include <atomic>
 #include <thread>
 
 #include "cli/Commands.h"
@@ -56,10 +60,14 @@ struct Result {
 // zvx running in the background in a UTF-8 locale, its output kept in files.
 class Zvx {
 public:
-    explicit Zvx(const std::vector<std::string>& args, const char* tz = "UTC")
+    // `env`: more of the environment; `in`: standard input; `err`: stderr when not kept in a file.
+    explicit Zvx(const std::vector<std::string>& args, const char* tz = "UTC",
+                 const std::vector<std::string>& more = {}, const std::string& in = "/dev/null",
+                 const std::string& err = "")
         : out_(fs::temp_directory_path() / ("zvx-out-" + std::to_string(getpid()) + "-" + std::to_string(++count_)))
     {
         std::vector<std::string> env = {"LC_ALL=C.UTF-8", std::string("TZ=") + tz};
+        env.insert(env.end(), more.begin(), more.end());
         for (char** e = environ; *e; ++e) env.push_back(*e);
         std::vector<char*> argv = {(char*)ZV_ZVX}, envp;
         for (const std::string& a : args) argv.push_back((char*)a.c_str());
@@ -68,9 +76,10 @@ public:
         envp.push_back(nullptr);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 1, (out_.string() + ".1").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        posix_spawn_file_actions_addopen(&actions, 2, (out_.string() + ".2").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_addopen(&actions, 2, err.empty() ? (out_.string() + ".2").c_str() : err.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC | O_NOCTTY, 0600);
         EXPECT_EQ(0, posix_spawn(&pid_, ZV_ZVX, &actions, nullptr, argv.data(), envp.data()));
         posix_spawn_file_actions_destroy(&actions);
     }
@@ -95,7 +104,11 @@ private:
     pid_t pid_ = -1;
 };
 
-Result RunZvx(const std::vector<std::string>& args, const char* tz = "UTC") { return Zvx(args, tz).Wait(); }
+Result RunZvx(const std::vector<std::string>& args, const char* tz = "UTC", const std::vector<std::string>& env = {},
+             const std::string& in = "/dev/null")
+{
+    return Zvx(args, tz, env, in).Wait();
+}
 
 // A fresh folder for one test, gone afterwards.
 struct Scratch {
@@ -321,21 +334,21 @@ TEST(Zvx, RefusalsAndTimes)
     // WHEN forms: Unix time, UTC and local time (Tokyo) all name the same instant.
     for (auto [when, tz] : {std::pair{"@1704164645", "UTC"}, {"2024-01-02T03:04:05Z", "JST-9"},
                             {"2024-01-02 12:04:05", "JST-9"}}) {
-        const Result r = RunZvx({"wrap", "--format", "1", "--summary", "s", "--time", when, jpeg, "-o", out}, tz);
+        const Result r = RunZvx({"wrap", "--format", "1", "--summary", "s", "--time", when, jpeg, "-o", out, "-f"}, tz);
         EXPECT_EQ(0, r.status) << when;
         EXPECT_EQ("", r.err) << "docomo carries the summary and the date";
         const Bytes object = Read(out);
         EXPECT_NE(std::string::npos, std::string(object.begin(), object.end()).find("DATE:20240102T030405Z")) << when;
     }
     // A J-N51 name is decoded once: the phone's "=3D41" is "=41", not "A".
-    ASSERT_EQ(0, RunZvx({"wrap", "--format", "jn51", "--name", "ab.jpg", jpeg, "-o", out}).status);
+    ASSERT_EQ(0, RunZvx({"wrap", "--format", "jn51", "--name", "ab.jpg", jpeg, "-o", out, "--force"}).status);
     const Bytes object = Read(out);
     std::string jn51(object.begin(), object.end());
     jn51.replace(jn51.find(":ab.jpg"), 7, ":a=3D41.jpg");
     Write(out, {jn51.begin(), jn51.end()});
     EXPECT_EQ("a=41.jpg", fs::path(RunZvx({"unwrap", out, "-o", scratch.Folder("u"), "--json"}).Json()["path"].get<std::string>()).filename());
     // Entries the format does not carry are named rather than dropped unremarked.
-    const Result dropped = RunZvx({"wrap", "--format", "direct", "--title", "t", "--time", "@1704164645", jpeg, "-o", out});
+    const Result dropped = RunZvx({"wrap", "--format", "direct", "--title", "t", "--time", "@1704164645", jpeg, "-o", out, "-f"});
     EXPECT_EQ(0, dropped.status);
     for (const char* option : {"--title", "--time"}) EXPECT_NE(std::string::npos, dropped.err.find(option)) << option;
 }
@@ -454,4 +467,196 @@ TEST(Zvx, PhoneHearsSuccessExactlyForWhatIsSaved)
     const Result proc = RunZvx({"receive", "--port", "/dev/null", "-o", "/proc"});
     EXPECT_EQ(73, proc.status);
     EXPECT_NE(std::string::npos, proc.err.find("/proc")) << proc.err;
+}
+
+// Each usage error and refusal names the thing, the cause and the way out, in Japanese.
+TEST(Zvx, ErrorsNameTheThingAndTheWayOut)
+{
+    Scratch scratch;
+    const std::string jpeg = scratch / "a.jpg", out = scratch / "o.vnt", folder = scratch.Folder("f"),
+                      plain = scratch / "plain", name18 = scratch / "abcdefghijklmn.3gp",
+                      name19 = scratch / "abcdefghijklmno.3gp";
+    Write(jpeg, Picture("img.jpg"));
+    Write(plain, Picture("img.jpg"));
+    Write(name18, testing_mp4::Movie("mp4v", 176, 144));
+    Write(name19, testing_mp4::Movie("mp4v", 176, 144));
+    Write(out, {'o'});
+    PtyPair busy;
+    ASSERT_EQ(0, flock(busy.keep, LOCK_EX | LOCK_NB)) << "another program holds the port";
+    const std::vector<std::string> send = {"send", "--format", "8", jpeg};
+    auto sendTo = [&](const std::string& port) { return std::vector<std::string>{"send", "--port", port, "--format", "8", jpeg}; };
+    const struct { std::vector<std::string> args, env; const char* fragment; int status; } rows[] = {
+        {{"sned"}, {}, u8"不明なコマンドです: sned (send のことですか?)\nzvx --help", 64},
+        {{"-v"}, {}, u8"コマンド (info、wrap", 64},
+        {{"send", "--formt", "docomo", jpeg}, {}, u8"不明なオプションです: --formt (--format のことですか?)\nzvx send --help", 64},
+        {{"wrap", "--format", "1", jpeg, "-o", out, "extra"}, {}, u8"余分な引数です: extra", 64},
+        {{"help", "send"}, {}, "--keep-going", 0},
+        {{"-V"}, {}, "zvx 1.", 0},
+        {send, {}, u8"--port を指定してください", 64},
+        {send, {"ZVX_PORT=" + scratch / "none"}, u8"そのようなデバイスはありません", 1},
+        {sendTo("/dev/null"), {}, u8"/dev/null: 指定の通信ポートが使用できません。シリアルポートではありません", 1},
+        {sendTo(folder), {}, u8"シリアルポートではありません", 1},
+        {sendTo(plain), {}, u8"シリアルポートではありません", 1},
+        {sendTo(busy.path), {}, u8"ほかのプログラムが使用中です", 1},
+        {sendTo(busy.path), {"ZVX_SPEED=fast"}, u8"ZVX_SPEED: 通信速度が不正です: fast", 64},
+        {{"info", scratch / "none"}, {}, u8"none: ファイルがありません。", 66},
+        {{"info", folder}, {}, u8"フォルダです", 66},
+        {{"send", "--port", "x", "--format", "8", folder}, {}, u8"--recursive を指定してください", 66},
+        {{"send", "--port", "x", "--format", "8", "--name", "a.jpg", jpeg, jpeg}, {}, u8"--name: ファイルが複数", 64},
+        {{"wrap", "--format", "docomo", "--name", "a.jpg", jpeg, "-o", out}, {}, u8"--summary: サマリーを入力してください。", 65},
+        {{"wrap", "--format", "direct", name18, "-o", out}, {}, u8"--format: ", 65},
+        {{"wrap", "--format", "docomo", "--summary", "s", name19, "-o", out}, {}, u8"--name: ファイル名は18バイトまでです (19 バイト", 65},
+        {{"wrap", "--format", "docomo", "--summary", "s", name18, "-o", out}, {}, u8"--force", 73},
+        {{"wrap", "--format", "docomo", "--summary", "s", name18, "-o", out, "--force"}, {}, "", 0},
+        {{"wrap", "--format", "8", jpeg, "-o", folder}, {}, u8"f: フォルダです。", 73},
+        {{"wrap", "--format", "8", jpeg, "-o", (scratch.dir / "gone/o.vnt").string()}, {}, u8"保存先のフォルダがありません。", 73},
+        {{"receive", "--port", "x", "--count", "2", "--forever"}, {}, u8"--count と --forever", 64},
+    };
+    for (const auto& row : rows) {
+        const Result r = RunZvx(row.args, "UTC", row.env);
+        SCOPED_TRACE(row.args[0] + " " + (row.args.size() > 1 ? row.args[1] : ""));
+        EXPECT_EQ(row.status, r.status) << r.err;
+        EXPECT_NE(std::string::npos, (r.out + r.err).find(row.fragment)) << r.out << r.err;
+    }
+}
+
+// 50 files from a folder and its subfolder in natural order, one of them no picture at all:
+// --keep-going sends the other 49, reports the one, and ends with its status and a summary.
+TEST(Zvx, BatchFromAFolderKeepsGoingPastABadFile)
+{
+    Scratch scratch;
+    std::vector<Bytes> sentBodies;
+    for (int i = 1; i <= 50; ++i) {
+        Bytes body = Picture("img.jpg");
+        body.push_back((uint8_t)i);  // after the end of the picture: tells the files apart
+        const std::string name = (i > 40 ? "in/sub/img" : "in/img") + std::to_string(i) + ".jpg";
+        Write(scratch / name, i == 25 ? Padded("not a picture") : body);
+        if (i != 25) sentBodies.push_back(body);
+    }
+    PtyPair pty;
+    std::vector<OpenObexReceived> phone(49);
+    std::thread server([&] {
+        for (OpenObexReceived& session : phone) session = RunOpenObexServer(pty.master, kMtu, true);
+    });
+    const Result r = RunZvx({"send", "--port", pty.path, "--format", "direct", "-r", "--keep-going", "--json",
+                             scratch.dir / "in"});
+    server.join();
+    EXPECT_EQ(65, r.status) << r.err;
+    for (size_t i = 0; i < phone.size(); ++i) EXPECT_EQ(sentBodies[i], phone[i].body) << "file " << i;
+    EXPECT_NE(std::string::npos, r.err.find(u8"img25.jpg: --format: ")) << r.err;
+    EXPECT_NE(std::string::npos, r.err.find(u8"50 ファイル中 49 ファイルを送信しました (失敗 1")) << r.err;
+    std::vector<json> records;
+    std::istringstream lines(r.out);
+    for (std::string line; std::getline(lines, line);) records.push_back(json::parse(line));
+    ASSERT_EQ(51u, records.size());
+    for (size_t i = 0; i < 50; ++i) {
+        EXPECT_EQ(i == 24 ? json("failed") : json("ok"), records[i]["status"]) << i;
+        EXPECT_EQ(i == 24 ? 65 : 0, records[i]["code"]) << i;
+    }
+    EXPECT_EQ((json{{"status", "failed"}, {"code", 65}, {"files", 50}, {"sent", 49}, {"failed", 1}}), records[50]);
+}
+
+// "-": an object or a list on standard input, an object on standard output.
+TEST(Zvx, StandardInputAndOutput)
+{
+    Scratch scratch;
+    const std::string jpeg = scratch / "a.jpg", object = scratch / "o.vnt", piped = scratch / "piped.vnt";
+    Write(jpeg, Picture("img.jpg"));
+    const std::vector<std::string> entries = {"--format", "direct", "--name", "cam.jpg"};
+    std::vector<std::string> args = {"wrap", jpeg, "-o", object};
+    args.insert(args.end(), entries.begin(), entries.end());
+    ASSERT_EQ(0, RunZvx(args).status);
+    args = {"wrap", "-", "-o", "-"};
+    args.insert(args.end(), entries.begin(), entries.end());
+    const Result wrapped = RunZvx(args, "UTC", {}, jpeg);
+    EXPECT_EQ(0, wrapped.status) << wrapped.err;
+    EXPECT_EQ(Read(object), Bytes(wrapped.out.begin(), wrapped.out.end()));
+    EXPECT_EQ("cam.jpg\n", wrapped.err) << "the OBEX name goes to stderr beside the object";
+    Write(piped, Bytes(wrapped.out.begin(), wrapped.out.end()));
+    const Result unwrapped = RunZvx({"unwrap", "-", "--obex-name", "cam.jpg", "-o", scratch.Folder("u"), "--json"}, "UTC", {}, piped);
+    ASSERT_EQ(0, unwrapped.status) << unwrapped.err;
+    EXPECT_EQ(Read(jpeg), Read(unwrapped.Json()["path"].get<std::string>()));
+    EXPECT_EQ("ok", unwrapped.Json()["status"]);
+
+    const std::string list = scratch / "list";
+    std::ofstream(list) << jpeg << "\r\n\n" << jpeg << "\n";
+    PtyPair pty;
+    std::vector<OpenObexReceived> phone(2);
+    std::thread server([&] {
+        for (OpenObexReceived& session : phone) session = RunOpenObexServer(pty.master, kMtu, true);
+    });
+    const Result sent = RunZvx({"send", "--port", pty.path, "--format", "direct", "--files-from", "-"}, "UTC", {}, list);
+    server.join();
+    EXPECT_EQ(0, sent.status) << sent.err;
+    for (const OpenObexReceived& session : phone) EXPECT_EQ(Read(jpeg), session.body);
+    EXPECT_NE(std::string::npos, sent.out.find("[2/2] " + jpeg)) << sent.out;
+}
+
+// Names that are not UTF-8 and texts with escape sequences are shown, never obeyed or dropped.
+TEST(Zvx, NamesThatAreNotUtf8AndControlsInTexts)
+{
+    Scratch scratch;
+    const std::string sjis = scratch / "\x95\x5c\x83\x5c.jpg", out = scratch / "o.vnt";
+    Write(sjis, Picture("img.jpg"));
+    const Result info = RunZvx({"info", "--json", sjis, sjis});
+    ASSERT_EQ(0, info.status) << info.err;
+    EXPECT_EQ(u8"\uFFFD\\\uFFFD\\.jpg", fs::path(info.Json()["path"].get<std::string>()).filename());
+    EXPECT_EQ("955c835c2e6a7067", info.Json()["pathBytes"].get<std::string>().substr(info.Json()["pathBytes"].get<std::string>().size() - 16));
+    EXPECT_EQ(2, std::count(info.out.begin(), info.out.end(), '\n')) << "the file after it too";
+    EXPECT_NE(std::string::npos, RunZvx({"wrap", "--format", "direct", sjis, "-o", out}).err.find(u8"--name: ファイルの名前を Shift_JIS で表せません"));
+
+    ASSERT_EQ(0, RunZvx({"wrap", "--format", "docomo", "--name", "a.jpg", "--summary", "\x1b]0;PWNED\x07\x1b[31m", sjis, "-o", out}).status);
+    const Result shown = RunZvx({"unwrap", out, "-o", scratch.Folder("u")});
+    EXPECT_EQ(0, shown.status) << shown.err;
+    EXPECT_NE(std::string::npos, shown.out.find(u8"サマリー: ?]0;PWNED??[31m")) << shown.out;
+}
+
+// On a terminal of 60 columns each file's progress line stays one line of at most 59 columns,
+// redrawn in place, whatever the length of the file's name.
+TEST(Zvx, ProgressLineFitsTheTerminal)
+{
+    Scratch scratch;
+    Bytes body = Picture("img.jpg");
+    body.resize(body.size() + 200000);
+    const std::string longName = scratch / "a-rather-long-file-name-of-a-picture.jpg", shortName = scratch / "b.jpg";
+    Write(longName, body);
+    Write(shortName, body);
+    PtyPair line, terminal;
+    const winsize size{24, 60, 0, 0};
+    ASSERT_EQ(0, ioctl(terminal.master, TIOCSWINSZ, &size));
+    std::string shown;
+    std::atomic<bool> over{false};
+    std::thread reader([&] {
+        char buffer[4096];
+        pollfd wait{terminal.master, POLLIN, 0};
+        while (poll(&wait, 1, 200) > 0 || !over) {
+            const ssize_t n = (wait.revents & POLLIN) ? read(terminal.master, buffer, sizeof buffer) : 0;
+            if (n > 0) shown.append(buffer, (size_t)n);
+        }
+    });
+    std::thread server([&] {
+        for (int i = 0; i < 2; ++i) EXPECT_TRUE(RunOpenObexServer(line.master, kMtu, true).ok);
+    });
+    const Result r = Zvx({"send", "--port", line.path, "--format", "f2051", "--title", "t", longName, shortName},
+                         "UTC", {}, "/dev/null", terminal.path).Wait();
+    server.join();
+    over = true;
+    reader.join();
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ(3, std::count(shown.begin(), shown.end(), '\n')) << "a line a file and the summary:\n" << shown;
+    EXPECT_NE(std::string::npos, shown.find("\r[1/2] a-rather-long")) << shown;
+    EXPECT_NE(std::string::npos, shown.find("\r[2/2] b.jpg 293766")) << shown;
+    std::replace(shown.begin(), shown.end(), '\n', '\r');  // the summary is a line of its own
+    std::istringstream segments(shown);
+    for (std::string segment; std::getline(segments, segment, '\r');) {
+        if (segment.compare(0, 1, "[") != 0) continue;
+        size_t columns = 0;  // a wide character takes two, a half-width one (U+FF61..) one
+        for (size_t i = 0; i < segment.size(); ++i) {
+            const unsigned char c = (unsigned char)segment[i];
+            if ((c & 0xC0) == 0x80) continue;
+            const bool halfWidth = c == 0xEF && (unsigned char)segment[i + 1] >= 0xBD;
+            columns += c >= 0xE1 && !halfWidth ? 2 : 1;
+        }
+        EXPECT_LE(columns, 59u) << segment;
+    }
 }
