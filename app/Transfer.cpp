@@ -13,6 +13,8 @@ namespace {
 constexpr int32_t kResponseSuccess = 0x20;
 constexpr uint32_t kConnectRetryMs = 100;
 constexpr uint32_t kServiceSettleMs = 500;
+// How long a phone has to answer the ABORT of a cancelled send.
+constexpr uint32_t kAbortGraceMs = 2000;
 // Body bytes the program takes where it uses none (a DISCONNECT, the phone's answers when
 // sending) before it refuses the exchange.
 constexpr uint32_t kIgnoredBodyLimit = 64u << 10;
@@ -30,6 +32,19 @@ void CancelSignal::Cancel()
 {
     ScopedLock hold(lock_);
     cancelled_ = true;
+    if (soft_) soft_();
+    else if (active_) active_->Close();
+}
+
+void CancelSignal::SetSoftCancel(std::function<void()> soft)
+{
+    ScopedLock hold(lock_);
+    soft_ = std::move(soft);
+}
+
+void CancelSignal::CloseActive()
+{
+    ScopedLock hold(lock_);
     if (active_) active_->Close();
 }
 
@@ -118,6 +133,8 @@ void ProgressBodyReceiver::Flush(ObexObject* owner)
 
 int32_t ProgressBodySource::Read(ObexObject* owner, uint8_t* buffer, int32_t maximum)
 {
+    // Between two packets: where the PUT can be ended with an ABORT.
+    if (stop_ && *stop_) throw AbortRequested{};
     ui_.ReportProgress(GetPosition(), GetSize());
     return MemoryBodySource::Read(owner, buffer, maximum);
 }
@@ -157,12 +174,6 @@ int32_t ReceiveTransfer::Run()
     SetPhase(PHASE_STARTING);
     int32_t result = RECEIVE_NO_PORT, firstRefusal = 0;
     bool disconnected = false;
-    // Closing the line ends whatever call waits on it; the session then ends as below.
-    Watchdog quiet([this] {
-        cancel_.WithActive([](ObexSocket* transport) {
-            if (transport) transport->Close();
-        });
-    });
     try {
         ActiveTransport<ObexServerSocket> active(*this, transports_.CreateServerSocket());
         ObexServer server(active.socket.get());
@@ -170,9 +181,10 @@ int32_t ReceiveTransfer::Run()
 
         SetPhase(PHASE_CONNECTING);
         result = RECEIVE_CONNECT_FAILED;
+        limit_.Arm(connectLimitMs_);
         server.Accept();
-        server.SetArrivalHook([&quiet] { quiet.Kick(); });
-        quiet.Arm(quietMidSessionMs_);
+        server.SetActivityHook([this] { limit_.Kick(); });
+        limit_.Arm(silenceLimitMs_);
         SetPhase(PHASE_TRANSFERRING);
 
         // Each request: a PUT brings an object, a DISCONNECT ends the session.
@@ -207,7 +219,9 @@ int32_t ReceiveTransfer::Run()
             result = RECEIVE_LINK_LOST;
             server.SendResponse(refusal == 0 ? kResponseSuccess : RefusalResponse(refusal) & 0x7F);
             SetPhase(PHASE_DISCONNECTING);
-            quiet.Arm(quietAfterAnswerMs_);
+            // A phone that got its answer says goodbye, or pushes another object, at once.
+            limit_.Arm(silenceLimitMs_ == 0 ? quietAfterAnswerMs_
+                                            : std::min(silenceLimitMs_, quietAfterAnswerMs_));
         }
         result = RECEIVE_RELEASE_FAILED;  // releasing cannot fail: destructors do not throw
     } catch (const Failure& failure) {
@@ -217,7 +231,7 @@ int32_t ReceiveTransfer::Run()
         if (e.GetCode() == OBEX_ERR_TOO_LARGE) result = kReceiveBadData;
         if (e.GetCode() == OBEX_ERR_NO_PROGRESS) result = RECEIVE_BAD_REQUEST;
     }
-    quiet.Disarm();
+    limit_.Disarm();
     // What the phone heard "delivered" for is kept, whatever came after it: silence, a dropped
     // line, a cancel, another object.
     if (kept_ > 0) {
@@ -255,6 +269,7 @@ int32_t SendTransfer::Run()
 
         SetPhase(PHASE_CONNECTING);
         result = SEND_NO_PEER;
+        limit_.Arm(connectLimitMs_);
         for (;;) {
             try {
                 client.Connect();
@@ -266,6 +281,9 @@ int32_t SendTransfer::Run()
             transports_.Pause(kConnectRetryMs);
         }
 
+        client.SetActivityHook([this] { limit_.Kick(); });
+        limit_.Arm(silenceLimitMs_);
+
         SetPhase(PHASE_TRANSFERRING);
         client.SetReceiveLimit(kIgnoredBodyLimit);
         client.SetName(object->name.c_str());
@@ -275,12 +293,30 @@ int32_t SendTransfer::Run()
         client.SetLength(source.GetSize());
         client.SetOperation(OBEX_OP_PUT | OBEX_FINAL_BIT);
         result = SEND_LINK_LOST;
-        try {
-            client.SendRequest();
-        } catch (const ZvError& e) {
-            // The engine throws on a refusing answer; that is the phone's refusal, not a lost link.
-            if (e.GetCode() == OBEX_ERR_REFUSED) throw Failure{SEND_REFUSED_BY_PHONE};
-            throw;
+        {
+            // A cancel in the middle of the PUT tells the phone with an ABORT, so that it does
+            // not wait for the rest; a phone that does not take the ABORT soon is hung up on.
+            std::atomic<bool> stop{false};
+            Watchdog grace([this] { cancel_.CloseActive(); });
+            struct SoftCancel {
+                CancelSignal& cancel;
+                ~SoftCancel() { cancel.SetSoftCancel(nullptr); }
+            } soft{cancel_};
+            cancel_.SetSoftCancel([&] {
+                stop = true;
+                grace.Arm(kAbortGraceMs);
+            });
+            source.StopWhen(&stop);
+            try {
+                client.SendRequest();
+            } catch (const AbortRequested&) {
+                client.Abort();
+                throw Failure{SEND_LINK_LOST};
+            } catch (const ZvError& e) {
+                // The engine throws on a refusing answer: the phone's refusal, not a lost link.
+                if (e.GetCode() == OBEX_ERR_REFUSED) throw Failure{SEND_REFUSED_BY_PHONE};
+                throw;
+            }
         }
         if (client.GetResponseCode() != kResponseSuccess) throw Failure{SEND_REFUSED_BY_PHONE};
 
@@ -296,6 +332,7 @@ int32_t SendTransfer::Run()
     } catch (const ZvError&) {
         // `result` names the step that failed.
     }
+    limit_.Disarm();
     if (!completed) {
         SetPhase(PHASE_FAILED);
         return result;

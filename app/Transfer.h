@@ -3,6 +3,7 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,6 +14,7 @@
 #include "app/TransferSeams.h"
 #include "app/TransferTexts.h"
 #include "core/Sync.h"
+#include "core/Watchdog.h"
 #include "formats/ImageManager.h"
 #include "formats/ProgressSink.h"
 #include "formats/VNoteReader.h"
@@ -35,6 +37,11 @@ public:
     bool IsCancelled() const;
     // Worker: the transport the transfer uses from now on (not owned), nullptr before it goes.
     void SetActive(ObexSocket* transport);
+    // Worker: while set, a cancel calls `soft` instead of closing the transport at once, so that
+    // the transfer can end itself (an ABORT to the phone); nullptr: closing again.
+    void SetSoftCancel(std::function<void()> soft);
+    // Closes the active transport now, whatever a soft cancel would do.
+    void CloseActive();
     // Calls `use` with the active transport (or nullptr) while nobody can close or clear it.
     template <typename Use>
     void WithActive(Use&& use)
@@ -47,6 +54,7 @@ private:
     mutable CriticalSection lock_;
     ObexSocket* active_ = nullptr;  // guarded by lock_
     bool cancelled_ = false;        // guarded by lock_
+    std::function<void()> soft_;    // guarded by lock_
 };
 
 class TransferState : public ProgressSink {
@@ -61,6 +69,14 @@ public:
     void SetPhase(int32_t phase) override;
     int32_t GetPhase() const { return phase_; }
     int32_t GetTransportKind() const { return transportKind_; }
+    // How long a phone may take to connect, and stay silent in the middle of the transfer
+    // (0: for ever). Past a limit the line is closed, and the step that waited fails as on a
+    // line that went dead.
+    void SetLimits(uint32_t connectMs, uint32_t silenceMs)
+    {
+        connectLimitMs_ = connectMs;
+        silenceLimitMs_ = silenceMs;
+    }
 
 protected:
     // Run's bracket around the transport: the transport is active (cancellable) from its
@@ -80,6 +96,8 @@ protected:
     TransportFactory& transports_;
     CancelSignal& cancel_;
     std::atomic<int32_t> phase_{PHASE_NONE};
+    uint32_t connectLimitMs_ = 0, silenceLimitMs_ = 0;
+    Watchdog limit_{[this] { cancel_.CloseActive(); }};
 
 private:
     std::atomic<int32_t> transportKind_{TRANSPORT_NONE};
@@ -108,15 +126,21 @@ private:
     uint32_t reportedDone_ = 0, reportedTotal_ = 0;
 };
 
+// Thrown out of the engine, between two packets of a PUT, when the send is to end with ABORT.
+struct AbortRequested {};
+
 // The bytes to send; reports how far it has got before each piece it hands out.
 class ProgressBodySource : public MemoryBodySource {
 public:
     ProgressBodySource(TransferUi& ui, const void* data, uint32_t size)
         : MemoryBodySource(data, size), ui_(ui) {}
     int32_t Read(ObexObject* owner, uint8_t* buffer, int32_t maximum) override;
+    // From then on a piece asked for while `*stop` is set throws AbortRequested.
+    void StopWhen(const std::atomic<bool>* stop) { stop_ = stop; }
 
 private:
     TransferUi& ui_;
+    const std::atomic<bool>* stop_ = nullptr;
 };
 
 // One object a phone pushed, whole, before it is answered.
@@ -154,13 +178,8 @@ public:
     uint32_t Kept() const { return kept_; }
     uint32_t Refused() const { return refused_; }
     void KeepRaw(bool keep) { keepRaw_ = keep; }
-    // Silence tolerated after an answer (default kQuietAfterAnswerMs), and in the middle of a
-    // session before any answer (default 0: none, the user sees the dialog and may cancel).
-    void SetQuietLimits(uint32_t afterAnswerMs, uint32_t midSessionMs)
-    {
-        quietAfterAnswerMs_ = afterAnswerMs;
-        quietMidSessionMs_ = midSessionMs;
-    }
+    // Silence tolerated after an answer (default kQuietAfterAnswerMs).
+    void SetQuietAfterAnswer(uint32_t milliseconds) { quietAfterAnswerMs_ = milliseconds; }
 
 private:
     // Checks and hands one whole PUT to the sink; the receive result that refuses it, or 0.
@@ -169,7 +188,7 @@ private:
     ReceivedObjectSink& sink_;
     uint32_t kept_ = 0, refused_ = 0;
     bool keepRaw_ = false;
-    uint32_t quietAfterAnswerMs_ = kQuietAfterAnswerMs, quietMidSessionMs_ = 0;
+    uint32_t quietAfterAnswerMs_ = kQuietAfterAnswerMs;
 };
 
 class SendTransfer : public TransferState {

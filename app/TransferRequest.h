@@ -33,10 +33,13 @@ struct TransferRequest {
     SendSettings settings;             // send only
     SendPayload payload;               // send only
     // Receive only: keep each object's body as it came (IncomingObject::raw), and the silence
-    // the session tolerates (ReceiveTransfer::SetQuietLimits).
+    // tolerated after an object was answered.
     bool keepRaw = false;
     uint32_t quietAfterAnswerMs = kQuietAfterAnswerMs;
-    uint32_t quietMidSessionMs = 0;
+    // How long a phone may take to connect, and to stay silent in the middle of a transfer;
+    // 0: for ever (the program: the user sees the dialog and may cancel).
+    uint32_t connectLimitMs = 0;
+    uint32_t silenceLimitMs = 0;
 
     bool IsSerial() const { return serial.has_value(); }
 };

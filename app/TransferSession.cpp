@@ -128,7 +128,8 @@ void TransferSession::RunReceive(TransferUi& ui, TransportFactory& transports,
 {
     ReceiveTransfer transfer(ui, transports, cancel_, objects);
     transfer.KeepRaw(request_.keepRaw);
-    transfer.SetQuietLimits(request_.quietAfterAnswerMs, request_.quietMidSessionMs);
+    transfer.SetQuietAfterAnswer(request_.quietAfterAnswerMs);
+    transfer.SetLimits(request_.connectLimitMs, request_.silenceLimitMs);
     result_ = RunInBracket(transfer, ui, transports, monitor);
 }
 
@@ -161,5 +162,6 @@ void TransferSession::RunSend(TransferUi& ui, TransportFactory& transports,
     }
     job.kind = payload.kind;
     job.body = std::move(payload.body);
+    transfer.SetLimits(request_.connectLimitMs, request_.silenceLimitMs);
     result_ = RunInBracket(transfer, ui, transports, monitor);
 }

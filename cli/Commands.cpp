@@ -195,6 +195,8 @@ TransferRequest LinkRequest(const LinkOptions& link, Direction direction)
     TransferRequest request;
     request.direction = direction;
     if (!link.irda) request.serial = SerialLine{link.port, link.speed};
+    request.connectLimitMs = link.connectLimitMs;
+    request.silenceLimitMs = link.silenceLimitMs;
     return request;
 }
 
@@ -529,7 +531,7 @@ int RunSend(const LinkOptions& link, const FileList& list, const SendEntries& en
         const std::string end = EndMessage(Direction::Send, result, !link.irda, cancelled, fault);
         if (result != SEND_OK) {
             // A port that does not open names the port, not the picture.
-            const int status = cancelled ? kExitCancelled : result;
+            const int status = cancelled ? CancelStatus() : result;
             Fail(result == SEND_NO_PORT ? where : file, status, end, link.json, cancelled, &file);
             ++failed;
             if (first == 0) first = status;
@@ -597,14 +599,14 @@ int RunReceive(const LinkOptions& link, const ReceiveOptions& options, CancelSig
             const PortFault fault = result == RECEIVE_NO_PORT && !link.irda
                                         ? PortOpenFault(*transports, link.port)
                                         : PortFault::None;
-            Fail(where, cancel.IsCancelled() ? kExitCancelled : result,
+            Fail(where, cancel.IsCancelled() ? CancelStatus() : result,
                  EndMessage(Direction::Receive, result, !link.irda, cancel.IsCancelled(), fault),
                  link.json, cancel.IsCancelled());
         }
         if (cancel.IsCancelled()) {
             if (!options.forever && sink.Kept() >= options.count) break;
             if (result == RECEIVE_OK) PrintError("受信をキャンセルしました。");
-            return kExitCancelled;
+            return CancelStatus();
         }
         if (result == RECEIVE_OK) continue;
         // Waiting for ever outlasts a phone that failed, but not a lost port.

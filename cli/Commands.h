@@ -41,6 +41,8 @@ struct LinkOptions {
     uint32_t speed = 115200;
     bool irda = false;
     bool json = false;
+    uint32_t connectLimitMs = 0;   // how long the phone may take to connect; 0: for ever
+    uint32_t silenceLimitMs = 0;   // silence tolerated mid-transfer; 0: for ever
 };
 
 // One session a file. Without `keepGoing`, every file is checked before the port opens and

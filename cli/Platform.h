@@ -68,6 +68,9 @@ WriteResult WriteWholeFile(const std::string& path, const std::vector<uint8_t>& 
 // instead of ending the program at once; a second one ends it. Call before any other thread
 // starts.
 void OnInterrupt(std::function<void()> cancel);
+// The exit status of a command that a request to end it cancelled: 128 + the signal's number,
+// as shells report it (130 for Ctrl+C).
+int CancelStatus();
 
 // A transfer runs for the life of the scope, the Infrared Monitor bracket included. A request
 // that ends zvx whatever it does (a closed console, logoff, shutdown, a second Ctrl+C on

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <sstream>
+#include <tuple>
 
 #include "app/SendSettingsRules.h"
 #include "app/TransferTexts.h"
@@ -192,11 +193,22 @@ struct EntryOptions {
 
 struct LinkArguments {
     LinkOptions options;
-    std::string speed;
+    std::string speed, timeout, silence;
     CLI::Option *port = nullptr, *speedOption = nullptr;
 
-    void AddTo(CLI::App* command)
+    // `waitSeconds`: how long the phone may take to connect unless --timeout says (0: for ever).
+    void AddTo(CLI::App* command, uint32_t waitSeconds)
     {
+        timeout = std::to_string(waitSeconds);
+        silence = "10";
+        command->add_option("--timeout", timeout,
+                            waitSeconds ? "携帯電話の応答を待つ秒数 (既定 " + std::to_string(waitSeconds) +
+                                              "、0 は無制限)"
+                                        : std::string("最初の携帯電話を待つ秒数 (既定 0 は無制限)"))
+            ->type_name("秒");
+        command->add_option("--silence", silence,
+                            "転送の途中で携帯電話が黙っていてよい秒数 (既定 10、0 は無制限)")
+            ->type_name("秒");
         port = command->add_option("--port", options.port,
                                    std::string(HasInfrared() ? "(必須、または --irda) " : "(必須) ") +
                                        "シリアルポート (/dev/ttyUSB0、/dev/serial/by-id/…、COM3 など)。"
@@ -223,6 +235,7 @@ struct LinkArguments {
                                      : "--port を指定してください (環境変数 ZVX_PORT でも指定できます。zvx ports でポートの一覧を表示します)。";
             return kExitUsage;
         }
+        if (const int limits = CheckLimits(message)) return limits;
         std::string name = "--speed";
         if (speedOption->count() == 0) {
             const char* value = std::getenv("ZVX_SPEED");
@@ -230,9 +243,26 @@ struct LinkArguments {
             speed = value;
             name = "ZVX_SPEED";
         }
-        if (ParseNumber(speed, 1, 99999999, &options.speed)) return 0;
-        *message = name + ": 通信速度が不正です: " + speed;
-        return kExitUsage;
+        if (!ParseNumber(speed, 1, 99999999, &options.speed)) {
+            *message = name + ": 通信速度が不正です: " + speed;
+            return kExitUsage;
+        }
+        return 0;
+    }
+
+    // The limits in milliseconds; 0 with a message when a number is wrong.
+    int CheckLimits(std::string* message)
+    {
+        for (auto [text, name, out] : {std::tuple{&timeout, "--timeout", &options.connectLimitMs},
+                                       std::tuple{&silence, "--silence", &options.silenceLimitMs}}) {
+            uint32_t seconds = 0;
+            if (!ParseNumber(*text, 0, 86400, &seconds)) {
+                *message = std::string(name) + ": 秒数が不正です (0 から 86400): " + *text;
+                return kExitUsage;
+            }
+            *out = seconds * 1000;
+        }
+        return 0;
     }
 };
 
@@ -342,7 +372,7 @@ int RunZvx(int argc, char** argv, CancelSignal& cancel)
     EntryOptions sendEntries;
     sendEntries.AddTo(send);
     LinkArguments sendLink;
-    sendLink.AddTo(send);
+    sendLink.AddTo(send, 30);
     FileList sendFiles;
     files(send, &sendFiles);
     bool keepGoing = false;
@@ -354,7 +384,7 @@ int RunZvx(int argc, char** argv, CancelSignal& cancel)
     CLI::App* receive = command(
         "receive", "携帯電話からの送信を待ち、届いたものを取り出して安全な名前で保存します");
     LinkArguments receiveLink;
-    receiveLink.AddTo(receive);
+    receiveLink.AddTo(receive, 0);
     ReceiveOptions receiveOptions;
     std::string receiveCount;
     receive->add_option("-o", receiveOptions.dir, "保存先フォルダ (既定はカレントフォルダ)");

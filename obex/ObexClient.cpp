@@ -71,7 +71,8 @@ void ObexClient::Connect()
         StorePacketLength();
         SendPacket();
 
-        ReceivePacket();
+        // Every response code has the final bit set and is CONTINUE (0x90) or above.
+        ReceiveFirstPacket([](uint8_t code) { return code >= OBEX_RSP_CONTINUE; });
         lastResponse_ = ReadByte();
         if (ReadWord() < 7) ObexFail(OBEX_ERR_PROTOCOL, "Conenct:受信したパケットが小さすぎます。");
         ReadByte();
@@ -124,6 +125,18 @@ void ObexClient::SetOperation(int32_t code)
     if (IsClosed()) ObexFail(OBEX_ERR_STATE, "SetOperation:既にClose済みです。");
     if (!connected_) ObexFail(OBEX_ERR_STATE, "SetOperation:CONNECTしていません。");
     operation_ = code;
+}
+
+void ObexClient::Abort()
+{
+    if (IsClosed()) ObexFail(OBEX_ERR_STATE, "Abort:既にClose済みです。");
+    if (!connected_) ObexFail(OBEX_ERR_STATE, "Abort:CONNECTしていません。");
+    ResetOutgoingHeaders();
+    BeginPacket(OBEX_OP_ABORT);
+    StorePacketLength();
+    SendPacket();
+    ResetReceivedHeaders();
+    ReceiveResponse();
 }
 
 void ObexClient::SendRequest()

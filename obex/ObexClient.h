@@ -23,6 +23,9 @@ public:
     // Sends the request with the pending headers and body and collects the final response.
     // The pending headers and body source are dropped once the exchange has ended.
     virtual void SendRequest();
+    // Ends a request that was left in the middle (its body not all sent): sends ABORT and takes
+    // the phone's answer.
+    virtual void Abort();
     // The last response code without its final bit (0x20 for SUCCESS).
     virtual int32_t GetResponseCode();
     // Of the last Authenticate Challenge received.

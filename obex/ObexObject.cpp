@@ -221,18 +221,33 @@ void ObexObject::SendPacket()
 {
     int32_t sent = 0;
     while (sent < sendLength_) {
-        sent += transport_->Send(sendBuffer_.get(), sent, sendLength_ - sent);
+        const int32_t n = transport_->Send(sendBuffer_.get(), sent, sendLength_ - sent);
+        if (n > 0 && activity_) activity_();
+        sent += n;
     }
     sendLength_ = 0;
 }
 
-void ObexObject::ReceivePacket()
+void ObexObject::ReceiveFirstPacket(bool (*isStart)(uint8_t code))
 {
     receiveLength_ = 0;
     readPosition_ = 0;
-    int32_t held = 0;
+    for (;;) {
+        const int32_t n = transport_->Receive(receiveBuffer_.get(), 0, 1);
+        if (n > 0 && activity_) activity_();
+        if (n > 0 && isStart(receiveBuffer_[0])) break;
+    }
+    ReceivePacket(1);
+}
+
+void ObexObject::ReceivePacket() { ReceivePacket(0); }
+
+void ObexObject::ReceivePacket(int32_t held)
+{
+    receiveLength_ = 0;
+    readPosition_ = 0;
     const auto arrived = [this](int32_t n) {
-        if (n > 0 && arrival_) arrival_();
+        if (n > 0 && activity_) activity_();
         return n;
     };
     while (held < 3) held += arrived(transport_->Receive(receiveBuffer_.get(), held, 3 - held));

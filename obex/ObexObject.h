@@ -139,6 +139,15 @@ public:
     virtual void SendPacket();
     // Reads one whole packet into the receive buffer; the read position is 0 afterwards.
     virtual void ReceivePacket();
+    // The first packet of a session: bytes before one that can start it (`isStart`) are what an
+    // earlier session left on the line, and are skipped.
+    void ReceiveFirstPacket(bool (*isStart)(uint8_t code));
+
+private:
+    // The rest of a packet whose first `held` bytes are in the receive buffer.
+    void ReceivePacket(int32_t held);
+
+public:
 
 protected:
     // --- Digest authentication ------------------------------------------------------------------
@@ -188,8 +197,8 @@ public:
     // also refuses a request whose Length announces more. No limit until set.
     void SetReceiveLimit(uint32_t bytes) { receiveLimit_ = bytes; }
     uint32_t GetReceiveLimit() const { return receiveLimit_; }
-    // Called whenever bytes arrive from the peer, e.g. to hold off a limit on silence.
-    void SetArrivalHook(std::function<void()> hook) { arrival_ = std::move(hook); }
+    // Called whenever bytes move to or from the peer, e.g. to hold off a limit on silence.
+    void SetActivityHook(std::function<void()> hook) { activity_ = std::move(hook); }
 
     // --- Authentication configuration -----------------------------------------------------------
     // The program configures none of these; they exist for tests and for a build that uses
@@ -323,5 +332,5 @@ private:
     Received in_;
     ObexBodyReceiver* receiver_ = nullptr;
     uint32_t receiveLimit_ = 0xFFFFFFFFu;
-    std::function<void()> arrival_;
+    std::function<void()> activity_;
 };

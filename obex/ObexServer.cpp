@@ -28,8 +28,14 @@ void ObexServer::Accept()
     AllocateReceiveBuffer(local);
     ResetReceivedHeaders();
     int32_t peer = 0;
-    for (;;) {
-        ReceivePacket();
+    for (bool first = true;; first = false) {
+        if (first) {
+            // A session opens with a final request (CONNECT, or one refused below); a byte that
+            // starts none is left over from an earlier session.
+            ReceiveFirstPacket([](uint8_t code) { return (code >= 0x80 && code <= 0x87) || code == 0xFF; });
+        } else {
+            ReceivePacket();
+        }
         uint8_t op = ReadByte();
         if (op == OBEX_OP_ABORT) ObexFail(OBEX_ERR_ABORTED, "Accept:ABORTオペレーションを受信しました。");
         if (op != OBEX_OP_CONNECT)

@@ -284,6 +284,12 @@ WriteResult WriteWholeFile(const std::string& path, const std::vector<uint8_t>& 
     return ok ? WriteResult::Written : WriteResult::Failed;
 }
 
+namespace {
+std::atomic<int> g_signal{SIGINT};
+}  // namespace
+
+int CancelStatus() { return 128 + g_signal; }
+
 void OnInterrupt(std::function<void()> cancel)
 {
     sigset_t signals;
@@ -298,6 +304,7 @@ void OnInterrupt(std::function<void()> cancel)
             if (sigwait(&signals, &received) != 0) continue;
             // A second request does not wait for the transfer to unwind.
             if (count > 0) _exit(128 + received);
+            g_signal = received;
             cancel();
         }
     }).detach();

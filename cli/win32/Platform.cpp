@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "app/win32/TransferServices.h"
+#include "cli/Media.h"
 #include "transport/win32/SerialPortList.h"
 
 namespace {
@@ -243,6 +244,8 @@ WriteResult WriteWholeFile(const std::string& path, const std::vector<uint8_t>& 
                     written == bytes.size();
     return CloseHandle(file) && ok ? WriteResult::Written : WriteResult::Failed;
 }
+
+int CancelStatus() { return kExitCancelled; }
 
 void OnInterrupt(std::function<void()> cancel)
 {

@@ -433,7 +433,8 @@ TEST(Zvx, PhoneHearsSuccessExactlyForWhatIsSaved)
         const mode_t mask = umask(027);  // the saved files follow it
         Zvx zvx(args);
         umask(mask);
-        const uint8_t connect[] = {0x80, 0x00, 0x07, 0x10, 0x00, 0x20, 0x00};
+        // Stray bytes of an earlier session, then the CONNECT.
+        const uint8_t connect[] = {0x01, 0x02, 0x03, 0x80, 0x00, 0x07, 0x10, 0x00, 0x20, 0x00};
         ASSERT_EQ((ssize_t)sizeof connect, write(pty.master, connect, sizeof connect));
         uint8_t answer[256];
         ASSERT_EQ(7u, ReadWithin(pty.master, answer, 7, 30));
@@ -658,5 +659,66 @@ TEST(Zvx, ProgressLineFitsTheTerminal)
             columns += c >= 0xE1 && !halfWidth ? 2 : 1;
         }
         EXPECT_LE(columns, 59u) << segment;
+    }
+}
+
+// A send never waits for ever, and a cancel in the middle of a PUT tells the phone with an ABORT
+// and exits as shells expect (128 + the signal); what an earlier session left on the line does
+// not disturb the next one.
+TEST(Zvx, SendsEndWithinTheirLimitsAndCancelsAbort)
+{
+    const auto packet = [](int fd) {  // one whole packet from the program, or what came
+        Bytes p(3);
+        if (ReadWithin(fd, p.data(), 3, 10) != 3) return Bytes{};
+        p.resize((size_t)(p[1] << 8 | p[2]));
+        if (p.size() > 3) ReadWithin(fd, p.data() + 3, p.size() - 3, 10);
+        return p;
+    };
+    const Bytes connected = {0xA0, 0x00, 0x07, 0x10, 0x00, 0x01, 0x00};  // packets of 256 bytes
+    const Bytes more = {0x90, 0x00, 0x03}, done = {0xA0, 0x00, 0x03};
+    enum Phone { Silent, SilentMidPut, Signalled };
+    const struct Row {
+        const char* what;
+        Phone phone;
+        std::vector<std::string> options;
+        int signal;  // sent once the first PUT packet is in
+        int status;
+        const char* message;
+    } rows[] = {
+        {"no answer to CONNECT", Silent, {"--timeout", "1"}, 0, 2, u8"接続する相手が見つかりませんでした。"},
+        {"silent in the middle of the PUT", SilentMidPut, {"--silence", "1"}, 0, 3,
+         u8"予期しない接続解除が行われました。"},
+        {"SIGINT mid-PUT", Signalled, {}, SIGINT, 130, u8"送信をキャンセルしました。"},
+        {"SIGTERM mid-PUT", Signalled, {}, SIGTERM, 143, u8"送信をキャンセルしました。"},
+        {"SIGHUP mid-PUT", Signalled, {}, SIGHUP, 129, u8"送信をキャンセルしました。"},
+    };
+    Scratch scratch;
+    Write(scratch / "a.jpg", Picture("img.jpg"));
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        PtyPair pty;
+        ASSERT_EQ(3, write(pty.master, "\x01\x02\x03", 3));  // stray bytes of an earlier session
+        std::vector<std::string> args = {"send", "--port", pty.path, "--format", "direct", scratch / "a.jpg"};
+        args.insert(args.end(), row.options.begin(), row.options.end());
+        const auto start = std::chrono::steady_clock::now();
+        Zvx zvx(args);
+        bool aborted = false;
+        if (row.phone != Silent) {
+            ASSERT_EQ(0x80, packet(pty.master).at(0));
+            ASSERT_EQ(7, write(pty.master, connected.data(), connected.size()));
+            ASSERT_EQ(0x02, packet(pty.master).at(0));  // the first packet of the PUT
+            if (row.phone == Signalled) {
+                zvx.Signal(row.signal);
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the signal is taken
+                ASSERT_EQ(3, write(pty.master, more.data(), more.size()));
+                aborted = packet(pty.master).at(0) == 0xFF;
+                ASSERT_EQ(3, write(pty.master, done.data(), done.size()));
+            }
+        }
+        const Result r = zvx.Wait();
+        EXPECT_EQ(row.status, r.status) << r.err;
+        EXPECT_NE(std::string::npos, r.err.find(row.message)) << r.err;
+        EXPECT_EQ(row.phone == Signalled, aborted) << "the phone heard ABORT";
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(8));
     }
 }
