@@ -56,7 +56,10 @@ bool RememberablePort(const std::string& name)
 
 bool RememberableSpeed(uint32_t speed) { return speed >= 1 && speed <= kMaxSpeed; }
 
-bool RememberableFormat(int32_t format) { return format >= FORMAT_DOCOMO && format <= FORMAT_DIRECT; }
+bool RememberableFormat(int32_t format)
+{
+    return format >= FORMAT_DOCOMO && format <= FORMAT_DIRECT;
+}
 
 bool RememberableFolder(const std::string& folder)
 {

@@ -153,7 +153,10 @@ LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_COPYDATA: {
         const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-        if (!data || data->dwData != kHandedFilesTag || !data->lpData || data->cbData > kMaxHandedBytes) break;
+        if (!data || data->dwData != kHandedFilesTag || !data->lpData ||
+            data->cbData > kMaxHandedBytes) {
+            break;
+        }
         const std::string line(static_cast<const char*>(data->lpData), data->cbData);
         // Two copies started at once both hand theirs over; the first post opens them all.
         const std::vector<std::string> paths = CommandLinePaths(line.c_str());

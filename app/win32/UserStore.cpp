@@ -47,7 +47,8 @@ std::optional<std::string> ReadText(const Key& key, const char* name)
         return std::nullopt;
     }
     std::string raw(size, '\0');
-    if (RegQueryValueExA(key.Handle(), name, nullptr, &type, (BYTE*)&raw[0], &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExA(key.Handle(), name, nullptr, &type, (BYTE*)&raw[0], &size) !=
+            ERROR_SUCCESS ||
         type != REG_SZ) {
         return std::nullopt;
     }
@@ -59,7 +60,8 @@ std::optional<uint32_t> ReadNumber(const Key& key, const char* name)
 {
     if (!key.Handle()) return std::nullopt;
     DWORD type = 0, value = 0, size = sizeof value;
-    if (RegQueryValueExA(key.Handle(), name, nullptr, &type, (BYTE*)&value, &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExA(key.Handle(), name, nullptr, &type, (BYTE*)&value, &size) !=
+            ERROR_SUCCESS ||
         type != REG_DWORD || size != sizeof value) {
         return std::nullopt;
     }
@@ -69,7 +71,8 @@ std::optional<uint32_t> ReadNumber(const Key& key, const char* name)
 void WriteText(const Key& key, const char* name, const std::string& text)
 {
     if (key.Handle()) {
-        RegSetValueExA(key.Handle(), name, 0, REG_SZ, (const BYTE*)text.c_str(), (DWORD)text.size() + 1);
+        RegSetValueExA(key.Handle(), name, 0, REG_SZ, (const BYTE*)text.c_str(),
+                       (DWORD)text.size() + 1);
     }
 }
 
@@ -103,7 +106,9 @@ void StoreSerialLine(const SerialLine& line)
 std::optional<int32_t> LoadSendFormat()
 {
     const std::optional<uint32_t> format = ReadNumber(Key(false), kSendFormat);
-    if (!format || *format > INT32_MAX || !RememberableFormat((int32_t)*format)) return std::nullopt;
+    if (!format || *format > INT32_MAX || !RememberableFormat((int32_t)*format)) {
+        return std::nullopt;
+    }
     return (int32_t)*format;
 }
 
