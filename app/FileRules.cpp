@@ -1,7 +1,9 @@
 #include "app/FileRules.h"
 
+#include <cstdio>
 #include <cstring>
 
+#include "core/CodePage.h"
 #include "core/MediaObject.h"
 #include "core/SafeName.h"
 
@@ -84,4 +86,51 @@ SaveNameStatus FinalSaveName(const std::string& chosen, const SaveRule& rule, st
     if (chosen.size() + std::strlen(rule.appended) > kMaxSavePath) return SaveNameStatus::TooLong;
     *out = chosen + rule.appended;
     return SaveNameStatus::Ok;
+}
+
+const char kNotOpenedCaption[] = "ファイルを開く";
+
+std::vector<std::string> CommandLinePaths(const char* line)
+{
+    std::vector<std::string> paths;
+    std::string current;
+    bool quoted = false;
+    for (const char* p = line ? line : ""; *p; ++p) {
+        if (*p == '"') {
+            quoted = !quoted;
+        } else if (!quoted && (*p == ' ' || *p == '\t')) {
+            if (!current.empty()) paths.push_back(current);
+            current.clear();
+        } else {
+            current.push_back(*p);
+        }
+    }
+    if (!current.empty()) paths.push_back(current);
+    return paths;
+}
+
+std::string PathLeaf(const std::string& path)
+{
+    size_t start = 0;
+    for (size_t i = 0; i < path.size(); ++i) {
+        const unsigned char c = (unsigned char)path[i];
+        if (IsAnsiLeadByte(c) && i + 1 < path.size()) {
+            ++i;
+        } else if (c == '\\' || c == '/') {
+            start = i + 1;
+        }
+    }
+    return path.substr(start);
+}
+
+std::string NotOpenedMessage(const std::vector<std::string>& rest)
+{
+    std::string text = "開いたのは最初のファイルだけです。次のファイルは開いていません。";
+    for (size_t i = 0; i < rest.size() && i < kMaxNamedFiles; ++i) text += "\n" + PathLeaf(rest[i]);
+    if (rest.size() > kMaxNamedFiles) {
+        char more[48];
+        std::snprintf(more, sizeof more, "\nほか %u 個", (unsigned)(rest.size() - kMaxNamedFiles));
+        text += more;
+    }
+    return text;
 }

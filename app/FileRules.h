@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class MediaObject;
 
@@ -35,3 +36,18 @@ enum class SaveNameStatus { Ok, TooLong };
 
 // Keeps `chosen` when it ends with one of the rule's endings, else appends the rule's extension.
 SaveNameStatus FinalSaveName(const std::string& chosen, const SaveRule& rule, std::string* out);
+
+// The files named on the program's command line ("Open with", a SendTo shortcut): separated by
+// spaces or tabs, a double-quoted part taken as it is. A quote never occurs in a file name, and
+// no Shift_JIS trail byte is a quote, space or tab.
+std::vector<std::string> CommandLinePaths(const char* line);
+
+// The last part of a path, after its last '\\' or '/' (whole Shift_JIS characters: the trail
+// byte of 表 is not a separator).
+std::string PathLeaf(const std::string& path);
+
+// Only the first of several dropped files is opened; this names the rest: the first
+// kMaxNamedFiles by their leaf, a count for any beyond.
+constexpr size_t kMaxNamedFiles = 10;
+extern const char kNotOpenedCaption[];
+std::string NotOpenedMessage(const std::vector<std::string>& rest);

@@ -102,19 +102,36 @@ void OpenFileCommand(HINSTANCE instance, HWND main)
         FileDialogSetup(instance, main, filter, path, sizeof path, "ファイルを選択してください。");
     ofn.Flags |= OFN_FILEMUSTEXIST;
     if (GetOpenFileNameA(&ofn)) {
-        std::string error;
-        std::unique_ptr<MediaObject> object = LoadMediaFile(path, &error);
-        if (!object) {
-            Warn(main, error.c_str(), "ファイルアクセス");
-            return;
-        }
-        if (!View::InstallObject(main, object)) {
-            Warn(main, "対応していないデータ形式です。", "ファイルを開けません。");
-            return;
-        }
+        OpenFilePath(main, path);
+        return;
     }
     InvalidateRect(main, nullptr, FALSE);
     UpdateWindow(main);
+}
+
+void OpenFilePath(HWND main, const char* path)
+{
+    std::string error;
+    std::unique_ptr<MediaObject> object = LoadMediaFile(path, &error);
+    if (!object) {
+        Warn(main, error.c_str(), "ファイルアクセス");
+        return;
+    }
+    if (!View::InstallObject(main, object)) {
+        Warn(main, "対応していないデータ形式です。", "ファイルを開けません。");
+        return;
+    }
+    InvalidateRect(main, nullptr, FALSE);
+    UpdateWindow(main);
+}
+
+void OpenGivenFiles(HWND main, const std::vector<std::string>& paths)
+{
+    if (paths.empty()) return;
+    OpenFilePath(main, paths[0].c_str());
+    if (paths.size() == 1) return;
+    const std::string rest = NotOpenedMessage({paths.begin() + 1, paths.end()});
+    MessageBoxA(main, rest.c_str(), kNotOpenedCaption, MB_OK | MB_ICONINFORMATION);
 }
 
 void SaveFileCommand(HINSTANCE instance, HWND main)

@@ -3,6 +3,10 @@
 #include <dbt.h>
 #include <shellapi.h>
 
+#include <string>
+#include <vector>
+
+#include "app/FileRules.h"
 #include "app/win32/Dialog.h"
 #include "app/win32/FileCommands.h"
 #include "app/win32/SendSettingsDialog.h"
@@ -17,6 +21,13 @@ HINSTANCE g_instance;
 char g_title[100];
 char g_windowClass[100];
 
+// WM_COPYDATA from a second copy started with files: its command line.
+constexpr ULONG_PTR kHandedFilesTag = 0x5A564F50;  // "ZVOP"
+constexpr DWORD kMaxHandedBytes = 32768;           // the longest command line
+// Posted to itself once the second copy's call has returned: opening may show message boxes.
+constexpr UINT kOpenHandedFiles = WM_APP + 16;
+std::vector<std::string> g_handedFiles;
+
 const char kHomePage[] = "http://zorvex.example.jp/";
 const char kManual[] = "zorvex.html";  // looked up in the current folder
 const char kManualFailed[] = "ドキュメントを開けませんでした。";
@@ -25,6 +36,24 @@ void OpenWithShell(HWND hwnd, const char* target, const char* failure)
 {
     HINSTANCE result = ShellExecuteA(nullptr, "open", target, nullptr, nullptr, SW_SHOWNORMAL);
     if ((INT_PTR)result < 32) Warn(hwnd, failure, "Zorvex");
+}
+
+// Files dropped from the shell. A modal dialog disables the window, and the shell drops nothing
+// on a disabled one; a drop that comes anyway then is let go.
+void OnDropFiles(HWND hwnd, HDROP drop)
+{
+    struct Finish {
+        HDROP drop;
+        ~Finish() { DragFinish(drop); }
+    } finish{drop};
+    std::vector<std::string> paths;
+    const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        std::string path(DragQueryFileA(drop, i, nullptr, 0) + 1, '\0');
+        path.resize(DragQueryFileA(drop, i, &path[0], (UINT)path.size()));
+        if (!path.empty()) paths.push_back(path);
+    }
+    if (IsWindowEnabled(hwnd)) OpenGivenFiles(hwnd, paths);
 }
 
 BOOL CALLBACK ForwardDeviceChange(HWND child, LPARAM)
@@ -87,6 +116,7 @@ LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     switch (msg) {
     case WM_CREATE:
         View::OnCreate(hwnd, g_instance);
+        DragAcceptFiles(hwnd, TRUE);
         return 0;
     case WM_ENDSESSION:
         // The system ends the process once this returns: a transfer must give the port back
@@ -123,6 +153,28 @@ LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_SIZING:
         return View::OnSizing(hwnd, wParam, reinterpret_cast<RECT*>(lParam));
+    case WM_DROPFILES:
+        OnDropFiles(hwnd, reinterpret_cast<HDROP>(wParam));
+        return 0;
+    case WM_COPYDATA: {
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        if (!data || data->dwData != kHandedFilesTag || !data->lpData ||
+            data->cbData > kMaxHandedBytes) {
+            break;
+        }
+        const std::string line(static_cast<const char*>(data->lpData), data->cbData);
+        // Two copies started at once both hand theirs over; the first post opens them all.
+        const std::vector<std::string> paths = CommandLinePaths(line.c_str());
+        g_handedFiles.insert(g_handedFiles.end(), paths.begin(), paths.end());
+        PostMessageA(hwnd, kOpenHandedFiles, 0, 0);
+        return TRUE;
+    }
+    case kOpenHandedFiles: {
+        std::vector<std::string> paths;
+        paths.swap(g_handedFiles);
+        if (IsWindowEnabled(hwnd)) OpenGivenFiles(hwnd, paths);
+        return 0;
+    }
     case WM_DEVICECHANGE:
         if (wParam == DBT_DEVNODES_CHANGED) EnumChildWindows(hwnd, ForwardDeviceChange, 0);
         break;
@@ -181,6 +233,26 @@ HWND Create(HINSTANCE instance, int show)
     ShowWindow(hwnd, show);
     UpdateWindow(hwnd);
     return hwnd;
+}
+
+void OpenCommandLine(HWND main, const char* commandLine)
+{
+    OpenGivenFiles(main, CommandLinePaths(commandLine));
+}
+
+void HandOver(HWND running, const char* commandLine)
+{
+    // The running copy has another current folder: each path goes over whole, quoted.
+    std::string line;
+    for (const std::string& path : CommandLinePaths(commandLine)) {
+        char full[MAX_PATH];
+        const DWORD n = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+        line += "\"" + (n > 0 && n < sizeof full ? std::string(full, n) : path) + "\" ";
+    }
+    if (line.empty() || line.size() >= kMaxHandedBytes) return;
+    COPYDATASTRUCT data{kHandedFilesTag, (DWORD)line.size() + 1, const_cast<char*>(line.c_str())};
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(running, WM_COPYDATA, 0, (LPARAM)&data, SMTO_ABORTIFHUNG, 5000, &result);
 }
 
 int RunMessageLoop(HINSTANCE instance)

@@ -10,6 +10,13 @@ void Register(HINSTANCE instance);
 // Creates the main window with a 320 × 200 client area and shows it; nullptr on failure.
 HWND Create(HINSTANCE instance, int show);
 
+// Opens the files named on the program's command line as dropped files are opened.
+void OpenCommandLine(HWND main, const char* commandLine);
+
+// A second copy started with files hands its command line to the running copy's window, which
+// opens them the same way.
+void HandOver(HWND running, const char* commandLine);
+
 // Runs the message loop with the accelerator table until WM_QUIT; returns its code.
 int RunMessageLoop(HINSTANCE instance);
 

@@ -8,11 +8,13 @@
 #include <optional>
 #include <string>
 
+#include "app/Remembered.h"
 #include "app/SendSettingsRules.h"
 #include "app/win32/Dialog.h"
 #include "app/win32/TransferDialog.h"
 #include "app/win32/SerialSettingsDialog.h"
 #include "app/win32/Shell.h"
+#include "app/win32/UserStore.h"
 #include "app/win32/View.h"
 #include "app/win32/Win32Time.h"
 #include "core/MediaObject.h"
@@ -135,7 +137,8 @@ private:
         const std::shared_ptr<const MediaObject> object = Current();
         if (!object) return TRUE;  // the command checks first; nothing to show
         ShowObject(dlg, *object);
-        const FormatButton* button = ButtonForFormat(object->GetFormat());
+        const FormatButton* button = ButtonForFormat(PreselectedFormat(
+            object->GetFormat(), object->GetKind(), UserStore::LoadSendFormat()));
         if (!button) {
             Warn(GetParent(dlg), kUnexpectedFormatMessage, kAppCaption);
             return TRUE;
@@ -197,6 +200,7 @@ private:
         request.payload.body.assign(current->GetBody(),
                                     current->GetBody() + current->GetBodyLength());
         if (!RunTransferDialog(dlg, GetParent(dlg), std::move(request))) return false;
+        UserStore::StoreSendFormat(s.format);
         MakeCurrent(BuildSentObject(*current, s));
         return true;
     }

@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "app/Remembered.h"
 #include "app/win32/Dialog.h"
 #include "app/win32/Shell.h"
+#include "app/win32/UserStore.h"
 #include "res/resource.h"
 #include "transport/win32/SerialPortList.h"
 
@@ -42,8 +44,9 @@ PortSpeed CurrentPortSpeed(const std::string& name, DWORD* speed)
 
 class SerialDialog : public ModalDialog {
 public:
-    SerialDialog(SerialDirection direction, std::vector<PortEntry> ports)
-        : direction_(direction), ports_(std::move(ports))
+    SerialDialog(SerialDirection direction, std::vector<PortEntry> ports,
+                 UserStore::RememberedLine remembered)
+        : direction_(direction), ports_(std::move(ports)), remembered_(std::move(remembered))
     {
     }
     const SerialLine& Chosen() const { return chosen_; }
@@ -123,10 +126,23 @@ private:
             Warn(Handle(), PortOpenFailedText(name.c_str()).c_str(), SerialCaption(direction_));
             return;
         }
+        // A port that opened but does not tell its speed leaves every speed unchecked.
+        if (read == PortSpeed::Unknown) {
+            UncheckSpeeds();
+            return;
+        }
+        ShowSpeed(speed);
+    }
+
+    void UncheckSpeeds()
+    {
         for (const SpeedChoice& c : kSpeedChoices) CheckDlgButton(Handle(), c.buttonId, BST_UNCHECKED);
         CheckDlgButton(Handle(), IDC_SPEED_MANUAL, BST_UNCHECKED);
-        // A port that opened but does not tell its speed leaves every speed unchecked.
-        if (read == PortSpeed::Unknown) return;
+    }
+
+    void ShowSpeed(uint32_t speed)
+    {
+        UncheckSpeeds();
         const SpeedDisplay shown = DisplayForSpeed(speed);
         CheckDlgButton(Handle(), shown.checkedButton, BST_CHECKED);
         if (shown.manualEnabled) SetDlgItemTextA(Handle(), IDC_SPEED_EDIT, shown.manualText.c_str());
@@ -141,14 +157,18 @@ private:
         for (const PortEntry& port : ports_) {
             SendMessageA(combo, CB_ADDSTRING, 0, (LPARAM)PortLineText(port).c_str());
         }
-        SendMessageA(combo, CB_SETCURSEL, (WPARAM)InitialPortIndex(ports_), 0);
+        const PortPreselection initial = PreselectedPort(ports_, remembered_.port);
+        SendMessageA(combo, CB_SETCURSEL, (WPARAM)initial.index, 0);
         SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
         SendDlgItemMessageA(Handle(), IDC_SPEED_EDIT, EM_LIMITTEXT, 8, 0);
+        // The port is still opened: one that is busy is reported as ever.
         ShowSelectedSpeed();
+        if (initial.remembered && remembered_.speed) ShowSpeed(*remembered_.speed);
     }
 
     SerialDirection direction_;
     std::vector<PortEntry> ports_;
+    UserStore::RememberedLine remembered_;
     SerialLine chosen_;
 };
 
@@ -161,7 +181,8 @@ std::optional<SerialLine> ChooseSerialPort(HWND owner, SerialDirection direction
         Warn(owner, kNoSerialPortsMessage, SerialCaption(direction));
         return std::nullopt;
     }
-    SerialDialog dialog(direction, std::move(ports));
+    SerialDialog dialog(direction, std::move(ports), UserStore::LoadSerialLine());
     if (dialog.Run(Shell::Instance(), IDD_SERIAL_SETTINGS, owner) != IDOK) return std::nullopt;
+    UserStore::StoreSerialLine(dialog.Chosen());
     return dialog.Chosen();
 }

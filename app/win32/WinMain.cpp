@@ -5,7 +5,7 @@
 #include "app/win32/MainWindow.h"
 #include "app/win32/Shell.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show)
 {
     CoInitialize(nullptr);
     MainWindow::Register(instance);
@@ -13,10 +13,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     SetLastError(0);
     CreateMutexA(nullptr, FALSE, "ZORVEX_FOR_WINDOWS");
     if (GetLastError() != 0) {
-        if (HWND other = FindWindowA(Shell::WindowClass(), Shell::Title())) SetForegroundWindow(other);
+        if (HWND other = FindWindowA(Shell::WindowClass(), Shell::Title())) {
+            SetForegroundWindow(other);
+            MainWindow::HandOver(other, commandLine);
+        }
         return 0;
     }
-    if (!MainWindow::Create(instance, show)) return 0;
+    HWND main = MainWindow::Create(instance, show);
+    if (!main) return 0;
+    MainWindow::OpenCommandLine(main, commandLine);
     const int code = MainWindow::RunMessageLoop(instance);
     // The view released everything it held in WM_DESTROY, before this.
     CoUninitialize();

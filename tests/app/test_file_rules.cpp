@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "app/FileRules.h"
 #include "core/MediaObject.h"
@@ -74,4 +75,27 @@ TEST(FileFilters, OpenAndSaveLists)
     EXPECT_EQ(expected, open);
     const std::string save = SaveFilter(*SaveRuleForKind(MEDIA_SMF));
     EXPECT_EQ(std::string("音楽ファイル(*.mid;*.smf)") + '\0' + "*.mid;*.smf" + '\0' + '\0', save);
+}
+
+TEST(GivenFiles, CommandLinePathsLeavesAndTheMessageNamingTheRest)
+{
+    const struct {
+        const char* line;
+        std::vector<std::string> paths;
+    } cases[] = {
+        {"", {}}, {"  \t ", {}}, {"C:\\photo.jpg", {"C:\\photo.jpg"}}, {"\"\" x", {"x"}},
+        {"\"C:\\a b.jpg\" C:\\c.mld\t\"D:\\表.gif\"", {"C:\\a b.jpg", "C:\\c.mld", "D:\\表.gif"}},
+        {"\"C:\\unclosed name.jpg", {"C:\\unclosed name.jpg"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.paths, CommandLinePaths(c.line)) << c.line;
+
+    EXPECT_EQ("b.jpg", PathLeaf("C:\\a/b.jpg"));
+    EXPECT_EQ("表.jpg", PathLeaf("表.jpg")) << "its trail byte 5C is no separator";
+    std::vector<std::string> rest;
+    for (int i = 0; i < 10; ++i) rest.push_back("C:\\x\\f" + std::to_string(i));
+    const std::string ten = NotOpenedMessage(rest);
+    EXPECT_EQ("開いたのは最初のファイルだけです。次のファイルは開いていません。\nf0\nf1", ten.substr(0, ten.find("\nf2")));
+    EXPECT_EQ("\nf9", ten.substr(ten.size() - 3)) << "the tenth is the last named";
+    rest.push_back("C:\\f10");
+    EXPECT_EQ(ten + "\nほか 1 個", NotOpenedMessage(rest));
 }

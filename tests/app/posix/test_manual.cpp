@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/FileRules.h"
 #include "app/SendSettingsRules.h"
 #include "app/SerialSettingsRules.h"
 #include "app/TransferTexts.h"
@@ -55,6 +56,7 @@ std::vector<std::string> MessagesToExplain()
                           kNoFormatCheckedMessage, kNothingToSendMessage}) {
         texts.push_back(t);
     }
+    texts.push_back(NotOpenedMessage({}));  // several files dropped
     texts.push_back(kNoSerialPortsMessage);
     texts.push_back(PortOpenFailedText("COM3"));  // the manual's example port
     texts.push_back(SpeedStatusMessage(SpeedStatus::Empty));
