@@ -251,12 +251,28 @@ public:
         if (path.empty()) return Refuse(incoming, kExitNoOutput, RECEIVE_NOT_KEPT, kCannotWrite, extra);
         ++kept_;
         ++offered_;
+        saved_.push_back(path);
         const std::unique_ptr<MediaObject> object = MakeReceivedObject(received);
         ShowObject(path, *object, DecodePicture(*object).get(), json_, std::move(extra));
         return 0;
     }
 
     uint32_t Kept() const { return kept_; }
+    // Runs --exec for each file saved since the last call: after the session, so that the
+    // phone never waits for it. A failure is reported; the file stays.
+    void RunHooks()
+    {
+        for (const std::string& path : saved_) {
+            if (options_.exec.empty()) break;
+            const int status = RunHook(options_.exec, path);
+            if (status == 0) continue;
+            PrintLine(stderr, PathToConsole(path) + ToConsole(": --exec: ") + options_.exec +
+                                  ToConsole(status < 0 ? " を実行できませんでした。"
+                                                       : " が終了コード " + std::to_string(status) +
+                                                             " で終わりました (ファイルは残しました)。"));
+        }
+        saved_.clear();
+    }
     // Objects reported so far, kept or refused.
     uint32_t Reported() const { return offered_; }
     // The status of the first object refused; 0 when none was.
@@ -283,6 +299,7 @@ private:
     bool json_;
     uint32_t kept_ = 0, offered_ = 0;
     int firstFailure_ = 0;
+    std::vector<std::string> saved_;
 };
 
 bool LooksLikePhone(const std::string& description)
@@ -593,6 +610,7 @@ int RunReceive(const LinkOptions& link, const ReceiveOptions& options, CancelSig
             ConsoleUi ui(Direction::Receive);
             session.Run(ui, *transports, monitor.get(), sink);
         }
+        sink.RunHooks();
         const int32_t result = session.Result();
         // A failure the sink has not reported object by object.
         if (result != RECEIVE_OK && sink.Reported() == reported) {

@@ -56,6 +56,7 @@ struct ReceiveOptions {
     uint32_t count = 1;
     bool forever = false;
     bool keepRaw = false;
+    std::string exec;  // run with each saved file's path once the session is over
 };
 int RunReceive(const LinkOptions& link, const ReceiveOptions& options, CancelSignal& cancel);
 

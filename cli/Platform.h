@@ -62,6 +62,10 @@ void RemoveFile(const std::string& path);
 enum class WriteResult { Written, Exists, IsFolder, NoFolder, Denied, Failed };
 WriteResult WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, bool replace);
 
+// Runs `command` (a shell command line in the locale's encoding) with `path` as its one
+// argument and waits for it: its exit status, or -1 when it could not be started.
+int RunHook(const std::string& command, const std::string& path);
+
 // --- Interrupts -------------------------------------------------------------------------------
 
 // From now on Ctrl+C (and a request to end the program) calls `cancel` on a thread of its own

@@ -392,6 +392,10 @@ int RunZvx(int argc, char** argv, CancelSignal& cancel)
     CLI::Option* foreverOption =
         receive->add_flag("--forever", receiveOptions.forever, "中断されるまで受け取り続けます");
     receive->add_flag("--keep-raw", receiveOptions.keepRaw, "受け取ったままのオブジェクトも保存します");
+    receive->add_option("--exec", receiveOptions.exec,
+                        "保存したファイルごとに、そのパスを引数にして実行するコマンド (失敗しても"
+                        "ファイルは残ります)")
+        ->type_name("コマンド");
     receive->footer(ExitCodes({{}, Range(1, RECEIVE_CONTENT_REFUSED), {kExitUsage, kExitRefused, kExitInternal, kExitNoOutput}}, true) +
                     kEnvironment);
 

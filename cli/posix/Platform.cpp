@@ -8,7 +8,9 @@
 #include <langinfo.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -284,6 +286,8 @@ WriteResult WriteWholeFile(const std::string& path, const std::vector<uint8_t>& 
     return ok ? WriteResult::Written : WriteResult::Failed;
 }
 
+extern char** environ;
+
 namespace {
 std::atomic<int> g_signal{SIGINT};
 }  // namespace
@@ -308,6 +312,22 @@ void OnInterrupt(std::function<void()> cancel)
             cancel();
         }
     }).detach();
+}
+
+int RunHook(const std::string& command, const std::string& path)
+{
+    // The path goes in as "$1", never into the command line: a phone chooses names.
+    const std::string script = command + " \"$1\"";
+    const char* argv[] = {"sh", "-c", script.c_str(), "zvx", path.c_str(), nullptr};
+    pid_t pid = -1;
+    if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) {
+        return -1;
+    }
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR) return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 // Linux has no service to give back: a second signal ends zvx at once.

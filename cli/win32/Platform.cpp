@@ -247,6 +247,25 @@ WriteResult WriteWholeFile(const std::string& path, const std::vector<uint8_t>& 
 
 int CancelStatus() { return kExitCancelled; }
 
+int RunHook(const std::string& command, const std::string& path)
+{
+    // Through the command interpreter, as a line typed at the prompt; the path quoted.
+    std::string line = "cmd.exe /d /s /c \"" + command + " \"" + path + "\"\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        return -1;
+    }
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return (int)code;
+}
+
 void OnInterrupt(std::function<void()> cancel)
 {
     Interrupted() = std::move(cancel);

@@ -402,6 +402,7 @@ TEST(Zvx, PhoneHearsSuccessExactlyForWhatIsSaved)
     const Bytes jpeg = Picture("img.jpg");
     const std::u16string kana(100, u'\uFF71');  // ｱ: one Shift_JIS byte, three in UTF-8
     enum After { Disconnect, Quiet, RemoveFolder };
+    const std::string hooked = (fs::temp_directory_path() / ("zvx-hook-" + std::to_string(getpid()))).string();
     const struct Row {
         const char* what;
         std::vector<std::string> options;
@@ -411,9 +412,10 @@ TEST(Zvx, PhoneHearsSuccessExactlyForWhatIsSaved)
         int status;
         std::vector<std::string> saved;
     } rows[] = {
-        {"quiet after the answer", {}, {put(u"a.jpg", jpeg)}, Quiet, {0xA0}, 0, {"a.jpg"}},
-        {"two objects in one session", {"--count", "2"}, {put(u"a.jpg", jpeg), put(u"b.jpg", jpeg)},
-         Disconnect, {0xA0, 0xA0}, 0, {"a.jpg", "b.jpg"}},
+        // A hook that fails is reported; the file stays.
+        {"quiet after the answer", {"--exec", "false"}, {put(u"a.jpg", jpeg)}, Quiet, {0xA0}, 0, {"a.jpg"}},
+        {"two objects in one session", {"--count", "2", "--exec", "ls >>" + hooked},
+         {put(u"a.jpg", jpeg), put(u"b.jpg", jpeg)}, Disconnect, {0xA0, 0xA0}, 0, {"a.jpg", "b.jpg"}},
         {"one more than --count", {}, {put(u"a.jpg", jpeg), put(u"b.jpg", jpeg)}, Disconnect,
          {0xA0, 0xD3}, 0, {"a.jpg"}},
         {"--keep-raw of an object that does not parse", {"--keep-raw"},
@@ -453,6 +455,8 @@ TEST(Zvx, PhoneHearsSuccessExactlyForWhatIsSaved)
         const Result r = zvx.Wait();
         EXPECT_EQ(row.heard, heard);
         EXPECT_EQ(row.status, r.status) << r.err;
+        EXPECT_EQ(row.options.size() > 1 && row.options[1] == "false",
+                  r.err.find("--exec: false") != std::string::npos) << r.err;
         std::vector<std::string> saved;
         for (const fs::path& f : fs::exists(in) ? FilesIn(in) : std::vector<fs::path>{}) {
             saved.push_back(f.filename().string());
@@ -464,6 +468,11 @@ TEST(Zvx, PhoneHearsSuccessExactlyForWhatIsSaved)
             else EXPECT_EQ(row.saved[i].size(), saved[i].size()) << "cut at a whole character";
         }
     }
+    // The hook ran once a file, with the file's path.
+    const Bytes log = Read(hooked);
+    fs::remove(hooked);
+    EXPECT_EQ(2, std::count(log.begin(), log.end(), '\n'));
+    EXPECT_NE(std::string::npos, std::string(log.begin(), log.end()).find("/in/b.jpg"));
     // A folder it cannot write is named before any phone is waited for.
     const Result proc = RunZvx({"receive", "--port", "/dev/null", "-o", "/proc"});
     EXPECT_EQ(73, proc.status);
