@@ -3,6 +3,8 @@
 // client sending to our server.
 #include <gtest/gtest.h>
 
+#include "core/Watchdog.h"
+
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -104,28 +106,8 @@ private:
 
 // Closes the port if the exchange has not ended in time, so a broken peer fails the test
 // instead of hanging it.
-class Watchdog {
-public:
-    Watchdog(ObexSocket& port, DWORD limitMs)
-        : thread_([this, &port, limitMs] {
-              if (WaitForSingleObject(done_, limitMs) == WAIT_TIMEOUT) {
-                  fired = true;
-                  port.Close();
-              }
-          })
-    {
-    }
-    ~Watchdog()
-    {
-        SetEvent(done_);
-        thread_.join();
-        CloseHandle(done_);
-    }
-    std::atomic<bool> fired{false};
-
-private:
-    HANDLE done_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    std::thread thread_;
+struct PortWatchdog : Watchdog {
+    PortWatchdog(ObexSocket& port, uint32_t limitMs) : Watchdog([&port] { port.Close(); }) { Arm(limitMs); }
 };
 
 class Collector : public ObexBodyReceiver {
@@ -153,7 +135,7 @@ TEST(SerialObex, OurClientPutsToOpenObexServer)
         ObexClient client(&port);  // opens the port
         port.SetUpLine(115200);
         port.PurgeComm();
-        Watchdog watchdog(port, 30000);
+        PortWatchdog watchdog(port, 30000);
         client.Connect();
         EXPECT_EQ(client.GetSendCapacity(), 1024) << "libopenobex announces 1024";
         client.SetName(kPictureName);
@@ -166,7 +148,7 @@ TEST(SerialObex, OurClientPutsToOpenObexServer)
         client.SetOperation(0x81);
         client.SendRequest();
         EXPECT_EQ(client.GetResponseCode(), 0x20);
-        EXPECT_FALSE(watchdog.fired);
+        EXPECT_FALSE(watchdog.Expired());
     }
     auto result = peer.Result();
     EXPECT_EQ(result["ok"], "1") << result["error"];
@@ -194,7 +176,7 @@ TEST(SerialObex, OpenObexClientPutsToOurServer)
     ObexServer server(&port);  // opens the port
     port.SetUpLine(115200);
     port.PurgeComm();
-    Watchdog watchdog(port, 30000);
+    PortWatchdog watchdog(port, 30000);
     peer.Start("client '" + peer.Line() + "' '" + peer.Out() + "' '" + peer.Out() +
                "/payload.bin' " + Utf16BigEndianHex("着うた.mld") +
                " audio/mld 20240102T030405Z");
@@ -216,7 +198,7 @@ TEST(SerialObex, OpenObexClientPutsToOurServer)
     server.ReceiveRequest();
     EXPECT_EQ(server.GetOperation(), 0x81);
     server.SendResponse(0x20);
-    EXPECT_FALSE(watchdog.fired);
+    EXPECT_FALSE(watchdog.Expired());
 
     auto result = peer.Result();
     EXPECT_EQ(result["ok"], "1") << result["error"];
@@ -234,10 +216,10 @@ TEST(SerialObex, PeerThatGoesSilentIsEndedByClose)
     port.SetUpLine(115200);
     port.PurgeComm();
     auto start = Clock::now();
-    Watchdog watchdog(port, 1500);
+    PortWatchdog watchdog(port, 1500);
     ExpectObexError([&] { client.Connect(); }, 5,
                     "ObexSerialSocket::Receive:データの受信に失敗しました。");
-    EXPECT_TRUE(watchdog.fired);
+    EXPECT_TRUE(watchdog.Expired());
     EXPECT_LT(ElapsedMs(start), 4000);
 }
 
