@@ -8,6 +8,7 @@
 #include "app/SendSettingsRules.h"
 #include "app/TransferSession.h"
 #include "app/TransferTexts.h"
+#include "app/ViewContent.h"
 #include "cli/Platform.h"
 #include "cli/Text.h"
 #include "formats/AtomParser.h"
@@ -174,8 +175,13 @@ void ShowObject(const std::string& path, const MediaObject& object,
 int SaveReceived(const ReceivedObject& received, const std::string& obexName,
                  const std::string& dir, bool asJson, json extra)
 {
+    // The same refusals, and statuses, as receive's.
     if (!IsTransferableKind(received.kind)) {
-        return Fail(dir, kExitRefused, kReceiveKindUnsupported, asJson);
+        return Fail(dir, RECEIVE_KIND_REFUSED, kReceiveKindUnsupported, asJson);
+    }
+    if (IsPictureKind(received.kind) &&
+        !ContentMatchesKind(received.kind, received.body.data(), (uint32_t)received.body.size())) {
+        return Fail(dir, RECEIVE_CONTENT_REFUSED, kReceiveNotDecodable, asJson);
     }
     const std::string path = SaveNew(dir, ReceivedFileName(received, obexName), received.kind,
                                      received.body, received.time);

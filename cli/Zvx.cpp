@@ -365,7 +365,10 @@ int RunZvx(int argc, char** argv, CancelSignal& cancel)
         unwrap->add_option("--time", when, "受け取ったときのTimeヘッダの日時 (ISO 8601 または @秒)");
     unwrap->add_option("-o", unwrapCommand.dir, "保存先フォルダ (既定はカレントフォルダ)");
     unwrap->add_flag("--json", unwrapCommand.json, "1行のJSONで出力します" + kJsonFields);
-    unwrap->footer(ExitCodes({{}, {kReceiveUnknownObject, kReceiveUnknownFormat, kReceiveNoData, kReceiveBadData}, allOwn}, false));
+    unwrap->footer(ExitCodes({{}, {kReceiveUnknownObject, kReceiveUnknownFormat, kReceiveNoData, kReceiveBadData,
+                                   RECEIVE_KIND_REFUSED, RECEIVE_CONTENT_REFUSED},
+                              allOwn},
+                             false));
 
     CLI::App* send = command(
         "send", "ファイルを携帯電話へ送信します (1ファイルにつき1回の接続。既定では失敗したところで止まります)");

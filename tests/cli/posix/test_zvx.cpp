@@ -315,6 +315,9 @@ TEST(Zvx, RefusalsAndTimes)
     Write(movie, testing_mp4::Movie("mp4v", 176, 144));
     Write(tiny, Bytes(10, 0xFF));
     Write(text, Padded("BEGIN:VNOTE\r\nX-FORMAT:2\r\n"));
+    const std::string nec = scratch / "nec.vnt";
+    const std::string necText = "X-NEC-TYPE:PNG\r\nBODY;ENCODING=BASE64:YWJj\r\n";
+    Write(nec, Bytes(necText.begin(), necText.end()));
     const struct { std::vector<std::string> args; int status; } rows[] = {
         {{"wrap", "--format", "docomo", "--name", "a.jpg", jpeg, "-o", out}, 65},  // no summary
         {{"wrap", "--format", "direct", movie, "-o", out}, 65},                    // not for a movie
@@ -323,6 +326,7 @@ TEST(Zvx, RefusalsAndTimes)
         {{"wrap", "--format", "8", "--time", "2024-02-30", jpeg, "-o", out}, 64},
         {{"info", tiny}, 66},
         {{"unwrap", text, "-o", scratch.dir.string()}, 1},
+        {{"unwrap", nec, "-o", scratch.dir.string()}, 11},  // as receive: a kind it does not keep
         {{"send", "--format", "8", jpeg}, 64},
         {{"send", "--port", scratch / "none", "--format", "8", jpeg}, 1},
         {{"receive", "--port", scratch / "none"}, 9},
