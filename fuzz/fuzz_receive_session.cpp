@@ -2,9 +2,9 @@
 // end plays the input, each object it keeps through the information and save-name code, as the
 // Information and Save commands would take it. Besides crashes, hangs and memory beyond the
 // run's limit: the phone hears SUCCESS for an object exactly when the sink kept it, the receive
-// succeeds exactly when something was kept, a kept object is of a kind the program keeps and
-// what its label says, and the dialog gets no more progress messages than the line brought
-// packets.
+// succeeds exactly when something was kept, a kept object is of a kind the program keeps (and a
+// picture what its label says), and the dialog gets no more progress messages than the line
+// brought packets.
 //
 // Input: one byte (bit 0: over a serial line, else over infrared; bit 1: the sink refuses every
 // other object), then the phone's script (SessionScript.h).
@@ -14,6 +14,7 @@
 #include "app/ObjectInfo.h"
 #include "app/Transfer.h"
 #include "app/TransferSession.h"
+#include "app/ViewContent.h"
 #include "fuzz/SessionScript.h"
 
 using namespace fuzz_session;
@@ -53,7 +54,8 @@ private:
         if (!rule || info.kind.empty()) std::abort();
         std::string path;
         if (FinalSaveName(name, *rule, &path) != SaveNameStatus::Ok) std::abort();
-        if (!ContentMatchesKind(object->GetKind(), object->GetBody(), object->GetBodyLength()))
+        if (IsPictureKind(object->GetKind()) &&
+            !ContentMatchesKind(object->GetKind(), object->GetBody(), object->GetBodyLength()))
             std::abort();
     }
     bool refuseEveryOther_;
