@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds every tree and runs every test: natively (host), the 64-bit Windows build under 64-bit
 # Wine (windows64), the shipped 32-bit Windows build under 32-bit Wine (windows) where this
-# machine executes 32-bit code, and the sanitizer/libFuzzer smoke build (fuzz). The 32-bit tree
-# is built everywhere, and its zorvex.exe and zvx.exe checked from their PE headers. Installs what is missing
-# first (needs root on a fresh machine).
+# machine executes 32-bit code, and the sanitizer/libFuzzer smoke build (fuzz). Where it cannot,
+# the 32-bit tree builds only zorvex.exe and zvx.exe (its tests could not run), which are checked
+# from their PE headers. Installs what is missing first (needs root on a fresh machine).
 #
 # The Windows suites spend most of their time waiting on Wine and the GUI, so each starts as soon
 # as its tree is built and runs while the other trees build and the other suites run; the two
@@ -106,17 +106,21 @@ prefixes() {  # prefixes <win32|win64>: the tests' prefix, then run.sh's own
 prefixes win64 >"$logs/prefix64.log" 2>&1 </dev/null &
 prefix64=$!
 build windows64 && { wait $prefix64; start_suite windows64 win64; }
-if build windows && [ $can32 = 1 ]; then
-    prefixes win32 >"$logs/prefix32.log" 2>&1 </dev/null
-    start_suite windows win32
-fi
 build host && start_suite host
+if [ $can32 = 1 ]; then
+    if build windows; then
+        prefixes win32 >"$logs/prefix32.log" 2>&1 </dev/null
+        start_suite windows win32
+    fi
+else
+    build windows zorvex zvx
+fi
 build fuzz && start_suite fuzz
 
 if [ $can32 = 0 ]; then
-    skipped+=("windows (32-bit): this machine cannot execute 32-bit code, so 32-bit Wine cannot run (its tree was built and its zorvex.exe and zvx.exe checked from their PE headers)")
+    skipped+=("windows (32-bit): this machine cannot execute 32-bit code, so 32-bit Wine cannot run (its zorvex.exe and zvx.exe were built and checked from their PE headers)")
     echo "== windows (32-bit) suite skipped: this machine cannot execute 32-bit code, so 32-bit Wine" \
-         "cannot run; its tree was built and its zorvex.exe and zvx.exe are checked here"
+         "cannot run; its zorvex.exe and zvx.exe are built and checked here"
     for exe in "app/zorvex.exe i386" "cli/zvx.exe i386 console"; do
         # shellcheck disable=SC2086 # the path, the machine and the kind
         if bash scripts/check-pe.sh build/windows/$exe; then
