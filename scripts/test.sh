@@ -22,19 +22,19 @@ rm -rf "$logs"
 mkdir -p "$logs"
 
 # Each Windows suite runs in its own Wine (prefix, loader, server) on its own X display; the
-# 32-bit one two displays below the 64-bit one (run.sh's test takes the display after each).
+# 32-bit one two displays above the 64-bit one (run.sh's test takes the display after each).
 display64=${ZV_DISPLAY:-:99}
-display32=":$((${display64#:} - 2))"
+display32=":$((${display64#:} + 2))"
 winenv() {  # winenv <win32|win64>: the Wine environment of that suite, in a subshell's scope
     unset WINEPREFIX ZV_RUN   # the suites' own prefixes and Xvfb display, never the caller's
     export WINEARCH=$1
     if [ "$1" = win32 ]; then export ZV_DISPLAY=$display32; else export ZV_DISPLAY=$display64; fi
     source "$root/scripts/env.sh"
 }
-bgpids=()
+running=()   # process groups of the suites not yet waited for
 cleanup() {
     local p
-    for p in "${bgpids[@]}"; do kill -- "-$p" 2>/dev/null; done
+    for p in "${running[@]}"; do kill -- "-$p" 2>/dev/null; done
     (winenv win64; bash scripts/wine-down.sh)
     [ $can32 = 1 ] && (winenv win32; bash scripts/wine-down.sh)
 }
@@ -71,7 +71,7 @@ start_suite() {  # start_suite <preset> [win32|win64]
         echo $? >"$logs/$p.rc"
         echo $((SECONDS - t)) >"$logs/$p.seconds"
     ' - "$p" "$arch" "$logs" &
-    bgpids+=($!)
+    running+=($!)
     suites+=("$p:$!")
 }
 export -f winenv
@@ -88,8 +88,9 @@ count() {  # count <log>: adds CTest's summary line to the totals; 1 when there 
 }
 ran=() skipped=()
 finish_suite() {  # finish_suite <preset> <pid>: waits for it, shows its output and counts it
-    local p=$1 rc
+    local p=$1 rc g
     wait "$2"
+    for g in "${!running[@]}"; do [ "${running[$g]}" = "$2" ] && unset "running[$g]"; done
     echo "== ctest --preset $p: output"
     cat "$logs/$p.log"
     rc=$(cat "$logs/$p.rc" 2>/dev/null || echo none)
@@ -105,7 +106,10 @@ prefixes() {  # prefixes <win32|win64>: the tests' prefix, then run.sh's own
 }
 prefixes win64 >"$logs/prefix64.log" 2>&1 </dev/null &
 prefix64=$!
-build windows64 && { wait $prefix64; start_suite windows64 win64; }
+build windows64
+built=$?
+wait $prefix64
+[ $built = 0 ] && start_suite windows64 win64
 build host && start_suite host
 if [ $can32 = 1 ]; then
     if build windows; then
