@@ -59,6 +59,17 @@ if [ -n "$(missing_fonts)" ]; then
     [ -z "$(missing_fonts)" ] || die "could not write the font replacements into $WINEPREFIX"
 fi
 
+# The tests' Xvfb has no window manager. Wine hands top-level windows to one ("managed") and,
+# each time such a window is hidden, waits two seconds for a window manager that never answers:
+# every closed dialog cost the tests two seconds. Unmanaged, Wine places and focuses the windows
+# itself, as it does on a bare X server. run.sh's own prefix keeps the user's window manager.
+x11='HKCU\Software\Wine\X11 Driver'
+if [ "${ZV_RUN:-0}" != 1 ] &&
+   ! wine reg query "$x11" /v Managed 2>/dev/null </dev/null | grep -q 'REG_SZ *N'; then
+    wine reg add "$x11" /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null ||
+        die "could not turn off window-manager hand-over in $WINEPREFIX"
+fi
+
 # F1 opens the manual through the shell. The prefix is made with mshtml off (no install prompt),
 # which also leaves out the .html link to "htmlfile", whose command is Wine's hand-over to the
 # desktop's own browser.

@@ -26,17 +26,26 @@ until_true() {  # until_true <seconds> <command...>: polls the command until it 
     done
 }
 with_env() {  # with_env <VAR=value>...: this user's processes whose environment has them all
-    local p e
-    for p in $(pgrep -u "$(id -u)"); do
-        for e in "$@"; do tr '\0' '\n' <"/proc/$p/environ" | grep -qxF "$e" || continue 2; done
-        echo "$p"
-    done 2>/dev/null
+    local files e
+    files=$(pgrep -u "$(id -u)" | sed 's|.*|/proc/&/environ|')
+    # One grep per variable over all candidates (a machine may run hundreds of processes).
+    for e in "$@"; do
+        [ -n "$files" ] || return 0
+        # shellcheck disable=SC2086 # a list of paths without spaces
+        files=$(grep -lzxF -- "$e" $files 2>/dev/null)
+    done
+    sed -n 's|^/proc/\([0-9]*\)/environ$|\1|p' <<<"$files"
 }
 # No Wine process of run.sh's prefix is left on the user's display (its wineserver and desktop
 # process linger a moment after the program; they must not lose their X server).
 left_user_display() { [ -z "$(with_env "DISPLAY=$user" "WINEPREFIX=$runprefix" | grep -vx "$xpid")" ]; }
 # Xvfb servers started with this tree's environment (wine-up.sh starts them so).
-tree_xvfbs() { for p in $(with_env "ZV_ROOT=$root"); do grep -qx Xvfb "/proc/$p/comm" && echo "$p"; done; }
+tree_xvfbs() {
+    local p
+    for p in $(pgrep -u "$(id -u)" -x Xvfb); do
+        grep -qzxF "ZV_ROOT=$root" "/proc/$p/environ" 2>/dev/null && echo "$p"
+    done
+}
 cleanup() {
     if [ -n "${run:-}" ] && ! ended "$run"; then
         WINEPREFIX=$runprefix wine taskkill /IM zorvex.exe >/dev/null 2>&1 </dev/null

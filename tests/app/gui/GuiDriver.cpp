@@ -363,7 +363,8 @@ std::string TakeBoxOver(HWND dlg, int button)
         EnumWindows(FindBox, (LPARAM)&find);
         return find.box != nullptr;
     });
-    if (!find.box) return "";
+    // Which way it failed: a dialog that is gone took its OK without asking.
+    if (!find.box) return IsWindow(dlg) ? "no box; the dialog is still open" : "no box; the dialog is gone";
     char caption[64] = "", own[64] = "";
     GetWindowTextA(find.box, caption, sizeof caption);
     GetWindowTextA(dlg, own, sizeof own);

@@ -94,7 +94,8 @@ void Press(HWND dlg, int id);  // posted: the button's command may open a modal 
 void SetText(HWND dlg, int id, const std::string& text);
 
 // The message box that `dlg` shows with the dialog's own caption: its text, closed with
-// `button` ("caption ..." when the box has another caption; empty when none came).
+// `button` ("caption ..." when the box has another caption; "no box; ..." when none came, saying
+// whether `dlg` is still open).
 std::string TakeBoxOver(HWND dlg, int button = IDOK);
 
 // Sets a file's last write time to a local calendar time.
