@@ -34,7 +34,8 @@ std::string ExitCodes(const Statuses& statuses, bool transfer)
 {
     std::string text = "終了コード:\n  0    成功\n";
     auto add = [&text](int code, const std::string& meaning) {
-        text += "  " + std::to_string(code) + std::string(code < 10 ? "    " : "   ") + meaning + "\n";
+        const std::string number = std::to_string(code);
+        text += "  " + number + std::string(number.size() < 5 ? 5 - number.size() : 1, ' ') + meaning + "\n";
     };
     if (!statuses.send.empty()) text += " 送信の結果:\n";
     for (int32_t r : statuses.send) add(r, ResultMessage(Direction::Send, r, true));
@@ -199,6 +200,15 @@ struct LinkArguments {
     // `waitSeconds`: how long the phone may take to connect unless --timeout says (0: for ever).
     void AddTo(CLI::App* command, uint32_t waitSeconds)
     {
+        port = command->add_option("--port", options.port,
+                                   std::string(HasInfrared() ? "(必須、または --irda) " : "(必須) ") +
+                                       "シリアルポート (/dev/ttyUSB0、/dev/serial/by-id/…、COM3 など)。"
+                                       "既定は環境変数 ZVX_PORT");
+        speedOption = command->add_option("--speed", speed,
+                                          "通信速度 (bps、既定は環境変数 ZVX_SPEED、なければ 115200)")
+                          ->type_name("数");
+        if (HasInfrared()) command->add_flag("--irda", options.irda, "赤外線 (IrDA) で通信します");
+        command->add_flag("--json", options.json, "結果を1件につき1行のJSONで出力します" + kJsonFields);
         timeout = std::to_string(waitSeconds);
         silence = "10";
         command->add_option("--timeout", timeout,
@@ -209,15 +219,6 @@ struct LinkArguments {
         command->add_option("--silence", silence,
                             "転送の途中で携帯電話が黙っていてよい秒数 (既定 10、0 は無制限)")
             ->type_name("秒");
-        port = command->add_option("--port", options.port,
-                                   std::string(HasInfrared() ? "(必須、または --irda) " : "(必須) ") +
-                                       "シリアルポート (/dev/ttyUSB0、/dev/serial/by-id/…、COM3 など)。"
-                                       "既定は環境変数 ZVX_PORT");
-        speedOption = command->add_option("--speed", speed,
-                                          "通信速度 (bps、既定は環境変数 ZVX_SPEED、なければ 115200)")
-                          ->type_name("数");
-        if (HasInfrared()) command->add_flag("--irda", options.irda, "赤外線 (IrDA) で通信します");
-        command->add_flag("--json", options.json, "結果を1件につき1行のJSONで出力します" + kJsonFields);
     }
 
     int Check(std::string* message)
