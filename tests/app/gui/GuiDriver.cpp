@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -500,6 +502,87 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path)
     while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.insert(out.end(), buf, buf + n);
     std::fclose(f);
     return out;
+}
+
+}  // namespace gui
+
+namespace gui {
+
+namespace {
+
+BOOL CALLBACK FindFolderPicker(HWND hwnd, LPARAM lp)
+{
+    FindContext& c = *reinterpret_cast<FindContext*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    char cls[64] = "";
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (pid == c.pid && IsWindowVisible(hwnd) && std::strcmp(cls, "#32770") == 0 &&
+        FindWindowExA(hwnd, nullptr, "SysTreeView32", nullptr)) {
+        c.found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+HWND StartContinuousReceive(App& app, bool serial, const std::string& folder)
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Zorvex for Windows", 0, nullptr, 0, KEY_SET_VALUE,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS) {
+        return nullptr;
+    }
+    RegSetValueExA(key, "ReceiveFolder", 0, REG_SZ, (const BYTE*)folder.c_str(), (DWORD)folder.size() + 1);
+    RegCloseKey(key);
+    app.Command(IDM_CONTINUOUS_RECEIVE);
+    HWND question = app.WaitDialog("連続受信");
+    if (!question) return nullptr;
+    Press(question, serial ? IDNO : IDYES);
+    if (serial) {
+        HWND settings = app.WaitDialog("受信 - シリアル設定");
+        if (!settings) return nullptr;
+        Press(settings, IDOK);
+    }
+    FindContext picker{app.ProcessId(), nullptr, nullptr, nullptr};
+    if (!WaitUntil([&] {
+            EnumWindows(FindFolderPicker, (LPARAM)&picker);
+            return picker.found != nullptr;
+        })) {
+        return nullptr;
+    }
+    Press(picker.found, IDOK);
+    return app.WaitDialog("連続受信 (0 件)");
+}
+
+std::vector<std::vector<std::string>> ListRows(HWND list, int columns)
+{
+    std::vector<std::vector<std::string>> rows;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(list, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process) return rows;
+    // The item and its text buffer live in the program: the list writes into its own memory.
+    char* remote = (char*)VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE);
+    const int count = (int)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
+    for (int row = 0; remote && row < count; ++row) {
+        rows.emplace_back();
+        for (int column = 0; column < columns; ++column) {
+            LVITEMA item{};
+            item.iSubItem = column;
+            item.cchTextMax = 1024;
+            item.pszText = remote + 1024;
+            char text[1024] = "";
+            WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
+            SendMessageA(list, LVM_GETITEMTEXTA, row, (LPARAM)remote);
+            ReadProcessMemory(process, remote + 1024, text, sizeof text - 1, nullptr);
+            rows.back().push_back(text);
+        }
+    }
+    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return rows;
 }
 
 }  // namespace gui
