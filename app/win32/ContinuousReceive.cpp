@@ -165,7 +165,9 @@ private:
     {
         if (msg == MSG_CONTINUOUS_ENTRY) {
             List(*(const FolderEntry*)lParam);
-        } else if (msg != MSG_CONTINUOUS_DONE) {
+        } else if (msg == MSG_CONTINUOUS_DONE) {
+            worker_.Join();  // the worker's last act: it is ending by itself (no line)
+        } else {
             return false;
         }
         *result = TRUE;

@@ -394,10 +394,11 @@ namespace {
 const char kEnumRoot[] = "SYSTEM\\CurrentControlSet\\Enum\\ZVGUI\\PORTS";
 const char kSerialComm[] = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
 
-bool SetRegistryText(const std::string& key, const char* name, const std::string& value)
+bool SetRegistryText(const std::string& key, const char* name, const std::string& value,
+                     HKEY root = HKEY_LOCAL_MACHINE)
 {
     HKEY h;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h,
+    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h,
                         nullptr) != ERROR_SUCCESS) {
         return false;
     }
@@ -508,51 +509,23 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path)
 
 namespace gui {
 
-namespace {
-
-BOOL CALLBACK FindFolderPicker(HWND hwnd, LPARAM lp)
-{
-    FindContext& c = *reinterpret_cast<FindContext*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    char cls[64] = "";
-    GetClassNameA(hwnd, cls, sizeof cls);
-    if (pid == c.pid && IsWindowVisible(hwnd) && std::strcmp(cls, "#32770") == 0 &&
-        FindWindowExA(hwnd, nullptr, "SysTreeView32", nullptr)) {
-        c.found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-}  // namespace
-
 HWND StartContinuousReceive(App& app, bool serial, const std::string& folder)
 {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Zorvex for Windows", 0, nullptr, 0, KEY_SET_VALUE,
-                        nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    if (!SetRegistryText("Software\\Zorvex for Windows", "ReceiveFolder", folder, HKEY_CURRENT_USER)) {
         return nullptr;
     }
-    RegSetValueExA(key, "ReceiveFolder", 0, REG_SZ, (const BYTE*)folder.c_str(), (DWORD)folder.size() + 1);
-    RegCloseKey(key);
     app.Command(IDM_CONTINUOUS_RECEIVE);
-    HWND question = app.WaitDialog("連続受信");
-    if (!question) return nullptr;
-    Press(question, serial ? IDNO : IDYES);
-    if (serial) {
-        HWND settings = app.WaitDialog("受信 - シリアル設定");
-        if (!settings) return nullptr;
-        Press(settings, IDOK);
-    }
-    FindContext picker{app.ProcessId(), nullptr, nullptr, nullptr};
-    if (!WaitUntil([&] {
-            EnumWindows(FindFolderPicker, (LPARAM)&picker);
-            return picker.found != nullptr;
-        })) {
+    HWND step = app.WaitDialog("連続受信");  // the question
+    if (!step) return nullptr;
+    Press(step, serial ? IDNO : IDYES);
+    if (serial && (!app.WaitGone(step) || !(step = app.WaitDialog("受信 - シリアル設定")))) return nullptr;
+    if (serial) Press(step, IDOK);
+    // The folder picker, whatever the system calls it: the one dialog left.
+    if (!app.WaitGone(step) ||
+        !WaitUntil([&] { return (step = FindProcessWindow(app.ProcessId(), "#32770", nullptr)) != nullptr; })) {
         return nullptr;
     }
-    Press(picker.found, IDOK);
+    Press(step, IDOK);
     return app.WaitDialog("連続受信 (0 件)");
 }
 
@@ -562,17 +535,13 @@ std::vector<std::vector<std::string>> ListRows(HWND list, int columns)
     DWORD pid = 0;
     GetWindowThreadProcessId(list, &pid);
     HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-    if (!process) return rows;
-    // The item and its text buffer live in the program: the list writes into its own memory.
-    char* remote = (char*)VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE);
-    const int count = (int)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
-    for (int row = 0; remote && row < count; ++row) {
+    // The item and its text live in the program: the list writes into its own memory.
+    char* remote = process ? (char*)VirtualAllocEx(process, nullptr, 2048, MEM_COMMIT, PAGE_READWRITE) : nullptr;
+    for (int row = 0; remote && row < (int)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0); ++row) {
         rows.emplace_back();
         for (int column = 0; column < columns; ++column) {
             LVITEMA item{};
-            item.iSubItem = column;
-            item.cchTextMax = 1024;
-            item.pszText = remote + 1024;
+            item.iSubItem = column, item.cchTextMax = 1024, item.pszText = remote + 1024;
             char text[1024] = "";
             WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
             SendMessageA(list, LVM_GETITEMTEXTA, row, (LPARAM)remote);
@@ -581,7 +550,7 @@ std::vector<std::vector<std::string>> ListRows(HWND list, int columns)
         }
     }
     if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    CloseHandle(process);
+    if (process) CloseHandle(process);
     return rows;
 }
 
