@@ -128,8 +128,8 @@ private:
         static const struct {
             const char* title;
             int width;  // dialog units
-        } kColumns[] = {{"時刻", 34}, {"名前", 80}, {"種類", 34}, {"形式", 56},
-                        {"サイズ", 36}, {"携帯電話", 50}, {"結果", 86}};
+        } kColumns[] = {{"時刻", 40}, {"名前", 76}, {"種類", 34}, {"形式", 56},
+                        {"サイズ", 30}, {"携帯電話", 44}, {"結果", 96}};
         int index = 0;
         for (const auto& column : kColumns) {
             RECT r{0, 0, column.width, 1};
