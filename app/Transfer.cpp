@@ -147,6 +147,9 @@ int32_t ReceiveTransfer::CheckAndHandOver(ObexServer& server, std::vector<uint8_
     IncomingObject incoming;
     if (const char* name = server.GetName()) incoming.name = name;
     incoming.time = server.GetTime();
+    cancel_.WithActive([&](ObexSocket* active) {
+        if (active && GetTransportKind() == TRANSPORT_IRDA) incoming.peer = transports_.PeerName(*active);
+    });
     ReceivedObject& object = incoming.object;
     incoming.refusal = ParseReceivedObject(body.data(), (uint32_t)body.size(),
                                            server.GetName(),

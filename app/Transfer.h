@@ -147,6 +147,7 @@ private:
 struct IncomingObject {
     std::string name;           // the PUT's Name header (Shift_JIS); empty when it had none
     int32_t time = 0;           // its Time header; 0 when none
+    std::string peer;           // the phone's device name over infrared; empty when unknown
     std::vector<uint8_t> raw;   // the body as it came, when the transfer keeps it (KeepRaw)
     // 0, or the receive result that refuses the object before any sink sees it: the reader's,
     // a kind the program does not keep, content that is not what its label says.

@@ -1,6 +1,6 @@
 // zvx's rules between files and phone objects: reading a media file as File > Open does, the
 // send settings as the send settings dialog checks them, times and format names as typed on a
-// command line, and saving what came from a phone under a safe name that replaces nothing.
+// command line. Saving what came from a phone is the program's (app/ReceiveFolder.h).
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ReceiveFolder.h"  // SaveNew, ReceivedFileName
 #include "core/FileAccess.h"
 #include "core/MediaObject.h"
 #include "formats/ImageManager.h"
@@ -64,14 +65,3 @@ struct SendEntries {
 // `job.picture` is left for the caller.
 int BuildSendJob(const LocalMedia& media, const SendEntries& entries, SendJob* job,
                  std::string* message);
-
-// Saves `bytes` in `dir` under `name` made safe ("zvx" when nothing usable is left) with the
-// extension of `kind`'s save rule (kind 0: the name as it is), never replacing a file: name.jpg,
-// then name-1.jpg, and so on. The file appears whole or not at all. The path, or empty.
-std::string SaveNew(const std::string& dir, const std::string& name, int32_t kind,
-                    const std::vector<uint8_t>& bytes, int32_t time);
-
-// The name a received object is saved under: its own file name (as the reader decoded it), else a
-// Fujitsu title, else the OBEX name of a bare picture; empty when none.
-std::string ReceivedFileName(const ReceivedObject& object, const std::string& obexName);
-

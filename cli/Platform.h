@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/FolderFiles.h"  // saving under a new name, shared with the program
 #include "app/SerialSettingsRules.h"
 #include "app/TransferSeams.h"
 #include "core/FileAccess.h"
@@ -39,8 +40,6 @@ FileReadStatus ReadLocalFile(const std::string& path, uint32_t minSize, uint32_t
 bool IsDirectory(const std::string& path);
 // A folder this process may create files in.
 bool IsWritableDirectory(const std::string& path);
-// A file name (a program text) within the file system's limit once converted to its encoding.
-bool NameFits(const std::string& name);
 // Why a file could not be read, for the message that names it.
 enum class PathState { Missing, Directory, Denied, Other };
 PathState ExaminePath(const std::string& path);
@@ -50,14 +49,6 @@ bool ListDirectory(const std::string& dir, std::vector<std::string>* names);
 std::string JoinPath(const std::string& dir, const std::string& name);
 // Standard input and output as bytes: what `-` stands for.
 void SetBinary(std::FILE* stream);
-// The path of a file called `name` (a program text) in `dir`.
-std::string PathInDirectory(const std::string& dir, const std::string& name);
-// Writes `bytes` to a new file of a name of its own in `dir`, last written at `time` (0: now). Empty on failure.
-std::string WriteTemporary(const std::string& dir, const std::vector<uint8_t>& bytes, int32_t time);
-enum class PlaceResult { Placed, Exists, Failed };
-// Gives the temporary file the name `path` unless a file of that name exists.
-PlaceResult PlaceFile(const std::string& temporary, const std::string& path);
-void RemoveFile(const std::string& path);
 // Creates `path`; replaces a file of that name only with `replace`.
 enum class WriteResult { Written, Exists, IsFolder, NoFolder, Denied, Failed };
 WriteResult WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, bool replace);

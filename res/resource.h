@@ -80,6 +80,12 @@
 #define IDC_SPEED_256000     1054
 #define IDC_SPEED_MANUAL     1055
 
+// Continuous receive window
+#define IDD_CONTINUOUS       149
+#define IDC_CONT_STATUS      1056
+#define IDC_CONT_FOLDER      1057
+#define IDC_CONT_LIST        1058
+
 // View bitmaps
 #define IDB_STARTUP          134
 #define IDB_MOVIE            135
@@ -110,6 +116,7 @@
 #define IDM_VIEW_FREE        32785
 #define IDM_SERIAL_RECEIVE   32786
 #define IDM_SERIAL_SEND      32787
+#define IDM_CONTINUOUS_RECEIVE 32788
 
 #ifndef IDC_STATIC
 #define IDC_STATIC           (-1)

@@ -18,8 +18,9 @@ cmake --build --preset windows64 --target gui_tests zv_obex_peer >/dev/null ||
 # Pause point, the caption of the window it shows, the picture.
 shots=("main window|Zorvex|docs/main-window.png"
        "send settings|シリアル送信設定|docs/send-settings.png"
-       "send finished|送信完了|docs/send-finished.png")
-tests='Gui.StartsWithA320By200ClientArea:SerialDialog.SuccessfulSendMakesTheSentFormatAndTextsCurrent'
+       "send finished|送信完了|docs/send-finished.png"
+       "continuous receive|連続受信 (3 件)|docs/continuous-receive.png")
+tests='Gui.StartsWithA320By200ClientArea:SerialDialog.SuccessfulSendMakesTheSentFormatAndTextsCurrent:ReceiveE2E.ContinuousReceiveKeepsEveryObjectInTheFolder'
 
 serial=$root/build/windows64/tests/transport/serial
 fixture=$root/tests/transport/scripts/serial-fixture.sh

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/FileRules.h"
+#include "app/win32/ContinuousReceive.h"
 #include "app/win32/Dialog.h"
 #include "app/win32/FileCommands.h"
 #include "app/win32/SendSettingsDialog.h"
@@ -74,6 +75,7 @@ bool OnCommand(HWND hwnd, int id)
     case IDM_IR_SEND: SendCommand(hwnd); return true;
     case IDM_SERIAL_RECEIVE: SerialReceiveCommand(hwnd); return true;
     case IDM_SERIAL_SEND: SerialSendCommand(hwnd); return true;
+    case IDM_CONTINUOUS_RECEIVE: ContinuousReceiveCommand(hwnd); return true;
     case IDM_VIEW_FREE: View::SetMode(hwnd, ViewMode::Free); return true;
     case IDM_VIEW_SCROLL: View::SetMode(hwnd, ViewMode::Scroll); return true;
     case IDM_VIEW_STRETCH: View::SetMode(hwnd, ViewMode::Stretch); return true;
@@ -121,11 +123,15 @@ LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_ENDSESSION:
         // The system ends the process once this returns: a transfer must give the port back
         // and restart the Infrared Monitor first.
-        if (wParam) EndTransfers();
+        if (wParam) {
+            EndTransfers();
+            EndContinuousReceive();
+        }
         return 0;
     case WM_DESTROY:
         // No worker outlives the window: each is cancelled and waited for.
         EndTransfers();
+        EndContinuousReceive();
         View::OnDestroy(hwnd);
         PostQuitMessage(0);
         return 0;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -393,10 +395,11 @@ namespace {
 const char kEnumRoot[] = "SYSTEM\\CurrentControlSet\\Enum\\ZVGUI\\PORTS";
 const char kSerialComm[] = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
 
-bool SetRegistryText(const std::string& key, const char* name, const std::string& value)
+bool SetRegistryText(const std::string& key, const char* name, const std::string& value,
+                     HKEY root = HKEY_LOCAL_MACHINE)
 {
     HKEY h;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h,
+    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h,
                         nullptr) != ERROR_SUCCESS) {
         return false;
     }
@@ -501,6 +504,55 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path)
     while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.insert(out.end(), buf, buf + n);
     std::fclose(f);
     return out;
+}
+
+}  // namespace gui
+
+namespace gui {
+
+HWND StartContinuousReceive(App& app, bool serial, const std::string& folder)
+{
+    if (!SetRegistryText("Software\\Zorvex for Windows", "ReceiveFolder", folder, HKEY_CURRENT_USER)) {
+        return nullptr;
+    }
+    app.Command(IDM_CONTINUOUS_RECEIVE);
+    HWND step = app.WaitDialog("連続受信");  // the question
+    if (!step) return nullptr;
+    Press(step, serial ? IDNO : IDYES);
+    if (serial && (!app.WaitGone(step) || !(step = app.WaitDialog("受信 - シリアル設定")))) return nullptr;
+    if (serial) Press(step, IDOK);
+    // The folder picker, whatever the system calls it: the one dialog left.
+    if (!app.WaitGone(step) ||
+        !WaitUntil([&] { return (step = FindProcessWindow(app.ProcessId(), "#32770", nullptr)) != nullptr; })) {
+        return nullptr;
+    }
+    Press(step, IDOK);
+    return app.WaitDialog("連続受信 (0 件)");
+}
+
+std::vector<std::vector<std::string>> ListRows(HWND list, int columns)
+{
+    std::vector<std::vector<std::string>> rows;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(list, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    // The item and its text live in the program: the list writes into its own memory.
+    char* remote = process ? (char*)VirtualAllocEx(process, nullptr, 2048, MEM_COMMIT, PAGE_READWRITE) : nullptr;
+    for (int row = 0; remote && row < (int)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0); ++row) {
+        rows.emplace_back();
+        for (int column = 0; column < columns; ++column) {
+            LVITEMA item{};
+            item.iSubItem = column, item.cchTextMax = 1024, item.pszText = remote + 1024;
+            char text[1024] = "";
+            WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
+            SendMessageA(list, LVM_GETITEMTEXTA, row, (LPARAM)remote);
+            ReadProcessMemory(process, remote + 1024, text, sizeof text - 1, nullptr);
+            rows.back().push_back(text);
+        }
+    }
+    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    if (process) CloseHandle(process);
+    return rows;
 }
 
 }  // namespace gui

@@ -98,6 +98,13 @@ void SetText(HWND dlg, int id, const std::string& text);
 // whether `dlg` is still open).
 std::string TakeBoxOver(HWND dlg, int button = IDOK);
 
+// Communication > Continuous receive (over the one registered serial port, else infrared) into
+// `folder`, remembered first so that the folder picker starts there and only needs OK: the
+// window once it shows, or nullptr.
+HWND StartContinuousReceive(App& app, bool serial, const std::string& folder);
+// The cell texts of a list view of another process, row by row.
+std::vector<std::vector<std::string>> ListRows(HWND list, int columns);
+
 // Sets a file's last write time to a local calendar time.
 bool SetLocalWriteTime(const std::string& path, int year, int month, int day, int hour, int minute,
                        int second);

@@ -476,3 +476,81 @@ TEST(ReceiveE2E, HostilePhonesAreRefusedOrMadeHarmless)
     EXPECT_EQ((std::vector<uint8_t>{1}), ReadFileBytes(dir.File("_CON.jpg")));
     EXPECT_EQ((std::vector<uint8_t>{2}), ReadFileBytes(dir.File("_CON.png.jpg")));
 }
+
+// A continuous receive into a folder: a session of two objects and one of a refused and a kept
+// object leave their files before each answer, replacing none, and four rows; the last kept is
+// current. 閉じる ends the wait and lets the port go.
+TEST(ReceiveE2E, ContinuousReceiveKeepsEveryObjectInTheFolder)
+{
+    REQUIRE_SERIAL_FIXTURE();
+    const std::vector<uint8_t> photo = ReadFileBytes(kData + "photo.jpg");
+    const Zorvex::ImageManager picture(photo.data(), (uint32_t)photo.size());
+    auto put = [&](const char* fileName) {
+        SendJob j;
+        j.format = FORMAT_DOCOMO, j.kind = MEDIA_JPEG, j.body = photo, j.time = kTime;
+        j.fileName = fileName, j.summary = "", j.picture = &picture;
+        std::unique_ptr<OutgoingObject> object;
+        EXPECT_EQ(0, BuildOutgoingObject(j, nullptr, &object));
+        return object ? std::vector<uint8_t>(object->body.GetData(), object->body.GetData() + object->body.GetSize())
+                      : std::vector<uint8_t>{};
+    };
+    auto packet = [](const std::vector<uint8_t>& body) {
+        std::vector<uint8_t> headers = kName, end = Header(0x49, body);
+        headers.insert(headers.end(), end.begin(), end.end());
+        return Hex(Packet(0x82, headers));
+    };
+    const std::string bye = Hex(Packet(0x81, {}));
+    const struct {
+        std::vector<std::string> packets;
+        const char* answers;  // what the phone heard
+    } sessions[] = {
+        {{Hex(kConnect), packet(put("first.jpg")), packet(put("second.jpg")), bye}, "A0,A0,A0,A0,"},
+        {{Hex(kConnect), packet({0xFF, 0xD8, 0xFF, 0xE0, 0x11, 0x11}), packet(put("third.jpg")), bye}, "A0,CF,A0,A0,"},
+    };
+    RegistryPorts ports;
+    ports.Add("COM7", "OBEX Peer");
+    ScratchDir dir;
+    dir.Write("first.jpg", {1, 2, 3});
+    App app;
+    HWND window = StartContinuousReceive(app, true, dir.Path());
+    ASSERT_NE(nullptr, window);
+    HWND list = GetDlgItem(window, IDC_CONT_LIST);
+    size_t listed = 0;
+    for (const auto& session : sessions) {
+        ASSERT_TRUE(WaitUntil([&] {
+            return ListRows(list, 1).size() == listed && ControlText(window, IDC_CONT_STATUS) == "接続待ち中です。";
+        })) << "waiting again after " << listed << " objects";
+        Phone phone("b1");
+        ASSERT_TRUE(phone.Send(session.packets));
+        EXPECT_EQ(session.answers, phone.Result()["answers"]);
+        listed += session.packets.size() - 2;
+    }
+    ASSERT_TRUE(WaitUntil([&] { return ListRows(list, 1).size() == 4; }));
+    const std::string size = std::to_string(photo.size()), saved = "保存しました。";
+    const std::vector<std::vector<std::string>> want = {
+        {"first-1.jpg", "JPEG", "NTTドコモ標準", size, "", saved}, {"second.jpg", "JPEG", "NTTドコモ標準", size, "", saved},
+        {"a.v", "JPEG", "ダイレクト", "6", "", "対応していないデータ形式です。"},
+        {"third.jpg", "JPEG", "NTTドコモ標準", size, "", saved}};
+    std::vector<std::vector<std::string>> rows = ListRows(list, 7);
+    for (auto& row : rows) {
+        EXPECT_EQ(8u, row[0].size()) << "hh:mm:ss: " << row[0];
+        row.erase(row.begin());
+    }
+    EXPECT_EQ(want, rows);
+    EXPECT_EQ("連続受信 (3 件)", Caption(window));
+    EXPECT_EQ((std::vector<uint8_t>{1, 2, 3}), ReadFileBytes(dir.File("first.jpg")));
+    for (const char* name : {"first-1.jpg", "second.jpg", "third.jpg"}) {
+        EXPECT_TRUE(ReadFileBytes(dir.File(name)) == photo) << name;
+    }
+    PauseForScreenshot("continuous receive");
+    Press(window, IDCANCEL);
+    ASSERT_TRUE(app.WaitGone(window));
+    EXPECT_EQ("third.jpg", app.ReadInformation()[kFileName]);
+
+    HWND dlg = StartReceive(app);
+    ASSERT_NE(nullptr, dlg);
+    Phone phone("b1");
+    ASSERT_TRUE(phone.Push(photo, "photo.jpg", "", "", true));
+    EXPECT_EQ("受信完了 / 受信に成功しました。", Ending(dlg));
+    CloseProgress(app, dlg);
+}

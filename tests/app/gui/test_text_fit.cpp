@@ -1,4 +1,4 @@
-// Every text that the menu bar, the five dialogs and the filled-in information dialog show fits
+// Every text that the menu bar, the six dialogs and the filled-in information dialog show fits
 // its control: measured inside zorvex.exe (fit_probe.dll, loaded by a message hook) with the
 // control's own font against its client width. The dialogs ask for "ＭＳ Ｐゴシック", which the
 // Wine prefix maps to the metric-compatible IPA fonts (scripts/wine-up.sh).
@@ -62,6 +62,8 @@ const struct Window {
     {"serial settings (148)", IDM_SERIAL_RECEIVE, "受信 - シリアル設定", IDC_SERIAL_PORT},
     // An infrared receive without an infrared port ends at once with its message.
     {"progress (130)", IDM_IR_RECEIVE, "受信失敗", IDC_PROGRESS_BUTTON},
+    // Over infrared too: the wait shows why it cannot listen.
+    {"continuous receive (149)", IDM_CONTINUOUS_RECEIVE, "連続受信 (0 件)", IDCANCEL},
 };
 
 // Texts that the dialog layout leaves too little room even in the metric-compatible fonts.
@@ -96,8 +98,16 @@ TEST(GuiTextFit, EveryLabelFitsItsControlWithTheControlsFont)
             if (w.command == IDM_FILE_INFO) {  // this and the send settings need an object
                 ASSERT_TRUE(app.OpenFile(dir.File("photo.jpg")));
             }
-            app.Command(w.command);
-            window = app.WaitDialog(w.caption);
+            if (w.command == IDM_CONTINUOUS_RECEIVE) {  // asks for the line and the folder first
+                window = StartContinuousReceive(app, false, dir.Path());
+                // Its final text: the wait ended at once, as the progress dialog's receive did.
+                EXPECT_TRUE(window && WaitUntil([&] {
+                    return ControlText(window, IDC_CONT_STATUS) == "赤外線ポートが使用できません。";
+                })) << w.name;
+            } else {
+                app.Command(w.command);
+                window = app.WaitDialog(w.caption);
+            }
             ASSERT_TRUE(window && WaitUntil([&] { return Enabled(window, w.ready); }))
                 << w.name << ": no such dialog, or not ready";
         }
