@@ -22,7 +22,7 @@ bool RememberableFormat(int32_t format);             // a send format, 1..8
 bool RememberableFolder(const std::string& folder);
 
 // The port the serial settings dialog opens with: the remembered one when the list still has
-// it (names compared without regard to ASCII case), else the designed choice.
+// it (names compared without regard to ASCII case), else the usual choice.
 struct PortPreselection {
     int32_t index;
     bool remembered;  // the remembered port: its remembered speed is shown too
@@ -32,5 +32,5 @@ PortPreselection PreselectedPort(const std::vector<PortEntry>& ports,
 
 // The format the send settings dialog opens with. Only a local file (which carries no format
 // of its own and would open on docomo standard) takes the remembered one, and only when its
-// kind can be sent in it; every other case is the designed choice.
+// kind can be sent in it; every other case is the usual choice.
 int32_t PreselectedFormat(int32_t objectFormat, int32_t kind, std::optional<int32_t> remembered);

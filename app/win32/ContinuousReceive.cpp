@@ -47,18 +47,6 @@ private:
     HWND window_;
 };
 
-class ViewSink : public ContentSink {
-public:
-    explicit ViewSink(HWND mainWindow) : mainWindow_(mainWindow) {}
-    bool Deliver(std::unique_ptr<ViewContent> content) override
-    {
-        return View::Deliver(mainWindow_, std::move(content));
-    }
-
-private:
-    HWND mainWindow_;
-};
-
 struct WaitRequest {
     std::optional<SerialLine> serial;  // none: infrared
     std::string folder;
@@ -73,7 +61,7 @@ void WaitWorker(const WaitRequest& request, CancelSignal& cancel, HWND window, H
         Win32Transports transports(request.serial);
         Win32InfraredMonitor service;
         InfraredMonitorBracket bracket(request.serial ? nullptr : &service, ui, transports);
-        ViewSink view(mainWindow);
+        View::Handover view(mainWindow);
         FolderSink sink(request.folder, &view, [window](const FolderEntry& entry) {
             SendMessageA(window, MSG_CONTINUOUS_ENTRY, 0, (LPARAM)&entry);
         });

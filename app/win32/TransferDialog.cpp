@@ -57,19 +57,6 @@ private:
     Direction direction_;
 };
 
-// A received object goes to the main window's queue; the window installs it.
-class ViewSink : public ContentSink {
-public:
-    explicit ViewSink(HWND mainWindow) : mainWindow_(mainWindow) {}
-    bool Deliver(std::unique_ptr<ViewContent> content) override
-    {
-        return View::Deliver(mainWindow_, std::move(content));
-    }
-
-private:
-    HWND mainWindow_;
-};
-
 // Runs on a thread of WorkerThread, which has initialised COM for the picture decoder.
 void TransferWorker(TransferSession& session, HWND dialog, HWND mainWindow)
 {
@@ -77,7 +64,7 @@ void TransferWorker(TransferSession& session, HWND dialog, HWND mainWindow)
     try {
         Win32Transports transports(session.Request().serial);
         Win32InfraredMonitor service;
-        ViewSink sink(mainWindow);
+        View::Handover sink(mainWindow);
         session.Run(ui, transports, &service, &sink);
     } catch (...) {
         // Only setting up can get here; the dialog must still learn that the transfer ended.

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "app/TransferSession.h"
 #include "app/ViewContent.h"
 #include "app/ViewRules.h"
 #include "core/MediaObject.h"
@@ -36,6 +37,19 @@ void Install(HWND hwnd, std::unique_ptr<ViewContent> content);
 // Any thread: hands decoded content to the interface thread of `hwnd`, which installs it.
 // False when the window is gone or could not be told; the content is then freed.
 bool Deliver(HWND hwnd, std::unique_ptr<ViewContent> content);
+
+// A worker's received content, handed to the interface thread of `mainWindow` with Deliver.
+class Handover : public ContentSink {
+public:
+    explicit Handover(HWND mainWindow) : mainWindow_(mainWindow) {}
+    bool Deliver(std::unique_ptr<ViewContent> content) override
+    {
+        return View::Deliver(mainWindow_, std::move(content));
+    }
+
+private:
+    HWND mainWindow_;
+};
 
 // Interface thread: replaces the current object by one with the same kind and body (a sent
 // object's format, texts and time) without decoding again; the picture, mode and window size

@@ -21,7 +21,7 @@ const std::string kData = WindowsPath(ZV_TEST_DATA) + "\\app\\";
 enum { kKind = 1, kFileName = 5 };  // in the information dialog's values
 
 // Every GUI test starts and ends with nothing remembered: the store is the prefix's, shared by
-// all the tests, and the other tests expect the designed preselections.
+// all the tests, and the other tests expect the usual preselections.
 class ForgetBetweenTests : public ::testing::EmptyTestEventListener {
     void OnTestStart(const ::testing::TestInfo&) override { RegDeleteKeyA(HKEY_CURRENT_USER, kStoreKey); }
     void OnTestEnd(const ::testing::TestInfo&) override { RegDeleteKeyA(HKEY_CURRENT_USER, kStoreKey); }
