@@ -76,11 +76,17 @@ void TransferState::SetPhase(int32_t phase)
 {
     phase_ = phase;
     if (const char* text = PhaseText(direction_, phase)) ui_.SetStatus(text);
+    const std::string name = PeerName();
+    if (!name.empty()) ui_.SetCaption(DeviceCaption(direction_, name.c_str()));
+}
+
+std::string TransferState::PeerName()
+{
     std::string name;
     cancel_.WithActive([&](ObexSocket* active) {
         if (active && transportKind_ == TRANSPORT_IRDA) name = transports_.PeerName(*active);
     });
-    if (!name.empty()) ui_.SetCaption(DeviceCaption(direction_, name.c_str()));
+    return name;
 }
 
 void TransferState::SetUpLine(ObexSocket& transport)
@@ -147,9 +153,7 @@ int32_t ReceiveTransfer::CheckAndHandOver(ObexServer& server, std::vector<uint8_
     IncomingObject incoming;
     if (const char* name = server.GetName()) incoming.name = name;
     incoming.time = server.GetTime();
-    cancel_.WithActive([&](ObexSocket* active) {
-        if (active && GetTransportKind() == TRANSPORT_IRDA) incoming.peer = transports_.PeerName(*active);
-    });
+    incoming.peer = PeerName();
     ReceivedObject& object = incoming.object;
     incoming.refusal = ParseReceivedObject(body.data(), (uint32_t)body.size(),
                                            server.GetName(),

@@ -90,6 +90,8 @@ protected:
     };
     // Applies the line set-up and records the transport kind.
     void SetUpLine(ObexSocket& transport);
+    // The infrared phone's device name once a link is up; empty over a serial line.
+    std::string PeerName();
 
     Direction direction_;
     TransferUi& ui_;
