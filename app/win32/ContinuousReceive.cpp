@@ -14,9 +14,9 @@
 #include "app/win32/Dialog.h"
 #include "app/win32/FolderPicker.h"
 #include "app/win32/SerialSettingsDialog.h"
-#include "app/win32/Shell.h"
+#include "app/win32/MainWindow.h"
 #include "app/win32/TransferServices.h"
-#include "app/win32/View.h"
+#include "app/win32/CurrentContent.h"
 #include "app/win32/Worker.h"
 #include "res/resource.h"
 
@@ -236,7 +236,7 @@ void ContinuousReceiveCommand(HWND mainWindow)
         INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES};
         InitCommonControlsEx(&icc);
         WaitWindow window(std::move(request), mainWindow);
-        window.Run(Shell::Instance(), IDD_CONTINUOUS, mainWindow);
+        window.Run(MainWindow::Instance(), IDD_CONTINUOUS, mainWindow);
     }
     if (!IsWindow(mainWindow)) return;
     // The last object may still be queued when the window closes at once.

@@ -9,7 +9,7 @@
 #include "app/FileRules.h"
 #include "app/ObjectInfo.h"
 #include "app/win32/Dialog.h"
-#include "app/win32/View.h"
+#include "app/win32/CurrentContent.h"
 #include "app/win32/Win32Time.h"
 #include "core/MediaObject.h"
 #include "core/TimeConv.h"

@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "app/FileRules.h"
+#include "app/win32/CommunicationCommands.h"
 #include "app/win32/ContinuousReceive.h"
+#include "app/win32/CurrentContent.h"
 #include "app/win32/Dialog.h"
 #include "app/win32/FileCommands.h"
-#include "app/win32/SendSettingsDialog.h"
-#include "app/win32/Shell.h"
-#include "app/win32/TransferDialog.h"
+#include "app/win32/MoviePlayback.h"
+#include "app/win32/ProgressDialog.h"
 #include "app/win32/View.h"
 #include "res/resource.h"
 
@@ -117,6 +118,7 @@ LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
     case WM_CREATE:
+        DeleteTemporaryMovies();
         View::OnCreate(hwnd, g_instance);
         DragAcceptFiles(hwnd, TRUE);
         return 0;
@@ -133,6 +135,7 @@ LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         EndTransfers();
         EndContinuousReceive();
         View::OnDestroy(hwnd);
+        DeleteTemporaryMovies();
         PostQuitMessage(0);
         return 0;
     case WM_SIZE:
@@ -201,13 +204,11 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
 
 }  // namespace
 
-namespace Shell {
+namespace MainWindow {
+
 HINSTANCE Instance() { return g_instance; }
 const char* Title() { return g_title; }
 const char* WindowClass() { return g_windowClass; }
-}  // namespace Shell
-
-namespace MainWindow {
 
 void Register(HINSTANCE instance)
 {

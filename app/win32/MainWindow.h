@@ -6,6 +6,10 @@ namespace MainWindow {
 
 // Loads the title and class name (strings 103 and 109) and registers the window class.
 void Register(HINSTANCE instance);
+// The values Register keeps for the whole process.
+HINSTANCE Instance();
+const char* Title();        // string resource 103
+const char* WindowClass();  // string resource 109
 
 // Creates the main window with a 320 × 200 client area and shows it; nullptr on failure.
 HWND Create(HINSTANCE instance, int show);

@@ -11,11 +11,10 @@
 #include "app/Remembered.h"
 #include "app/SendSettingsRules.h"
 #include "app/win32/Dialog.h"
-#include "app/win32/TransferDialog.h"
-#include "app/win32/SerialSettingsDialog.h"
-#include "app/win32/Shell.h"
+#include "app/win32/ProgressDialog.h"
+#include "app/win32/MainWindow.h"
 #include "app/win32/UserStore.h"
-#include "app/win32/View.h"
+#include "app/win32/CurrentContent.h"
 #include "app/win32/Win32Time.h"
 #include "core/MediaObject.h"
 #include "core/TimeConv.h"
@@ -208,29 +207,9 @@ private:
     std::optional<SerialLine> serial_;
 };
 
-bool HaveObjectToSend(HWND main)
-{
-    if (Current()) return true;
-    Warn(main, kNothingToSendMessage, kSendCaption);
-    return false;
-}
+}  // namespace
 
 void RunSendSettings(HWND main, std::optional<SerialLine> serial)
 {
-    SendDialog(std::move(serial)).Run(Shell::Instance(), IDD_SEND_SETTINGS, main);
-}
-
-}  // namespace
-
-void SendCommand(HWND main)
-{
-    if (HaveObjectToSend(main)) RunSendSettings(main, std::nullopt);
-}
-
-void SerialSendCommand(HWND main)
-{
-    if (!HaveObjectToSend(main)) return;
-    if (std::optional<SerialLine> serial = ChooseSerialPort(main, SerialDirection::Send)) {
-        RunSendSettings(main, std::move(serial));
-    }
+    SendDialog(std::move(serial)).Run(MainWindow::Instance(), IDD_SEND_SETTINGS, main);
 }

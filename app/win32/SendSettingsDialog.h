@@ -1,7 +1,11 @@
-// Communication > Infrared send and Serial send: the send settings dialog over the main window.
+// The send settings dialog over the main window: the format and entries of a send of the
+// current object, then the send itself in the progress dialog.
 #pragma once
 #include <windows.h>
 
-void SendCommand(HWND main);
-// Chooses the serial port first, then opens the send settings dialog for a send over it.
-void SerialSendCommand(HWND main);
+#include <optional>
+
+#include "app/TransferRequest.h"
+
+// `serial`: the line chosen for a serial send, or none for infrared.
+void RunSendSettings(HWND main, std::optional<SerialLine> serial);

@@ -8,7 +8,7 @@
 
 #include "app/Remembered.h"
 #include "app/win32/Dialog.h"
-#include "app/win32/Shell.h"
+#include "app/win32/MainWindow.h"
 #include "app/win32/UserStore.h"
 #include "res/resource.h"
 #include "transport/win32/SerialPortList.h"
@@ -182,7 +182,7 @@ std::optional<SerialLine> ChooseSerialPort(HWND owner, SerialDirection direction
         return std::nullopt;
     }
     SerialDialog dialog(direction, std::move(ports), UserStore::LoadSerialLine());
-    if (dialog.Run(Shell::Instance(), IDD_SERIAL_SETTINGS, owner) != IDOK) return std::nullopt;
+    if (dialog.Run(MainWindow::Instance(), IDD_SERIAL_SETTINGS, owner) != IDOK) return std::nullopt;
     UserStore::StoreSerialLine(dialog.Chosen());
     return dialog.Chosen();
 }

@@ -6,9 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Handover.h"
 #include "app/ViewLayout.h"
-#include "core/Sync.h"
+#include "app/win32/CurrentContent.h"
 #include "res/resource.h"
 
 namespace View {
@@ -26,8 +25,6 @@ enum BitmapSlot {
 };
 
 struct State {
-    // Written on the interface thread only, under g_viewLock; other threads copy it under the lock.
-    std::shared_ptr<const ViewContent> content;
     ViewMode mode = ViewMode::Free;
     int hPos = 0, vPos = 0, hMax = 0, vMax = 0;
     bool updating = false;  // scroll bars being recomputed
@@ -41,34 +38,12 @@ struct State {
 };
 
 State g_view;
-CriticalSection g_viewLock;
-// Content decoded by workers, waiting for the interface thread.
-HandoverQueue<ViewContent> g_handover;
 
-// The current picture, or nullptr (interface thread: the only writer reads without the lock).
-const DecodedPicture* Picture() { return g_view.content ? g_view.content->picture.get() : nullptr; }
-
-void Swap(std::shared_ptr<const ViewContent>& content)
+// The current picture, or nullptr.
+const DecodedPicture* Picture()
 {
-    ScopedLock lock(g_viewLock);
-    g_view.content.swap(content);
-}
-
-void DeleteTemporaryMovies()
-{
-    char dir[MAX_PATH];
-    DWORD n = GetTempPathA(sizeof dir, dir);
-    if (n == 0 || n + 13 > MAX_PATH) return;
-    std::string pattern = std::string(dir) + "zvx*.tmp.3gp";
-    WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA(pattern.c_str(), &found);
-    if (h == INVALID_HANDLE_VALUE) return;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            DeleteFileA((std::string(dir) + found.cFileName).c_str());
-        }
-    } while (FindNextFileA(h, &found));
-    FindClose(h);
+    const ViewContent* content = Shown();
+    return content ? content->picture.get() : nullptr;
 }
 
 void FillWindowColour(HDC dc, int l, int t, int r, int b)
@@ -233,7 +208,6 @@ void FitWindowToPicture(HWND hwnd)
 
 void OnCreate(HWND hwnd, HINSTANCE instance)
 {
-    DeleteTemporaryMovies();
     for (Bitmap& b : g_view.bitmaps) {
         b.handle = LoadBitmapA(instance, MAKEINTRESOURCEA(b.id));
         BITMAP info{};
@@ -251,14 +225,23 @@ void OnCreate(HWND hwnd, HINSTANCE instance)
 void OnDestroy(HWND)
 {
     // Content still on its way is freed with the window; later deliveries are refused.
-    g_handover.Close();
-    std::shared_ptr<const ViewContent> none;
-    Swap(none);
+    DropContent();
     for (Bitmap& b : g_view.bitmaps) {
         if (b.handle) DeleteObject(b.handle);
         b.handle = nullptr;
     }
-    DeleteTemporaryMovies();
+}
+
+void Refit(HWND hwnd)
+{
+    if (Picture()) {
+        g_view.hPos = g_view.vPos = 0;
+        if (g_view.mode == ViewMode::Scroll) UpdateScrollBars(hwnd);
+        FitWindowToPicture(hwnd);
+    } else {
+        SetClientSize(hwnd, 320, 200);
+    }
+    InvalidateRect(hwnd, nullptr, FALSE);
 }
 
 void SetClientSize(HWND hwnd, int width, int height)
@@ -287,73 +270,6 @@ void SetMode(HWND hwnd, ViewMode mode)
     g_view.mode = mode;
     UpdateScrollBars(hwnd);
     FitWindowToPicture(hwnd);
-}
-
-void Install(HWND hwnd, std::unique_ptr<ViewContent> content)
-{
-    std::shared_ptr<const ViewContent> next(std::move(content));
-    Swap(next);  // `next` now holds the previous content, freed on return
-    if (Picture()) {
-        g_view.hPos = g_view.vPos = 0;
-        if (g_view.mode == ViewMode::Scroll) UpdateScrollBars(hwnd);
-        FitWindowToPicture(hwnd);
-    } else {
-        SetClientSize(hwnd, 320, 200);
-    }
-    InvalidateRect(hwnd, nullptr, FALSE);
-}
-
-bool InstallObject(HWND hwnd, std::unique_ptr<MediaObject>& object)
-{
-    std::unique_ptr<ViewContent> content = DecodeContent(object);
-    if (!content) return false;
-    Install(hwnd, std::move(content));
-    return true;
-}
-
-bool Deliver(HWND hwnd, std::unique_ptr<ViewContent> content)
-{
-    const uint64_t ticket = g_handover.Put(std::move(content));
-    if (ticket == 0) return false;
-    if (PostMessageA(hwnd, kContentReady, 0, 0)) return true;
-    // Not told: take it back unless an earlier notice already delivered it.
-    return !g_handover.Withdraw(ticket);
-}
-
-void OnContentReady(HWND hwnd)
-{
-    if (std::unique_ptr<ViewContent> content = g_handover.Take()) Install(hwnd, std::move(content));
-}
-
-bool ReplaceObject(std::unique_ptr<MediaObject> object)
-{
-    if (!g_view.content) return false;
-    std::unique_ptr<ViewContent> replaced = WithObject(*g_view.content, std::move(object));
-    if (!replaced) return false;
-    std::shared_ptr<const ViewContent> next(std::move(replaced));
-    Swap(next);
-    return true;
-}
-
-std::shared_ptr<const ViewContent> Current()
-{
-    ScopedLock lock(g_viewLock);
-    return g_view.content;
-}
-
-std::shared_ptr<const MediaObject> CurrentObject()
-{
-    const std::shared_ptr<const ViewContent> content = Current();
-    return content ? content->object : nullptr;
-}
-
-bool PictureSize(int* width, int* height)
-{
-    const std::shared_ptr<const ViewContent> content = Current();
-    if (!content || !content->picture) return false;
-    *width = content->picture->width;
-    *height = content->picture->height;
-    return true;
 }
 
 LRESULT OnSize(HWND hwnd, WPARAM type, int width, int height)
@@ -415,7 +331,7 @@ void OnPaint(HWND hwnd, HDC dc)
     // Two-colour bitmaps take these colours for their 0 and 1 bits.
     SetTextColor(dc, RGB(0, 0, 0));
     SetBkColor(dc, RGB(255, 255, 255));
-    const MediaObject* object = g_view.content ? g_view.content->object.get() : nullptr;
+    const MediaObject* object = Shown() ? Shown()->object.get() : nullptr;
     if (!object) {
         PaintStartup(dc, mem, w, h);
     } else if (object->GetKind() == MEDIA_MOVIE) {

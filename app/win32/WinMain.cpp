@@ -3,7 +3,6 @@
 #include <objbase.h>
 
 #include "app/win32/MainWindow.h"
-#include "app/win32/Shell.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show)
 {
@@ -13,7 +12,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show)
     SetLastError(0);
     CreateMutexA(nullptr, FALSE, "ZORVEX_FOR_WINDOWS");
     if (GetLastError() != 0) {
-        if (HWND other = FindWindowA(Shell::WindowClass(), Shell::Title())) {
+        if (HWND other = FindWindowA(MainWindow::WindowClass(), MainWindow::Title())) {
             SetForegroundWindow(other);
             MainWindow::HandOver(other, commandLine);
         }

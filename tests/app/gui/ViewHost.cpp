@@ -12,7 +12,7 @@
 
 #include "app/ViewContent.h"
 #include "app/win32/MainWindow.h"
-#include "app/win32/View.h"
+#include "app/win32/CurrentContent.h"
 #include "app/win32/Worker.h"
 #include "tests/app/gui/ViewHostEvents.h"
 

@@ -1,9 +1,6 @@
-// The modal progress dialog of a transfer and its worker thread, for both directions, and the
-// receive commands of the main window.
+// The modal progress dialog of a transfer and its worker thread, for both directions.
 #pragma once
 #include <windows.h>
-
-#include <optional>
 
 #include "app/TransferRequest.h"
 
@@ -17,10 +14,6 @@ constexpr UINT MSG_SEND_PROGRESS = WM_USER + 6;      // wParam done, lParam tota
 // and its worker have ended: true when the transfer succeeded. A received object goes to the
 // view of `mainWindow`, which installs it.
 bool RunTransferDialog(HWND owner, HWND mainWindow, TransferRequest request);
-
-// Communication > Infrared receive, and Serial receive (which asks for the port first).
-void ReceiveCommand(HWND mainWindow);
-void SerialReceiveCommand(HWND mainWindow);
 
 // At exit: cancels every transfer that still runs and waits until its worker has ended.
 void EndTransfers();

@@ -1,8 +1,7 @@
-#include "app/win32/TransferDialog.h"
+#include "app/win32/ProgressDialog.h"
 
 #include <commctrl.h>
 #include <mmsystem.h>
-#include <shellapi.h>
 
 #include <algorithm>
 #include <memory>
@@ -10,10 +9,9 @@
 
 #include "app/TransferSession.h"
 #include "app/win32/Dialog.h"
-#include "app/win32/SerialSettingsDialog.h"
-#include "app/win32/Shell.h"
+#include "app/win32/MainWindow.h"
 #include "app/win32/TransferServices.h"
-#include "app/win32/View.h"
+#include "app/win32/CurrentContent.h"
 #include "app/win32/Worker.h"
 #include "res/resource.h"
 
@@ -214,85 +212,12 @@ private:
     DWORD startTime_ = 0;
 };
 
-// Offers to play a received movie with the program the system associates with ".3gp" files.
-void OfferPlayback(HWND mainWindow, const MediaObject& movie)
-{
-    char directory[MAX_PATH];
-    char unique[MAX_PATH];
-    if (!GetTempPathA(sizeof directory, directory)) return;
-    if (!GetTempFileNameA(directory, "zvx", 0, unique)) return;
-    // The unique-name service made this empty file: it reserves the name, so it stays until the
-    // movie file beside it exists.
-    struct Reservation {
-        const char* path;
-        ~Reservation() { DeleteFileA(path); }
-    } reservation{unique};
-    if (strlen(unique) + 5 > MAX_PATH) return;
-    char path[MAX_PATH];
-    snprintf(path, sizeof path, "%s.3gp", unique);
-    // Made anew: a file or link that someone placed at this name is never followed or replaced.
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_ARCHIVE,
-                              nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
-    auto discard = [&] {
-        CloseHandle(file);
-        DeleteFileA(path);
-    };
-    char player[MAX_PATH];
-    if ((INT_PTR)FindExecutableA(path, nullptr, player) < 32) return discard();
-    if (MessageBoxA(mainWindow, "受信した映像を外部ソフトウェアを起動して再生しますか？",
-                    "映像再生の確認", MB_YESNO | MB_ICONINFORMATION) != IDYES) {
-        return discard();
-    }
-    DWORD written = 0;
-    if (!WriteFile(file, movie.GetBody(), movie.GetBodyLength(), &written, nullptr) ||
-        written < movie.GetBodyLength()) {
-        Warn(mainWindow, "一時ファイルの作成に失敗しました。", "映像再生");
-        return discard();
-    }
-    CloseHandle(file);
-    // The file stays: the player may still be reading it. The next clean-up removes it.
-    if ((INT_PTR)ShellExecuteA(mainWindow, "open", path, nullptr, nullptr, SW_SHOWNORMAL) < 32) {
-        Warn(mainWindow, "再生する外部ソフトウェアの起動に失敗しました。", "映像再生");
-    }
-}
-
-void Receive(HWND mainWindow, std::optional<SerialLine> serial)
-{
-    TransferRequest request;
-    request.direction = Direction::Receive;
-    request.serial = std::move(serial);
-    if (!RunTransferDialog(mainWindow, mainWindow, std::move(request)) || !IsWindow(mainWindow)) {
-        return;
-    }
-    // The window installs the object from its queue while the dialog is still up; a dialog
-    // closed at once may leave it queued.
-    View::OnContentReady(mainWindow);
-    InvalidateRect(mainWindow, nullptr, TRUE);
-    UpdateWindow(mainWindow);
-    // Only what has the structure of a 3GP/MP4 file is handed to a player.
-    const std::shared_ptr<const MediaObject> current = View::CurrentObject();
-    if (current && current->GetKind() == MEDIA_MOVIE &&
-        ContentMatchesKind(MEDIA_MOVIE, current->GetBody(), current->GetBodyLength())) {
-        OfferPlayback(mainWindow, *current);
-    }
-}
-
 }  // namespace
 
 bool RunTransferDialog(HWND owner, HWND mainWindow, TransferRequest request)
 {
     ProgressDialog dialog(std::move(request), mainWindow);
-    return dialog.Run(Shell::Instance(), IDD_PROGRESS, owner) == 1;
-}
-
-void ReceiveCommand(HWND mainWindow) { Receive(mainWindow, std::nullopt); }
-
-void SerialReceiveCommand(HWND mainWindow)
-{
-    if (std::optional<SerialLine> serial = ChooseSerialPort(mainWindow, SerialDirection::Receive)) {
-        Receive(mainWindow, std::move(serial));
-    }
+    return dialog.Run(MainWindow::Instance(), IDD_PROGRESS, owner) == 1;
 }
 
 void EndTransfers()
