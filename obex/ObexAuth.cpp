@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "core/ByteOrder.h"
 #include "core/TextHelpers.h"
@@ -14,6 +15,32 @@ namespace {
 // Mixed into every nonce we make, so that two programs fed the same random bytes still differ.
 const char kNonceKey[] = "ZorvexObexNonceKey-2008-0509Zvx";
 static_assert(sizeof kNonceKey - 1 == 31, "the nonce key is 31 characters");
+
+const char kChallenge[] = "ParseAuthChallenge:AUTHENTICATE CHALLENGE";
+const char kResponse[] = "ParseAuthResponse:AUTHENTICATE RESPONSE";
+
+// A malformed authentication header, by the header's message and the check's number.
+[[noreturn]] void BadAuthHeader(const char* header, int check)
+{
+    const std::string message =
+        std::string(header) + "ヘッダの内容が不正です(" + std::to_string(check) + ")。";
+    ObexFail(OBEX_ERR_PROTOCOL, message.c_str());
+}
+
+// Calls `visit(tag, value, length)` for each tag-length-value triplet of an authentication
+// header's payload; a triplet cut short is checks 1 and 2.
+template <class Visit>
+void ForEachTriplet(const uint8_t* payload, int32_t length, const char* header, Visit visit)
+{
+    while (length > 0) {
+        if (length < 3) BadAuthHeader(header, 1);
+        const int32_t v = payload[1];
+        if (v > length - 2) BadAuthHeader(header, 2);
+        visit(payload[0], payload + 2, v);
+        payload += 2 + v;
+        length -= 2 + v;
+    }
+}
 
 }  // namespace
 
@@ -78,30 +105,19 @@ void ObexObject::WriteAuthResponseHeader()
 
 void ObexObject::ParseAuthChallenge(const uint8_t* payload, int32_t length)
 {
-    while (length > 0) {
-        if (length < 3)
-            ObexFail(OBEX_ERR_PROTOCOL, "ParseAuthChallenge:AUTHENTICATE CHALLENGEヘッダの内容が不正です(1)。");
-        uint8_t tag = payload[0];
-        int32_t v = payload[1];
-        if (v > length - 2)
-            ObexFail(OBEX_ERR_PROTOCOL, "ParseAuthChallenge:AUTHENTICATE CHALLENGEヘッダの内容が不正です(2)。");
-        const uint8_t* value = payload + 2;
+    ForEachTriplet(payload, length, kChallenge, [this](uint8_t tag, const uint8_t* value, int32_t v) {
         if (tag == 0x00) {
-            if (v != 16)
-                ObexFail(OBEX_ERR_PROTOCOL, "ParseAuthChallenge:AUTHENTICATE CHALLENGEヘッダの内容が不正です(3)。");
+            if (v != 16) BadAuthHeader(kChallenge, 3);
             std::memcpy(auth_.challengeNonce, value, 16);
             auth_.hasChallengeNonce = true;
         } else if (tag == 0x01) {
-            if (v != 1)
-                ObexFail(OBEX_ERR_PROTOCOL, "ParseAuthChallenge:AUTHENTICATE CHALLENGEヘッダの内容が不正です(4)。");
+            if (v != 1) BadAuthHeader(kChallenge, 4);
             auth_.challengeOptions = value[0];
         } else if (tag == 0x02) {
-            if (v < 2)
-                ObexFail(OBEX_ERR_PROTOCOL, "ParseAuthChallenge:AUTHENTICATE CHALLENGEヘッダの内容が不正です(5)。");
+            if (v < 2) BadAuthHeader(kChallenge, 5);
             auth_.challengeRealmCharset = value[0];
             if (value[0] == 0xFF) {
-                if ((v & 1) == 0)
-                    ObexFail(OBEX_ERR_PROTOCOL, "ParseAuthChallenge:AUTHENTICATE CHALLENGEヘッダの内容が不正です(6)。");
+                if ((v & 1) == 0) BadAuthHeader(kChallenge, 6);
                 std::u16string wide;
                 for (int32_t i = 0; i < (v - 1) / 2; ++i) wide += (char16_t)Be16(value + 1 + 2 * i);
                 auth_.challengeRealm = TextToAnsi(wide.c_str());
@@ -110,38 +126,25 @@ void ObexObject::ParseAuthChallenge(const uint8_t* payload, int32_t length)
             }
             auth_.hasChallengeRealm = true;
         }
-        payload += 2 + v;
-        length -= 2 + v;
-    }
+    });
 }
 
 void ObexObject::ParseAuthResponse(const uint8_t* payload, int32_t length)
 {
-    while (length > 0) {
-        if (length < 3)
-            ObexFail(OBEX_ERR_PROTOCOL, "ParseAuthResponse:AUTHENTICATE RESPONSEヘッダの内容が不正です(1)。");
-        uint8_t tag = payload[0];
-        int32_t v = payload[1];
-        if (v > length - 2)
-            ObexFail(OBEX_ERR_PROTOCOL, "ParseAuthResponse:AUTHENTICATE RESPONSEヘッダの内容が不正です(2)。");
-        const uint8_t* value = payload + 2;
+    ForEachTriplet(payload, length, kResponse, [this](uint8_t tag, const uint8_t* value, int32_t v) {
         if (tag == 0x00) {
-            if (v != 16)
-                ObexFail(OBEX_ERR_PROTOCOL, "ParseAuthResponse:AUTHENTICATE RESPONSEヘッダの内容が不正です(3)。");
+            if (v != 16) BadAuthHeader(kResponse, 3);
             std::memcpy(auth_.receivedDigest, value, 16);
             auth_.hasReceivedDigest = true;
         } else if (tag == 0x01) {
             auth_.receivedUserId = std::string((const char*)value, (size_t)v).c_str();
             auth_.hasReceivedUserId = true;
         } else if (tag == 0x02) {
-            if (v != 16)
-                ObexFail(OBEX_ERR_PROTOCOL, "ParseAuthResponse:AUTHENTICATE RESPONSEヘッダの内容が不正です(4)。");
+            if (v != 16) BadAuthHeader(kResponse, 4);
             std::memcpy(auth_.receivedResponseNonce, value, 16);
             auth_.hasReceivedResponseNonce = true;
         }
-        payload += 2 + v;
-        length -= 2 + v;
-    }
+    });
 }
 
 // ---- Passwords and digests ------------------------------------------------------------------
