@@ -27,6 +27,21 @@ const char kResponse[] = "ParseAuthResponse:AUTHENTICATE RESPONSE";
     ObexFail(OBEX_ERR_PROTOCOL, message.c_str());
 }
 
+void AppendTriplet(ByteBuffer& payload, uint8_t tag, const void* value, uint8_t length)
+{
+    payload.AppendByte(tag);
+    payload.AppendByte(length);
+    payload.Append(value, length);
+}
+
+// A nonce or digest: exactly 16 bytes, else check `check` fails.
+void Take16(uint8_t* out, bool* has, const uint8_t* value, int32_t v, const char* header, int check)
+{
+    if (v != 16) BadAuthHeader(header, check);
+    std::memcpy(out, value, 16);
+    *has = true;
+}
+
 // Calls `visit(tag, value, length)` for each tag-length-value triplet of an authentication
 // header's payload; a triplet cut short is checks 1 and 2.
 template <class Visit>
@@ -48,14 +63,8 @@ void ForEachTriplet(const uint8_t* payload, int32_t length, const char* header, 
 void ObexObject::WriteAuthChallengeHeader()
 {
     ByteBuffer payload((uint32_t)sendCapacity_);
-    if (auth_.hasLocalNonce) {
-        payload.AppendByte(0x00);
-        payload.AppendByte(16);
-        payload.Append(auth_.localNonce, 16);
-    }
-    payload.AppendByte(0x01);
-    payload.AppendByte(1);
-    payload.AppendByte(auth_.localOptions);
+    if (auth_.hasLocalNonce) AppendTriplet(payload, 0x00, auth_.localNonce, 16);
+    AppendTriplet(payload, 0x01, &auth_.localOptions, 1);
     if (auth_.hasLocalRealm) {
         payload.AppendByte(0x02);
         if (auth_.localRealmCharset == 0xFF) {
@@ -83,11 +92,7 @@ void ObexObject::WriteAuthChallengeHeader()
 void ObexObject::WriteAuthResponseHeader()
 {
     ByteBuffer payload((uint32_t)sendCapacity_);
-    if (auth_.hasLocalDigest) {
-        payload.AppendByte(0x00);
-        payload.AppendByte(16);
-        payload.Append(auth_.localDigest, 16);
-    }
+    if (auth_.hasLocalDigest) AppendTriplet(payload, 0x00, auth_.localDigest, 16);
     if (auth_.hasLocalResponseUserId) {
         size_t m = std::min<size_t>(auth_.localResponseUserId.size(), 254);
         payload.AppendByte(0x01);
@@ -95,11 +100,7 @@ void ObexObject::WriteAuthResponseHeader()
         payload.Append(auth_.localResponseUserId.data(), (uint32_t)m);
         payload.AppendByte(0);
     }
-    if (auth_.hasResponseNonce) {
-        payload.AppendByte(0x02);
-        payload.AppendByte(16);
-        payload.Append(auth_.responseNonce, 16);
-    }
+    if (auth_.hasResponseNonce) AppendTriplet(payload, 0x02, auth_.responseNonce, 16);
     WriteBytesHeader(OBEX_HI_AUTH_RESPONSE, payload.GetData(), (int32_t)payload.GetSize());
 }
 
@@ -107,9 +108,7 @@ void ObexObject::ParseAuthChallenge(const uint8_t* payload, int32_t length)
 {
     ForEachTriplet(payload, length, kChallenge, [this](uint8_t tag, const uint8_t* value, int32_t v) {
         if (tag == 0x00) {
-            if (v != 16) BadAuthHeader(kChallenge, 3);
-            std::memcpy(auth_.challengeNonce, value, 16);
-            auth_.hasChallengeNonce = true;
+            Take16(auth_.challengeNonce, &auth_.hasChallengeNonce, value, v, kChallenge, 3);
         } else if (tag == 0x01) {
             if (v != 1) BadAuthHeader(kChallenge, 4);
             auth_.challengeOptions = value[0];
@@ -133,16 +132,13 @@ void ObexObject::ParseAuthResponse(const uint8_t* payload, int32_t length)
 {
     ForEachTriplet(payload, length, kResponse, [this](uint8_t tag, const uint8_t* value, int32_t v) {
         if (tag == 0x00) {
-            if (v != 16) BadAuthHeader(kResponse, 3);
-            std::memcpy(auth_.receivedDigest, value, 16);
-            auth_.hasReceivedDigest = true;
+            Take16(auth_.receivedDigest, &auth_.hasReceivedDigest, value, v, kResponse, 3);
         } else if (tag == 0x01) {
             auth_.receivedUserId = std::string((const char*)value, (size_t)v).c_str();
             auth_.hasReceivedUserId = true;
         } else if (tag == 0x02) {
-            if (v != 16) BadAuthHeader(kResponse, 4);
-            std::memcpy(auth_.receivedResponseNonce, value, 16);
-            auth_.hasReceivedResponseNonce = true;
+            Take16(auth_.receivedResponseNonce, &auth_.hasReceivedResponseNonce, value, v,
+                   kResponse, 4);
         }
     });
 }
