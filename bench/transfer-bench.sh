@@ -118,29 +118,29 @@ run() {
 received=$dir/zvx-in
 ! wine_rows receive || run "receive: openobex -> ours" \
     "wine '$bench' receive COM9 $bps '$winjpeg' </dev/null" \
-    "'$peer' client '$dir/linux' $mtu '$jpeg'"
+    "'$peer' --mtu $mtu --seconds 600 client '$dir/linux' '$dir' '$jpeg'"
 ! wine_rows receive || run "receive: openobex -> ours natively" \
-    "'$peer' ours-server '$dir/wine' $mtu '$jpeg'" \
-    "'$peer' client '$dir/linux' $mtu '$jpeg'"
+    "'$peer' --mtu $mtu --seconds 600 --expect '$jpeg' ours-server '$dir/wine' '$dir'" \
+    "'$peer' --mtu $mtu --seconds 600 client '$dir/linux' '$dir' '$jpeg'"
 ! direction receive || run "receive: openobex -> zvx" \
     "rm -rf '$received' && mkdir '$received' && '$zvx' receive --port '$dir/wine' -o '$received' &&
      cmp '$received/bench.jpg' '$jpeg' && echo ok=1" \
-    "'$peer' client '$dir/linux' $mtu '$jpeg'"
+    "'$peer' --mtu $mtu --seconds 600 client '$dir/linux' '$dir' '$jpeg'"
 ! direction receive || run "receive: openobex -> openobex" \
-    "'$peer' server '$dir/wine' $mtu '$jpeg'" \
-    "'$peer' client '$dir/linux' $mtu '$jpeg'"
+    "'$peer' --mtu $mtu --seconds 600 --expect '$jpeg' server '$dir/wine' '$dir'" \
+    "'$peer' --mtu $mtu --seconds 600 client '$dir/linux' '$dir' '$jpeg'"
 ! wine_rows send || run "send: ours -> openobex" \
-    "'$peer' server '$dir/linux' $mtu '$jpeg'" \
+    "'$peer' --mtu $mtu --seconds 600 --expect '$jpeg' server '$dir/linux' '$dir'" \
     "wine '$bench' send COM9 $bps '$winjpeg' </dev/null"
 ! wine_rows send || run "send: ours natively -> openobex" \
-    "'$peer' server '$dir/linux' $mtu '$jpeg'" \
-    "'$peer' ours-client '$dir/wine' $mtu '$jpeg'"
+    "'$peer' --mtu $mtu --seconds 600 --expect '$jpeg' server '$dir/linux' '$dir'" \
+    "'$peer' --mtu $mtu --seconds 600 ours-client '$dir/wine' '$dir' '$jpeg'"
 ! direction send || run "send: zvx -> openobex" \
-    "'$peer' server '$dir/linux' $mtu '$jpeg'" \
+    "'$peer' --mtu $mtu --seconds 600 --expect '$jpeg' server '$dir/linux' '$dir'" \
     "'$zvx' send --port '$dir/wine' --format direct --name bench.jpg '$jpeg' && echo ok=1"
 ! direction send || run "send: openobex -> openobex" \
-    "'$peer' server '$dir/linux' $mtu '$jpeg'" \
-    "'$peer' client '$dir/wine' $mtu '$jpeg'"
+    "'$peer' --mtu $mtu --seconds 600 --expect '$jpeg' server '$dir/linux' '$dir'" \
+    "'$peer' --mtu $mtu --seconds 600 client '$dir/wine' '$dir' '$jpeg'"
 
 line_rate=$(awk -v b="$bps" 'BEGIN { print b / 10 }')
 echo

@@ -4,14 +4,13 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <new>
 
 #include <gtest/gtest.h>
 
 #include "tests/app/TransferFixtures.h"
-#include "tests/obex/ObexTestPackets.h"
+#include "tests/support/ObexPackets.h"
+#include "tests/support/TestFiles.h"
 
 // Bytes allocated by the thread that counts: the program's side, not the phone's. The library's
 // other forms of new and delete (arrays, nothrow) go through these.
@@ -45,10 +44,7 @@ constexpr int32_t kPacket = 8192;  // the program's maximum, as over a serial li
 constexpr int32_t kBodyPerPacket = kPacket - 6;
 const Bytes kName = UnicodeHeader(OBEX_HI_NAME, u"a.jpg");
 // A picture that decodes: a received object is installed only then.
-const Bytes kJpeg = [] {
-    std::ifstream in(std::string(ZV_TEST_DATA) + "/pictures/dot.jpg", std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}();
+const Bytes kJpeg = ReadTestData("pictures/dot.jpg");
 
 // Sends `packet` (if any) and returns the code of the packet that answers it.
 uint8_t Exchange(MemoryEnd& end, const Bytes& packet)

@@ -4,7 +4,7 @@
 
 #include "app/ReceiveFolder.h"
 #include "core/FileAccess.h"
-#include "tests/core/TestFiles.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 
@@ -41,7 +41,8 @@ TEST(FolderSink, SavesBeforeTheAnswerNeverReplacingAndRefusesWhatItCannotKeep)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        const std::string folder = ScratchDir(), dir = row.folderGone ? folder + "gone/" : folder;
+        const ScratchDir scratch;
+        const std::string folder = scratch.File(""), dir = row.folderGone ? folder + "gone/" : folder;
         ASSERT_TRUE(!row.existing || WriteScratchFile(folder + row.existing, old));
         CountingView view;
         std::vector<FolderEntry> listed;

@@ -8,7 +8,7 @@
 #include "app/SerialSettingsRules.h"
 #include "core/MediaObject.h"
 #include "res/resource.h"
-#include "tests/core/TestFiles.h"
+#include "tests/support/TestFiles.h"
 
 // --- Serial port settings ---
 
@@ -251,7 +251,7 @@ TEST(SendSettings, FitAnsiTextKeepsWholeCharacters)
 
 TEST(SendSettings, PickerSecondsAreLocalTime)
 {
-    UseTimeZone("JST-9");
+    ScopedTimeZone zone("JST-9");
     CalendarTime date, timeOfDay;
     date.year = 2005, date.month = 6, date.day = 7, date.hour = 23, date.minute = 59;
     timeOfDay.year = 1999, timeOfDay.month = 1, timeOfDay.day = 1;

@@ -1,8 +1,6 @@
 // Both transfers end to end over an in-memory link whose other end plays the phone: our own
 // OBEX engine for well-formed objects, raw packets for phones that misbehave.
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 #include <gtest/gtest.h>
 
@@ -10,7 +8,8 @@
 #include "obex/ObexServer.h"
 #include "tests/app/TransferFixtures.h"
 #include "tests/formats/VNoteFixtures.h"
-#include "tests/obex/ObexTestPackets.h"
+#include "tests/support/ObexPackets.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 
@@ -20,12 +19,6 @@ using vnote_test::kTime;
 using vnote_test::MldHeader;
 using vnote_test::TinyGif;
 using vnote_test::TinyMovie;
-
-std::vector<uint8_t> ReadTestFile(const char* name)
-{
-    std::ifstream in(std::string(ZV_TEST_DATA) + "/" + name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // What a phone pushes: the writer's object for a job, or a bare file.
 struct Pushed {
@@ -103,7 +96,7 @@ struct ReceiveCase {
 
 TEST(ReceiveTransfer, PhoneObjectsBecomeCurrentObjects)
 {
-    const std::vector<uint8_t> jpeg = ReadTestFile("pictures/dot.jpg");
+    const std::vector<uint8_t> jpeg = ReadTestData("pictures/dot.jpg");
     const std::vector<uint8_t> gif = TinyGif();
     const ReceiveCase cases[] = {
         {"bare JPEG", [&] { return Pushed{"dot.jpg", {}, jpeg}; }, MEDIA_JPEG, FORMAT_DIRECT, nullptr},
@@ -237,7 +230,7 @@ TEST(ReceiveTransfer, FailuresEndWithTheirMessages)
 // sink that keeps every object (zvx) or fails to write each one.
 TEST(ReceiveTransfer, PhoneHearsSuccessExactlyForWhatIsKept)
 {
-    const Bytes jpeg = ReadTestFile("pictures/dot.jpg");
+    const Bytes jpeg = ReadTestData("pictures/dot.jpg");
     const auto put = [&](const Bytes& body) {
         return Packet(OBEX_OP_PUT | OBEX_FINAL_BIT, Cat({kName, BytesHeader(OBEX_HI_END_OF_BODY, body)}));
     };
@@ -345,7 +338,7 @@ TEST(ReceiveTransfer, PortFailureNamesThePortAndPictureFailureIsReported)
     bool ok;
     {
         PhoneThread phone([&] {
-            PushWithClient(transports.phone, Pushed{"a.jpg", {}, ReadTestFile("pictures/dot.jpg")});
+            PushWithClient(transports.phone, Pushed{"a.jpg", {}, ReadTestData("pictures/dot.jpg")});
         });
         ok = RunSession(ReceiveRequest(), ui, transports, nullptr, &refusing);
     }
@@ -408,7 +401,7 @@ TEST(SendTransfer, PutsExactlyWhatTheWriterBuilds)
         {MEDIA_IMELODY, FORMAT_FUJITSU, MldHeader(), "m.mld"},  // with a Type header
         {MEDIA_BMP, FORMAT_P504I, Bmp24(2, 2, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF}), "b.bmp"},
         {MEDIA_MOVIE, FORMAT_NEC, TinyMovie(128, 96), "m.3gp"},
-        {MEDIA_JPEG, FORMAT_DIRECT, ReadTestFile("pictures/dot.jpg"), "dot.jpg"},
+        {MEDIA_JPEG, FORMAT_DIRECT, ReadTestData("pictures/dot.jpg"), "dot.jpg"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.format);
@@ -466,7 +459,7 @@ TEST(SendTransfer, RefusalsAndUnsendableKinds)
             }
         });
         ok = RunSession(SendRequest(Settings(FORMAT_DIRECT, "a.jpg"),
-                                    SendPayload{MEDIA_JPEG, ReadTestFile("pictures/dot.jpg")}),
+                                    SendPayload{MEDIA_JPEG, ReadTestData("pictures/dot.jpg")}),
                         ui, transports);
     }
     EXPECT_FALSE(ok);
@@ -507,7 +500,7 @@ TEST(TransferSession, CancelAtAnyMoment)
         {Direction::Send, MidPut, "送信中です。"},
         {Direction::Send, RestartingService, nullptr},
     };
-    const std::vector<uint8_t> jpeg = ReadTestFile("pictures/dot.jpg");
+    const std::vector<uint8_t> jpeg = ReadTestData("pictures/dot.jpg");
     for (const Case& c : cases) {
         const bool receive = c.direction == Direction::Receive;
         SCOPED_TRACE(std::string(receive ? "receive " : "send ") + std::to_string(c.moment));
@@ -574,7 +567,7 @@ TEST(TransferSession, UnexpectedFailureEndsWithAMessage)
             direction == Direction::Receive
                 ? ReceiveRequest()
                 : SendRequest(Settings(FORMAT_DIRECT, "a.jpg"),
-                              SendPayload{MEDIA_JPEG, ReadTestFile("pictures/dot.jpg")});
+                              SendPayload{MEDIA_JPEG, ReadTestData("pictures/dot.jpg")});
         EXPECT_FALSE(RunSession(request, ui, transports, &monitor));
         EXPECT_EQ("予期しないエラーが発生しました。", ui.LastStatus());
         EXPECT_EQ(direction == Direction::Receive ? "受信失敗" : "送信失敗", ui.captions.back());

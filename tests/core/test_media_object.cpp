@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "TestFiles.h"
+#include "tests/support/TestFiles.h"
 #include "core/MediaObject.h"
 
 namespace {
@@ -24,24 +24,14 @@ int32_t Kind(const char* head, size_t headLen)
 
 class LoadMediaFileTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        UseTimeZone("JST-9");
-        dir_ = ScratchDir();
-    }
-    void TearDown() override
-    {
-        for (const std::string& p : made_) RemoveScratchFile(p);
-    }
+    ScopedTimeZone zone_{"JST-9"};
     std::string Make(const std::string& name, const std::vector<uint8_t>& bytes)
     {
-        std::string path = dir_ + name;
+        std::string path = dir_.File(name);
         EXPECT_TRUE(WriteScratchFile(path, bytes)) << path;
-        made_.push_back(path);
         return path;
     }
-    std::string dir_;
-    std::vector<std::string> made_;
+    ScratchDir dir_;
 };
 
 }  // namespace
@@ -183,7 +173,7 @@ TEST_F(LoadMediaFileTest, TimeIsTheLastWriteTime)
 
 TEST_F(LoadMediaFileTest, MissingFileNamesThePath)
 {
-    std::string path = dir_ + "無い.jpg";
+    std::string path = dir_.File("無い.jpg");
     std::string err;
     EXPECT_EQ(nullptr, LoadMediaFile(path.c_str(), &err));
     EXPECT_EQ("指定されたファイル〝" + path + "〟のオープンに失敗しました。", err);

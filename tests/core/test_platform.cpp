@@ -5,7 +5,7 @@
 #include <climits>
 #include <thread>
 
-#include "TestFiles.h"
+#include "tests/support/TestFiles.h"
 #include "core/CodePage.h"
 #include "core/Sync.h"
 #include "core/TimeConv.h"
@@ -68,7 +68,7 @@ TEST(CodePage, LeadBytes)
 
 class TimeConvTest : public ::testing::Test {
 protected:
-    void SetUp() override { UseTimeZone("JST-9"); }
+    ScopedTimeZone zone_{"JST-9"};
 };
 
 TEST_F(TimeConvTest, LocalCalendarRoundTrip)
@@ -119,7 +119,7 @@ TEST_F(TimeConvTest, UtcCalendarCoversThe32BitRange)
 TEST_F(TimeConvTest, OffsetIsSecondsWestOfUtc)
 {
     EXPECT_EQ(-9 * 3600L, TimeZoneOffsetWest());
-    UseTimeZone("EST5");
+    ScopedTimeZone east("EST5");
     EXPECT_EQ(5 * 3600L, TimeZoneOffsetWest());
 }
 

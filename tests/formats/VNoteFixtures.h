@@ -9,6 +9,7 @@
 #include "formats/ProgressSink.h"
 #include "formats/VNoteWriter.h"
 #include "tests/support/Bmp24.h"
+#include "tests/support/TestFiles.h"
 
 namespace vnote_test {
 
@@ -86,34 +87,5 @@ inline std::string BodyText(OutgoingObject& object)
     const uint8_t* data = object.body.GetData();
     return std::string(reinterpret_cast<const char*>(data), object.body.GetSize());
 }
-
-// Sets the C library's time zone for the life of the object (TZ is read by both C libraries).
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const char* tz)
-    {
-        const char* old = std::getenv("TZ");
-        hadOld_ = old != nullptr;
-        if (old) old_ = old;
-        Apply(tz);
-    }
-    ~ScopedTimeZone() { Apply(hadOld_ ? old_.c_str() : nullptr); }
-
-private:
-    static void Apply(const char* tz)
-    {
-#ifdef _WIN32
-        std::string setting = std::string("TZ=") + (tz ? tz : "");
-        _putenv(setting.c_str());
-        _tzset();
-#else
-        if (tz) setenv("TZ", tz, 1);
-        else unsetenv("TZ");
-        tzset();
-#endif
-    }
-    bool hadOld_ = false;
-    std::string old_;
-};
 
 }  // namespace vnote_test

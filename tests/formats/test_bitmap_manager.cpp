@@ -2,12 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "formats/BitmapManager.h"
+#include "tests/support/TestFiles.h"
 
 using Zorvex::BitmapManagerException;
 
@@ -92,12 +91,6 @@ Bytes EightBit(int32_t height = 2)
 {
     Bytes rows = height > 0 ? Bytes{4, 5, 6, 0, 1, 2, 3, 0} : Bytes{1, 2, 3, 0, 4, 5, 6, 0};
     return MakeBmp(3, height, 8, 0, Palette(256), rows);
-}
-
-Bytes ReadFile(const std::string& name)
-{
-    std::ifstream in(std::string(ZV_TEST_DATA) + "/pictures/" + name, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 }  // namespace
@@ -195,7 +188,7 @@ TEST(BitmapManagerFiles, ImageMagickBitmapsDecode)
     // header (pixel offset 138). Expected values as ImageMagick reports them.
     for (const char* name : {"img24.bmp", "img.bmp"}) {
         SCOPED_TRACE(name);
-        Bytes file = ReadFile(name);
+        Bytes file = ReadTestData(std::string("pictures/") + name);
         ASSERT_FALSE(file.empty());
         BitmapManager bm = Decode(file);
         ASSERT_EQ(bm.GetWidth(), 64);

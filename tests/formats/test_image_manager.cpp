@@ -4,25 +4,18 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "formats/ImageManager.h"
 #include "tests/support/Emf.h"
+#include "tests/support/TestFiles.h"
 
 using Zorvex::ImageManager;
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-Bytes ReadFile(const std::string& name)
-{
-    std::ifstream in(std::string(ZV_TEST_DATA) + "/pictures/" + name, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 uint32_t Get32(const uint8_t* p)
 {
@@ -91,7 +84,7 @@ class ImageManagerFiles : public testing::TestWithParam<const char*> {};
 TEST_P(ImageManagerFiles, SizeAtNinetySixDpiAndPixels)
 {
     const std::string name = GetParam();
-    const Bytes file = ReadFile(name);
+    const Bytes file = ReadTestData("pictures/" + name);
     ASSERT_FALSE(file.empty()) << name;
     ImageManager im(file.data(), (uint32_t)file.size());
 
@@ -119,8 +112,8 @@ INSTANTIATE_TEST_SUITE_P(Pictures, ImageManagerFiles,
 
 TEST(ImageManagerJpeg, WholePictureCloseToLosslessOriginal)
 {
-    const Bytes jpegFile = ReadFile("img.jpg");
-    const Bytes bmpFile = ReadFile("img24.bmp");
+    const Bytes jpegFile = ReadTestData("pictures/img.jpg");
+    const Bytes bmpFile = ReadTestData("pictures/img24.bmp");
     const Bytes jpeg = ImageManager(jpegFile.data(), (uint32_t)jpegFile.size()).GetBmp();
     const Bytes ref = ImageManager(bmpFile.data(), (uint32_t)bmpFile.size()).GetBmp();
     ASSERT_EQ(jpeg.size(), ref.size());
@@ -137,7 +130,7 @@ TEST(ImageManagerJpeg, WholePictureCloseToLosslessOriginal)
 
 TEST(ImageManagerBmp, OnePixelPictureAndWriteProtocol)
 {
-    const Bytes file = ReadFile("dot.jpg");
+    const Bytes file = ReadTestData("pictures/dot.jpg");
     ImageManager im(file.data(), (uint32_t)file.size());
     ASSERT_EQ(im.GetWidth(), 1);
     ASSERT_EQ(im.GetHeight(), 1);
@@ -172,7 +165,7 @@ TEST(ImageManagerBmp, OnePixelPictureAndWriteProtocol)
 TEST(ImageManagerBmp, TopDownRowsGiveTheSamePicture)
 {
     // img24.bmp with its rows stored top-down, as a negative height declares.
-    const Bytes bottomUp = ReadFile("img24.bmp");
+    const Bytes bottomUp = ReadTestData("pictures/img24.bmp");
     ASSERT_EQ(bottomUp.size(), 64u * 3 * 48 + 54);
     Bytes topDown = bottomUp;
     const int32_t negative = -48;
@@ -188,7 +181,7 @@ TEST(ImageManagerBmp, TopDownRowsGiveTheSamePicture)
 
 TEST(ImageManagerKinds, ProgressiveJpeg)
 {
-    const Bytes file = ReadFile("progressive.jpg");
+    const Bytes file = ReadTestData("pictures/progressive.jpg");
     ImageManager im(file.data(), (uint32_t)file.size());
     ASSERT_EQ(im.GetWidth(), 16);
     ASSERT_EQ(im.GetHeight(), 8);
@@ -208,7 +201,7 @@ TEST(ImageManagerKinds, TransparentGifPixelsStayBlack)
 {
     // Left half transparent (its palette colour is lime), right half red: the picture is drawn
     // over a zeroed bitmap, so transparent pixels come out black.
-    const Bytes file = ReadFile("transparent.gif");
+    const Bytes file = ReadTestData("pictures/transparent.gif");
     ImageManager im(file.data(), (uint32_t)file.size());
     ASSERT_EQ(im.GetWidth(), 8);
     ASSERT_EQ(im.GetHeight(), 4);
@@ -227,8 +220,8 @@ TEST(ImageManagerRefuses, NotAPicture)
 {
     EXPECT_EQ(ImageManagerCode({}), 2);
     EXPECT_EQ(ImageManagerCode(Bytes(100, 0x41)), 2);
-    EXPECT_EQ(ImageManagerCode(ReadFile("truncated.jpg")), 2);
-    const Bytes gif = ReadFile("img.gif");
+    EXPECT_EQ(ImageManagerCode(ReadTestData("pictures/truncated.jpg")), 2);
+    const Bytes gif = ReadTestData("pictures/img.gif");
     EXPECT_EQ(ImageManagerCode(Bytes(gif.begin(), gif.begin() + 12)), 2);
     // The system's loader would also take a metafile and play its records.
     EXPECT_EQ(ImageManagerCode(testing_emf::TinyEmf()), 2);

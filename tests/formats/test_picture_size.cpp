@@ -1,22 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "formats/ImageManager.h"
 #include "formats/PictureSize.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-Bytes ReadFile(const std::string& name)
-{
-    std::ifstream in(std::string(ZV_TEST_DATA) + "/pictures/" + name, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 bool SizeOf(const Bytes& b, uint32_t* w, uint32_t* h)
 {
@@ -43,7 +36,7 @@ TEST(DeclaredPictureSize, RealFiles)
                  {"img24.bmp", 64, 48}, {"progressive.jpg", 16, 8}, {"dot.jpg", 1, 1}};
     for (const auto& f : files) {
         uint32_t w, h;
-        ASSERT_TRUE(SizeOf(ReadFile(f.name), &w, &h)) << f.name;
+        ASSERT_TRUE(SizeOf(ReadTestData(std::string("pictures/") + f.name), &w, &h)) << f.name;
         EXPECT_EQ(w, f.w) << f.name;
         EXPECT_EQ(h, f.h) << f.name;
     }

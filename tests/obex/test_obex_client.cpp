@@ -7,7 +7,7 @@
 
 #include "obex/ObexClient.h"
 #include "obex/ObexCrypto.h"
-#include "tests/obex/ObexTestPackets.h"
+#include "tests/support/ObexPackets.h"
 
 namespace {
 

@@ -9,7 +9,8 @@
 #include "core/TimeConv.h"
 #include "obex/ObexCrypto.h"
 #include "obex/ObexObject.h"
-#include "tests/obex/ObexTestPackets.h"
+#include "tests/support/ObexPackets.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 
@@ -196,8 +197,7 @@ TEST_F(Codec, IsoTimeText)
 TEST(ObexIsoTime, UtcTextIsTheSameInstantInAnyZone)
 {
     // Run in a zone far from UTC so that a missing correction would show.
-    static char tz[] = "TZ=JST-9";
-    putenv(tz);
+    ScopedTimeZone zone("JST-9");
     TimeZoneOffsetWest();
     const uint8_t* utc = (const uint8_t*)"20080509T064335Z";
     EXPECT_EQ(1210315415, ObexObject::ParseIsoTime(utc, 16));

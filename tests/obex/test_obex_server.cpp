@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "obex/ObexServer.h"
-#include "tests/obex/ObexTestPackets.h"
+#include "tests/support/ObexPackets.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "obex/ObexClient.h"
 #include "obex/ObexCrypto.h"
 #include "obex/ObexServer.h"
-#include "tests/obex/ObexTestPackets.h"
+#include "tests/support/ObexPackets.h"
 
 namespace {
 

@@ -6,24 +6,18 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "app/win32/TransferServices.h"
 #include "tests/app/TransferFixtures.h"
 #include "tests/transport/FakeWinSock.h"
 #include "tests/transport/TransportTestSupport.h"
 #include "transport/win32/ServiceManager.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 
 const std::optional<SerialLine> kInfrared;  // no serial port chosen
-
-std::string Picture()
-{
-    std::ifstream in(WindowsPath(std::string(ZV_TEST_DATA) + "/pictures/dot.jpg"), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+const std::string kJpeg = ReadFileText(WindowsPath(std::string(ZV_TEST_DATA) + "/pictures/dot.jpg"));
 
 // A phone "P903i" that connects, PUTs "dot.jpg" in one packet and disconnects, one byte per
 // recv; the requests are written out by hand.
@@ -53,7 +47,7 @@ bool Shown(RecordingUi& ui, const char* text)
 
 TEST(InfraredTransfer, ReceivesWhatAPhonePuts)
 {
-    const std::string jpeg = Picture();
+    const std::string& jpeg = kJpeg;
     ASSERT_EQ(jpeg.size(), 286u);
     FakeWinSock api;
     PhonePutsPicture(api, jpeg);
@@ -100,7 +94,7 @@ TEST(InfraredTransfer, SendWithNoPhoneInRangeWaitsUntilCancelled)
     SendSettings settings;
     settings.format = FORMAT_DIRECT;
     std::strcpy(settings.fileName, "dot.jpg");
-    const std::string jpeg = Picture();
+    const std::string& jpeg = kJpeg;
     TransferSession session(
         SendRequest(settings, SendPayload{MEDIA_JPEG, std::vector<uint8_t>(jpeg.begin(), jpeg.end())}));
     std::atomic<bool> finished{false};
@@ -128,7 +122,7 @@ TEST(InfraredTransfer, InfraredMonitorIsQuietDuringTheTransferOrOnlyReported)
         {true, {"Infrared Monitorサービスを停止しました。", "Infrared Monitorサービスを開始しました。"}},
         {false, {"Infrared Monitorサービスの操作に失敗しました。"}},
     };
-    const std::string jpeg = Picture();
+    const std::string& jpeg = kJpeg;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.installed ? "installed and running" : "not installed");
         std::unique_ptr<TestService> service;

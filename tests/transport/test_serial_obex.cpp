@@ -1,14 +1,10 @@
 // A whole OBEX session over a Wine COM port against libopenobex on the Linux end of the line
-// (peer/serial_obex_peer.cpp on the far end of COM7): our client sending to its server, and its
-// client sending to our server.
+// (tests/support/posix/line_peer.cpp on the far end of COM7): our client sending to its server,
+// and its client sending to our server.
 #include <gtest/gtest.h>
 
 #include "core/Watchdog.h"
 
-#include <fstream>
-#include <iterator>
-#include <map>
-#include <sstream>
 #include <thread>
 
 #include "app/win32/TransferServices.h"
@@ -28,81 +24,6 @@ std::string Pattern(size_t size)
     for (size_t i = 0; i < size; ++i) bytes[i] = (char)((i * 131) ^ (i >> 9));
     return bytes;
 }
-
-// UTF-16BE bytes of a Shift_JIS text, in hex, as the peer reports and expects names.
-std::string Utf16BigEndianHex(const char* text)
-{
-    wchar_t wide[256];
-    int units = MultiByteToWideChar(932, 0, text, -1, wide, 256) - 1;
-    std::string hex;
-    char pair[5];
-    for (int i = 0; i < units; ++i) {
-        std::snprintf(pair, sizeof pair, "%04X", (unsigned)wide[i]);
-        hex += pair;
-    }
-    return hex;
-}
-
-std::string ReadAll(const std::string& windowsPath)
-{
-    std::ifstream in(windowsPath, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-bool WaitForFile(const std::string& windowsPath, long long limitMs)
-{
-    auto start = Clock::now();
-    while (ElapsedMs(start) < limitMs) {
-        if (GetFileAttributesA(windowsPath.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
-        Sleep(50);
-    }
-    return false;
-}
-
-std::map<std::string, std::string> ReadResult(const std::string& windowsPath)
-{
-    std::map<std::string, std::string> values;
-    std::istringstream in(ReadAll(windowsPath));
-    std::string line;
-    while (std::getline(in, line)) {
-        size_t equals = line.find('=');
-        if (equals != std::string::npos) values[line.substr(0, equals)] = line.substr(equals + 1);
-    }
-    return values;
-}
-
-// The peer program and a fresh folder for its files.
-class OpenObexPeer {
-public:
-    explicit OpenObexPeer(const char* test)
-    {
-        const std::string fixture = SerialFixtureDir();
-        program_ = fixture.substr(0, fixture.find_last_of('/')) + "/serial_obex_peer";
-        line_ = fixture + "/b1";
-        // A new folder each time; the fixture clears old ones when it starts.
-        out_ = fixture + "/peer-" + test + "-" + std::to_string(GetCurrentProcessId()) + "-" +
-               std::to_string(GetTickCount());
-        EXPECT_TRUE(CreateDirectoryA(WindowsPath(out_).c_str(), nullptr));
-    }
-    // Starts the peer in the background (its stdio away from ctest's pipes).
-    void Start(const std::string& arguments)
-    {
-        ASSERT_TRUE(StartLinux("'" + program_ + "' " + arguments + " </dev/null >'" + out_ +
-                               "/log' 2>&1"));
-        ASSERT_TRUE(WaitForFile(File("ready"), 10000)) << "the peer did not open " << line_;
-    }
-    std::string File(const char* name) const { return WindowsPath(out_ + "/" + name); }
-    const std::string& Line() const { return line_; }
-    const std::string& Out() const { return out_; }
-    std::map<std::string, std::string> Result()
-    {
-        EXPECT_TRUE(WaitForFile(File("result.txt"), 45000)) << "the peer did not finish";
-        return ReadResult(File("result.txt"));
-    }
-
-private:
-    std::string program_, line_, out_;
-};
 
 // Closes the port if the exchange has not ended in time, so a broken peer fails the test
 // instead of hanging it.
@@ -126,8 +47,8 @@ const char kPictureName[] = "写真ソ表.jpg";  // 0x5C trail bytes included
 TEST(SerialObex, OurClientPutsToOpenObexServer)
 {
     REQUIRE_SERIAL_FIXTURE();
-    OpenObexPeer peer("server");
-    peer.Start("server '" + peer.Line() + "' '" + peer.Out() + "'");
+    LinePeer peer;
+    ASSERT_TRUE(peer.Start("server"));
 
     const std::string body = Pattern(20000);
     ObexSerialSocket port("COM7");
@@ -153,33 +74,28 @@ TEST(SerialObex, OurClientPutsToOpenObexServer)
     auto result = peer.Result();
     EXPECT_EQ(result["ok"], "1") << result["error"];
     EXPECT_EQ(result["puts"], "1");
-    EXPECT_EQ(result["name"], Utf16BigEndianHex(kPictureName));
+    EXPECT_EQ(result["name"], NameHex(kPictureName));
     EXPECT_EQ(result["type"], "image/jpeg");
     EXPECT_EQ(result["length"], "20000");
     EXPECT_EQ(result["time"].substr(0, 15), "20240102T030405");
-    const std::string received = ReadAll(peer.File("body.bin"));
+    const std::vector<uint8_t> received = peer.Body();
     EXPECT_EQ(received.size(), body.size());
-    EXPECT_TRUE(received == body) << "body bytes differ";
+    EXPECT_TRUE(received == std::vector<uint8_t>(body.begin(), body.end())) << "body bytes differ";
 }
 
 TEST(SerialObex, OpenObexClientPutsToOurServer)
 {
     REQUIRE_SERIAL_FIXTURE();
-    OpenObexPeer peer("client");
+    LinePeer peer;
     const std::string body = Pattern(9000);
-    {
-        std::ofstream out(peer.File("payload.bin"), std::ios::binary);
-        out << body;
-    }
 
     ObexSerialSocket port("COM7");
     ObexServer server(&port);  // opens the port
     port.SetUpLine(115200);
     port.PurgeComm();
     PortWatchdog watchdog(port, 30000);
-    peer.Start("client '" + peer.Line() + "' '" + peer.Out() + "' '" + peer.Out() +
-               "/payload.bin' " + Utf16BigEndianHex("着うた.mld") +
-               " audio/mld 20240102T030405Z");
+    ASSERT_TRUE(peer.Push(std::vector<uint8_t>(body.begin(), body.end()), "着うた.mld", "audio/mld",
+                          "20240102T030405Z"));
 
     server.Accept();
     Collector collector;
@@ -230,11 +146,10 @@ const SerialLine kCom7{"COM7", 115200};
 TEST(SerialTransfer, ReceivesAPushedPictureAndSendsOne)
 {
     REQUIRE_SERIAL_FIXTURE();
-    const std::string jpeg = ReadAll(WindowsPath(std::string(ZV_TEST_DATA) + "/pictures/dot.jpg"));
+    const std::string jpeg = ReadFileText(WindowsPath(std::string(ZV_TEST_DATA) + "/pictures/dot.jpg"));
     ASSERT_FALSE(jpeg.empty());
     {
-        OpenObexPeer peer("receive");
-        std::ofstream(peer.File("payload.bin"), std::ios::binary) << jpeg;
+        LinePeer peer;
         Win32Transports transports(kCom7);
         RecordingUi ui;
         KeepingSink sink;
@@ -243,8 +158,8 @@ TEST(SerialTransfer, ReceivesAPushedPictureAndSendsOne)
             std::unique_lock<std::mutex> g(ui.lock);
             ui.changed.wait(g, [&] { return !ui.statuses.empty() && ui.statuses.back() == "接続待ち中です。"; });
             g.unlock();
-            peer.Start("client '" + peer.Line() + "' '" + peer.Out() + "' '" + peer.Out() +
-                       "/payload.bin' " + Utf16BigEndianHex("dot.jpg") + " image/jpeg 20240102T030405Z");
+            EXPECT_TRUE(peer.Push(std::vector<uint8_t>(jpeg.begin(), jpeg.end()), "dot.jpg", "image/jpeg",
+                                  "20240102T030405Z"));
         });
         TransferRequest request = ReceiveRequest();
         request.serial = kCom7;
@@ -259,8 +174,8 @@ TEST(SerialTransfer, ReceivesAPushedPictureAndSendsOne)
         EXPECT_TRUE(ui.captions.size() == 1 && ui.captions[0] == "受信完了");
     }
     {
-        OpenObexPeer peer("send");
-        peer.Start("server '" + peer.Line() + "' '" + peer.Out() + "'");
+        LinePeer peer;
+        ASSERT_TRUE(peer.Start("server"));
         Win32Transports transports(kCom7);
         RecordingUi ui;
         SendSettings settings;
@@ -274,8 +189,8 @@ TEST(SerialTransfer, ReceivesAPushedPictureAndSendsOne)
             << ui.LastStatus();
         auto result = peer.Result();
         EXPECT_EQ(result["ok"], "1") << result["error"];
-        EXPECT_EQ(result["name"], Utf16BigEndianHex(kPictureName));
-        EXPECT_TRUE(ReadAll(peer.File("body.bin")) == jpeg);
+        EXPECT_EQ(result["name"], NameHex(kPictureName));
+        EXPECT_TRUE(peer.Body() == std::vector<uint8_t>(jpeg.begin(), jpeg.end()));
     }
 }
 

@@ -281,14 +281,13 @@ TEST_F(SerialPair, CloseFromAnotherThreadAtAnyMomentNeverHangs)
 TEST(SerialSocket, PortThatVanishesMidTransferEndsWithCode5)
 {
     REQUIRE_SERIAL_FIXTURE();
-    const std::string dir = SerialFixtureDir();
     ObexSerialSocket port("COM8");
     port.Open();
     port.SetUpLine(115200);
     // The Linux end goes away while a read waits for it.
     std::thread puller([&] {
         Sleep(200);
-        ASSERT_TRUE(StartLinux("kill $(cat " + dir + "/gone.pid)"));
+        ASSERT_TRUE(PullGonePair());
     });
     uint8_t buffer[4096] = {};
     auto start = Clock::now();

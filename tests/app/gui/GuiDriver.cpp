@@ -14,42 +14,6 @@
 
 namespace gui {
 
-ScratchDir::ScratchDir()
-{
-    char base[MAX_PATH];
-    GetTempPathA(sizeof base, base);
-    static int counter = 0;
-    for (;;) {
-        char name[MAX_PATH];
-        std::snprintf(name, sizeof name, "%szvgui%lu_%d", base, GetCurrentProcessId(), ++counter);
-        if (CreateDirectoryA(name, nullptr)) {
-            path_ = name;
-            return;
-        }
-    }
-}
-
-ScratchDir::~ScratchDir()
-{
-    WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((path_ + "\\*").c_str(), &found);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileA(File(found.cFileName).c_str());
-        } while (FindNextFileA(h, &found));
-        FindClose(h);
-    }
-    RemoveDirectoryA(path_.c_str());
-}
-
-void ScratchDir::Write(const std::string& name, const std::vector<uint8_t>& bytes) const
-{
-    FILE* f = std::fopen(File(name).c_str(), "wb");
-    if (!f) return;
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-}
-
 void PauseForScreenshot(const char* what)
 {
     const char* ms = std::getenv("ZV_GUI_PAUSE_MS");
@@ -312,15 +276,6 @@ COLORREF App::ClientPixel(int x, int y) const
     return c;
 }
 
-std::string NameHex(const std::string& text)
-{
-    wchar_t wide[256];
-    const int n = MultiByteToWideChar(932, 0, text.c_str(), (int)text.size(), wide, 256);
-    std::vector<uint8_t> bytes;
-    for (int i = 0; i < n; ++i) bytes.insert(bytes.end(), {(uint8_t)(wide[i] >> 8), (uint8_t)wide[i]});
-    return Hex(bytes);
-}
-
 std::string ControlText(HWND dialog, int id)
 {
     HWND control = GetDlgItem(dialog, id);
@@ -492,18 +447,6 @@ BitmapFile::~BitmapFile()
     SelectObject(dc_, old_);
     DeleteDC(dc_);
     DeleteObject(bitmap_);
-}
-
-std::vector<uint8_t> ReadFileBytes(const std::string& path)
-{
-    std::vector<uint8_t> out;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return out;
-    uint8_t buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.insert(out.end(), buf, buf + n);
-    std::fclose(f);
-    return out;
 }
 
 }  // namespace gui

@@ -8,25 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/Hex.h"
+#include "tests/support/TestFiles.h"
 #include "tests/support/WinePath.h"
 
 namespace gui {
 
 using testing_wine::WindowsPath;
-
-// A fresh scratch folder (Windows path, ending without a separator) removed by its destructor.
-class ScratchDir {
-public:
-    ScratchDir();
-    ~ScratchDir();
-    const std::string& Path() const { return path_; }
-    std::string File(const std::string& name) const { return path_ + "\\" + name; }
-    void Write(const std::string& name, const std::vector<uint8_t>& bytes) const;
-
-private:
-    std::string path_;
-};
 
 // With ZV_GUI_PAUSE_MS set, prints `what` and holds still that long (for screenshots).
 void PauseForScreenshot(const char* what);
@@ -79,10 +66,6 @@ private:
     HWND main_ = nullptr;
 };
 
-// A Shift_JIS text as the OBEX Name header carries it (UTF-16BE, no terminator), in hex, as the
-// test peer takes and reports names.
-std::string NameHex(const std::string& text);
-
 // Text of a control in another process (WM_GETTEXT is sent; GetWindowText would not).
 std::string ControlText(HWND dialog, int id);
 
@@ -127,8 +110,6 @@ std::vector<uint8_t> MakeBmp(int width, int height, const std::function<COLORREF
 std::vector<uint8_t> Make3gp(const char* codec, uint16_t width, uint16_t height);
 std::vector<uint8_t> MakeMelody();  // "melo" header, 40 bytes
 std::vector<uint8_t> MakeMidi();    // "MThd" header, one empty track
-
-std::vector<uint8_t> ReadFileBytes(const std::string& path);
 
 // Pixels of a bitmap file, read through GDI.
 class BitmapFile {

@@ -20,13 +20,13 @@
 #include "res/resource.h"
 #include "tests/app/gui/GuiDriver.h"
 #include "tests/support/Emf.h"
+#include "tests/support/ObexPackets.h"
 #include "tests/transport/TransportTestSupport.h"
 
 using namespace gui;
 
 namespace {
 
-enum { kButton = 1019, kStatus = 1020, kFirstLine = 1021, kProgressBar = 1034 };
 // Values of the information dialog in control order.
 enum { kFormat, kKind, kSize, kTitle, kSummary, kFileName, kBodySize, kDate, kRedist };
 
@@ -50,95 +50,8 @@ std::string LocalDate(int32_t seconds)
 }
 
 // OBEX packets for the raw peer.
-std::vector<uint8_t> Packet(uint8_t code, const std::vector<uint8_t>& headers)
-{
-    std::vector<uint8_t> p(3 + headers.size());
-    p[0] = code, p[1] = (uint8_t)(p.size() >> 8), p[2] = (uint8_t)p.size();
-    std::copy(headers.begin(), headers.end(), p.begin() + 3);
-    return p;
-}
-std::vector<uint8_t> Header(uint8_t id, const std::vector<uint8_t>& value)
-{
-    return Packet(id, value);  // byte-sequence headers share the packet's id-length layout
-}
-const std::vector<uint8_t> kConnect = {0x80, 0x00, 0x07, 0x10, 0x00, 0x04, 0x00};
-const std::vector<uint8_t> kName = Header(0x01, {0x00, 'a', 0x00, '.', 0x00, 'v', 0x00, 0x00});
-
-// The Linux end of a fixture port ("b1": COM7, "c1": COM8) and a fresh folder for the peer.
-class Phone {
-public:
-    explicit Phone(const char* end) : dir_(SerialFixtureDir())
-    {
-        line_ = dir_ + "/" + end;
-        out_ = dir_ + "/peer-receive-" + std::to_string(GetCurrentProcessId()) + "-" +
-               std::to_string(++count_);
-        EXPECT_TRUE(CreateDirectoryA(WindowsPath(out_).c_str(), nullptr));
-    }
-    // libopenobex pushes `body` under `name`.
-    bool Push(const std::vector<uint8_t>& body, const std::string& name, const std::string& type,
-              const std::string& time, bool length)
-    {
-        std::ofstream(File("body.bin"), std::ios::binary).write((const char*)body.data(), (std::streamsize)body.size());
-        return Start("client '" + line_ + "' '" + out_ + "' '" + out_ + "/body.bin' " + NameHex(name) +
-                     " '" + type + "' '" + time + "'" + (length ? "" : " nolength"));
-    }
-    // Raw packets; a line starting with "=" is not answered.
-    bool Send(const std::vector<std::string>& lines)
-    {
-        std::ofstream packets(File("packets.txt"), std::ios::binary);
-        for (const std::string& l : lines) packets << l << "\n";
-        packets.close();
-        return Start("raw '" + line_ + "' '" + out_ + "' '" + out_ + "/packets.txt'");
-    }
-    // Ends the wait of a "?" line.
-    void Stop() const { std::ofstream(File("stop")).put('\n'); }
-    std::map<std::string, std::string> Result() const
-    {
-        std::map<std::string, std::string> values;
-        if (!WaitUntil([&] { return Exists("result.txt"); }, 45000)) return values;
-        std::ifstream in(File("result.txt"));
-        std::string line;
-        while (std::getline(in, line)) {
-            const size_t equals = line.find('=');
-            if (equals != std::string::npos) values[line.substr(0, equals)] = line.substr(equals + 1);
-        }
-        return values;
-    }
-
-private:
-    bool Start(const std::string& arguments)
-    {
-        const std::string program = dir_.substr(0, dir_.find_last_of('/')) + "/serial_obex_peer";
-        return StartLinux("'" + program + "' " + arguments + " </dev/null >'" + out_ + "/log' 2>&1") &&
-               WaitUntil([&] { return Exists("ready"); });
-    }
-    std::string File(const char* name) const { return WindowsPath(out_ + "/" + name); }
-    bool Exists(const char* name) const { return GetFileAttributesA(File(name).c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-    static inline int count_ = 0;
-    std::string dir_, line_, out_;
-};
-
-// COM8's pty pair made anew (new pts, same links), so the test can pull it away whatever ran
-// before and leave it whole for later tests.
-bool RestartComEight()
-{
-    const std::string d = SerialFixtureDir();
-    const std::string done = WindowsPath(d + "/gone.restarted");
-    DeleteFileA(done.c_str());
-    std::ofstream(WindowsPath(d + "/gone-restart.sh"), std::ios::binary)
-        << "p=$(cat gone.pid 2>/dev/null || echo none)\n"
-           "kill $p 2>/dev/null\n"
-           "while kill -0 $p 2>/dev/null; do sleep 0.05; done\n"
-           "rm -f c0 c1\n"
-           "setsid socat pty,raw,echo=0,link=" << d << "/c0 pty,raw,echo=0,link=" << d
-        << "/c1 </dev/null >/dev/null 2>gone.log &\n"
-           "echo $! >gone.pid\n"
-           "while [ ! -e c0 ] || [ ! -e c1 ]; do sleep 0.05; done\n"
-           "touch gone.restarted\n";
-    return StartLinux("cd '" + d + "' && sh gone-restart.sh </dev/null >/dev/null 2>&1") &&
-           WaitUntil([&] { return GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; });
-}
+const Bytes kConnect = ConnectPacket(0x80, 0x0400);
+const Bytes kName = UnicodeHeader(0x01, u"a.v");
 
 // Serial receive on the one registered port; the progress dialog once it waits for a phone.
 HWND StartReceive(App& app)
@@ -148,7 +61,7 @@ HWND StartReceive(App& app)
     if (!serial) return nullptr;
     PostMessageA(serial, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(serial, IDOK));
     HWND dlg = app.WaitDialog("受信中");
-    if (!dlg || !WaitUntil([&] { return ControlText(dlg, kStatus) == "接続待ち中です。"; })) return nullptr;
+    if (!dlg || !WaitUntil([&] { return ControlText(dlg, IDC_PROGRESS_STATUS) == "接続待ち中です。"; })) return nullptr;
     return dlg;
 }
 
@@ -162,13 +75,14 @@ std::string Caption(HWND window)
 // Caption and status line once the receive has ended.
 std::string Ending(HWND dlg)
 {
-    WaitUntil([&] { return Caption(dlg) != "受信中" && ControlText(dlg, kButton) == "了解"; }, 60000);
-    return Caption(dlg) + " / " + ControlText(dlg, kStatus);
+    WaitUntil([&] { return Caption(dlg) != "受信中" && ControlText(dlg, IDC_PROGRESS_BUTTON) == "了解"; }, 60000);
+    return Caption(dlg) + " / " + ControlText(dlg, IDC_PROGRESS_STATUS);
 }
 
 void CloseProgress(App& app, HWND dlg)
 {
-    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(kButton, BN_CLICKED), (LPARAM)GetDlgItem(dlg, kButton));
+    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_PROGRESS_BUTTON, BN_CLICKED),
+                 (LPARAM)GetDlgItem(dlg, IDC_PROGRESS_BUTTON));
     EXPECT_TRUE(app.WaitGone(dlg));
 }
 
@@ -257,7 +171,7 @@ TEST(ReceiveE2E, PushedObjectsBecomeCurrent)
         const std::vector<uint8_t> sent(object->body.GetData(), object->body.GetData() + object->body.GetSize());
         HWND dlg = StartReceive(app);
         ASSERT_NE(nullptr, dlg);
-        Phone phone("b1");
+        LinePeer phone("b1");
         // Only the Fujitsu and J-N51 readers take the time from the Time header.
         ASSERT_TRUE(phone.Push(sent, object->name, object->type.value_or(""),
                                c.job.format == FORMAT_DIRECT ? "" : kTimeHeader, c.length));
@@ -265,8 +179,8 @@ TEST(ReceiveE2E, PushedObjectsBecomeCurrent)
         // The progress widgets are hidden at the end but keep the last update.
         const std::string size = std::to_string(sent.size());
         EXPECT_EQ(c.length ? size + " バイト中 " + size + " バイトを受信しました。" : size + " バイトを受信しました。",
-                  ControlText(dlg, kFirstLine));
-        EXPECT_EQ(c.length ? (LRESULT)sent.size() : 100, SendDlgItemMessageA(dlg, kProgressBar, PBM_GETRANGE, FALSE, 0))
+                  ControlText(dlg, IDC_PROGRESS_LINE1));
+        EXPECT_EQ(c.length ? (LRESULT)sent.size() : 100, SendDlgItemMessageA(dlg, IDC_PROGRESS_BAR, PBM_GETRANGE, FALSE, 0))
             << "the bar is set up only with a total";
         CloseProgress(app, dlg);
         EXPECT_EQ("1", phone.Result()["ok"]) << "the phone saw SUCCESS to PUT and DISCONNECT";
@@ -308,7 +222,7 @@ TEST(ReceiveE2E, FailuresKeepTheCurrentObject)
     REQUIRE_SERIAL_FIXTURE();
     const std::string vnote = "BEGIN:VNOTE\r\nVERSION:1.1\r\nBODY:hello\r\nEND:VNOTE\r\n";
     std::vector<uint8_t> unknown = kName;
-    const std::vector<uint8_t> endOfBody = Header(0x49, {vnote.begin(), vnote.end()});
+    const std::vector<uint8_t> endOfBody = BytesHeader(0x49, {vnote.begin(), vnote.end()});
     unknown.insert(unknown.end(), endOfBody.begin(), endOfBody.end());
     const struct {
         const char* what;
@@ -339,25 +253,26 @@ TEST(ReceiveE2E, FailuresKeepTheCurrentObject)
             const bool drop = c.port == std::string("COM8");
             ports.Add(c.port, "OBEX Peer");
             if (drop) {
-                ASSERT_TRUE(RestartComEight());
+                ASSERT_TRUE(RestartGonePair());
             }
             HWND dlg = StartReceive(app);
             ASSERT_NE(nullptr, dlg);
-            Phone phone(drop ? "c1" : "b1");
+            LinePeer phone(drop ? "c1" : "b1");
             if (c.packets.empty()) {
-                PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(kButton, BN_CLICKED), (LPARAM)GetDlgItem(dlg, kButton));
+                PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_PROGRESS_BUTTON, BN_CLICKED),
+                 (LPARAM)GetDlgItem(dlg, IDC_PROGRESS_BUTTON));
             } else {
                 ASSERT_TRUE(phone.Send(c.packets));
             }
             if (drop) {
                 // CONNECT and the first half of the PUT were answered; then the line goes.
                 EXPECT_EQ("A0,90,", phone.Result()["answers"]);
-                ASSERT_TRUE(StartLinux("kill $(cat " + SerialFixtureDir() + "/gone.pid)"));
+                ASSERT_TRUE(PullGonePair());
             }
             EXPECT_EQ(std::string("受信失敗 / ") + c.message, Ending(dlg));
             CloseProgress(app, dlg);
             if (drop) {
-                EXPECT_TRUE(RestartComEight()) << "COM8 back for later tests";
+                EXPECT_TRUE(RestartGonePair()) << "COM8 back for later tests";
             }
         }
         const std::vector<std::string> info = app.ReadInformation();
@@ -388,7 +303,7 @@ TEST(ReceiveE2E, EscapeTwiceAtOnceLeavesThePortFree)
 
     dlg = StartReceive(app);
     ASSERT_NE(nullptr, dlg);
-    Phone phone("b1");
+    LinePeer phone("b1");
     ASSERT_TRUE(phone.Push(ReadFileBytes(kData + "photo.jpg"), "photo.jpg", "", "", true));
     EXPECT_EQ("受信完了 / 受信に成功しました。", Ending(dlg));
     CloseProgress(app, dlg);
@@ -421,19 +336,19 @@ TEST(ReceiveE2E, HostilePhonesAreRefusedOrMadeHarmless)
     } cases[] = {
         {{Hex(kConnect), put(0x02, {0xC3, 0xFF, 0xFF, 0xFF, 0xFF})}, {},  // Length: 4 GiB
          "受信失敗 / データが異常です。", "A0,CD,", "photo.jpg"},
-        {{Hex(kConnect), put(0x82, Header(0x49, {nec.begin(), nec.end()}))}, {},
+        {{Hex(kConnect), put(0x82, BytesHeader(0x49, {nec.begin(), nec.end()}))}, {},
          "受信失敗 / 対応していない形式のデータを受信しました。", "A0,CF,", "photo.jpg"},
         // Neither a metafile labelled JPEG nor a JPEG that does not decode is "delivered".
-        {{Hex(kConnect), put(0x82, Header(0x49, docomoJpeg(testing_emf::TinyEmf(), "a.jpg")))}, {},
+        {{Hex(kConnect), put(0x82, BytesHeader(0x49, docomoJpeg(testing_emf::TinyEmf(), "a.jpg")))}, {},
          "受信失敗 / 対応していないデータ形式です。", "A0,CF,", "photo.jpg"},
-        {{Hex(kConnect), put(0x82, Header(0x49, {0xFF, 0xD8, 0xFF, 0xE0, 0x11, 0x11}))}, {},
+        {{Hex(kConnect), put(0x82, BytesHeader(0x49, {0xFF, 0xD8, 0xFF, 0xE0, 0x11, 0x11}))}, {},
          "受信失敗 / 対応していないデータ形式です。", "A0,CF,", "photo.jpg"},
         // A phone that never disconnects still delivered what it was told it delivered; a
         // second object in the session is refused, and the first stays current.
-        {{Hex(kConnect), put(0x82, Header(0x49, docomoJpeg(photo, "quiet.jpg")))}, {},
+        {{Hex(kConnect), put(0x82, BytesHeader(0x49, docomoJpeg(photo, "quiet.jpg")))}, {},
          "受信完了 / 受信に成功しました。", "A0,A0,", "quiet.jpg"},
-        {{Hex(kConnect), put(0x82, Header(0x49, docomoJpeg(photo, "first.jpg"))),
-          put(0x82, Header(0x49, docomoJpeg(photo, "second.jpg"))), Hex(Packet(0x81, {}))},
+        {{Hex(kConnect), put(0x82, BytesHeader(0x49, docomoJpeg(photo, "first.jpg"))),
+          put(0x82, BytesHeader(0x49, docomoJpeg(photo, "second.jpg"))), Hex(Packet(0x81, {}))},
          {}, "受信完了 / 受信に成功しました。", "A0,A0,D3,A0,", "first.jpg"},
         {{}, docomoJpeg(photo, "..\\CON"), "受信完了 / 受信に成功しました。", nullptr, "..\\CON"},
     };
@@ -448,7 +363,7 @@ TEST(ReceiveE2E, HostilePhonesAreRefusedOrMadeHarmless)
         SCOPED_TRACE(c.ending);
         HWND dlg = StartReceive(app);
         ASSERT_NE(nullptr, dlg);
-        Phone phone("b1");
+        LinePeer phone("b1");
         ASSERT_TRUE(c.packets.empty() ? phone.Push(c.pushed, "a.vnt", "", kTimeHeader, true)
                                       : phone.Send(c.packets));
         EXPECT_EQ(c.ending, Ending(dlg));
@@ -495,7 +410,7 @@ TEST(ReceiveE2E, ContinuousReceiveKeepsEveryObjectInTheFolder)
                       : std::vector<uint8_t>{};
     };
     auto packet = [](const std::vector<uint8_t>& body) {
-        std::vector<uint8_t> headers = kName, end = Header(0x49, body);
+        std::vector<uint8_t> headers = kName, end = BytesHeader(0x49, body);
         headers.insert(headers.end(), end.begin(), end.end());
         return Hex(Packet(0x82, headers));
     };
@@ -520,7 +435,7 @@ TEST(ReceiveE2E, ContinuousReceiveKeepsEveryObjectInTheFolder)
         ASSERT_TRUE(WaitUntil([&] {
             return ListRows(list, 1).size() == listed && ControlText(window, IDC_CONT_STATUS) == "接続待ち中です。";
         })) << "waiting again after " << listed << " objects";
-        Phone phone("b1");
+        LinePeer phone("b1");
         ASSERT_TRUE(phone.Send(session.packets));
         EXPECT_EQ(session.answers, phone.Result()["answers"]);
         listed += session.packets.size() - 2;
@@ -549,7 +464,7 @@ TEST(ReceiveE2E, ContinuousReceiveKeepsEveryObjectInTheFolder)
 
     HWND dlg = StartReceive(app);
     ASSERT_NE(nullptr, dlg);
-    Phone phone("b1");
+    LinePeer phone("b1");
     ASSERT_TRUE(phone.Push(photo, "photo.jpg", "", "", true));
     EXPECT_EQ("受信完了 / 受信に成功しました。", Ending(dlg));
     CloseProgress(app, dlg);

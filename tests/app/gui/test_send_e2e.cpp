@@ -5,15 +5,14 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <map>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "core/MediaObject.h"
 #include "formats/ImageManager.h"
 #include "formats/VNoteWriter.h"
+#include "res/resource.h"
 #include "tests/app/gui/GuiDriver.h"
 #include "tests/transport/TransportTestSupport.h"
 
@@ -21,9 +20,6 @@ using namespace gui;
 
 namespace {
 
-enum { kSerialSend = 32787, kPortCombo = 1035 };
-enum { kTitle = 1005, kSummary = 1006, kFileName = 1007, kDate = 1025, kTime = 1026 };
-enum { kButton = 1019, kStatus = 1020 };
 const char kSettings[] = "シリアル送信設定";
 
 struct Format {
@@ -32,10 +28,10 @@ struct Format {
     bool wideFileName;
 };
 const Format kFormats[] = {
-    {1, 1000, "NTTドコモ標準", false},    {2, 1001, "FOMA N2051/N2701", true},
-    {3, 1002, "FOMA F2051/F2102V", false}, {4, 1009, "FOMA P2102V", true},
-    {5, 1008, "mova P504i/iS", false},     {6, 1020, "J-N51(JPEG)", true},
-    {7, 1021, "J-N51(デジカメ)", true},    {8, 1012, "ダイレクト", false},
+    {1, IDC_FMT_DOCOMO, "NTTドコモ標準", false},      {2, IDC_FMT_NEC, "FOMA N2051/N2701", true},
+    {3, IDC_FMT_FUJITSU, "FOMA F2051/F2102V", false}, {4, IDC_FMT_P2102V, "FOMA P2102V", true},
+    {5, IDC_FMT_P504I, "mova P504i/iS", false},       {6, IDC_FMT_JN51_JPEG, "J-N51(JPEG)", true},
+    {7, IDC_FMT_JN51_DCF, "J-N51(デジカメ)", true},   {8, IDC_FMT_DIRECT, "ダイレクト", false},
 };
 
 // What the user types for a send in `format`; the format's number keeps each send's texts apart.
@@ -72,65 +68,16 @@ int32_t UtcSeconds(const LocalTime& t, std::string* isoText)
     return (int32_t)((ticks - 116444736000000000ULL) / 10000000ULL);
 }
 
-bool Exists(const std::string& linuxPath)
-{
-    return GetFileAttributesA(WindowsPath(linuxPath).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// serial_obex_peer on a fixture pty end ("b1" behind COM7, "c1" behind COM8) in one of its
-// server modes. Stopped (if still running) and waited for when it goes.
-class Peer {
-public:
-    Peer(const std::string& mode, const char* end = "b1")
-    {
-        static int counter = 0;
-        const std::string fixture = SerialFixtureDir();
-        out_ = fixture + "/peer-e2e-" + std::to_string(GetTickCount()) + "-" + std::to_string(++counter);
-        started_ = CreateDirectoryA(WindowsPath(out_).c_str(), nullptr) &&
-                   StartLinux("'" + fixture.substr(0, fixture.find_last_of('/')) + "/serial_obex_peer' " +
-                              mode + " '" + fixture + "/" + end + "' '" + out_ + "' </dev/null >'" + out_ +
-                              "/log' 2>&1") &&
-                   WaitUntil([&] { return Exists(out_ + "/ready"); });
-    }
-    ~Peer()
-    {
-        if (!started_) return;
-        FILE* stop = std::fopen(WindowsPath(out_ + "/stop").c_str(), "wb");
-        if (stop) std::fclose(stop);
-        WaitUntil([&] { return Exists(out_ + "/result.txt"); });
-    }
-    bool Started() const { return started_; }
-
-    // result.txt as key=value pairs, once the peer has written it.
-    std::map<std::string, std::string> Result()
-    {
-        std::map<std::string, std::string> values;
-        if (!WaitUntil([&] { return Exists(out_ + "/result.txt"); }, 20000)) return values;
-        const std::vector<uint8_t> bytes = ReadFileBytes(WindowsPath(out_ + "/result.txt"));
-        std::istringstream lines(std::string(bytes.begin(), bytes.end()));
-        for (std::string line; std::getline(lines, line);) {
-            const size_t eq = line.find('=');
-            if (eq != std::string::npos) values[line.substr(0, eq)] = line.substr(eq + 1);
-        }
-        return values;
-    }
-    std::vector<uint8_t> Body() { return ReadFileBytes(WindowsPath(out_ + "/body.bin")); }
-
-private:
-    std::string out_;
-    bool started_ = false;
-};
-
 // Serial send > the port at `comboIndex` > OK: the send settings dialog, or nullptr. A port
 // that cannot be opened is reported when it is chosen; `refusal` gets that report.
 HWND OpenSerialSendDialog(App& app, int comboIndex = 0, std::string* refusal = nullptr)
 {
-    app.Command(kSerialSend);
+    app.Command(IDM_SERIAL_SEND);
     HWND serial = app.WaitDialog("送信 - シリアル設定");
     if (!serial) return nullptr;
-    SendDlgItemMessageA(serial, kPortCombo, CB_SETCURSEL, comboIndex, 0);
-    PostMessageA(serial, WM_COMMAND, MAKEWPARAM(kPortCombo, CBN_SELCHANGE),
-                 (LPARAM)GetDlgItem(serial, kPortCombo));
+    SendDlgItemMessageA(serial, IDC_SERIAL_PORT, CB_SETCURSEL, comboIndex, 0);
+    PostMessageA(serial, WM_COMMAND, MAKEWPARAM(IDC_SERIAL_PORT, CBN_SELCHANGE),
+                 (LPARAM)GetDlgItem(serial, IDC_SERIAL_PORT));
     if (refusal) *refusal = TakeBoxOver(serial);
     Press(serial, IDOK);
     return app.WaitDialog(kSettings);
@@ -139,9 +86,9 @@ HWND OpenSerialSendDialog(App& app, int comboIndex = 0, std::string* refusal = n
 void Fill(HWND dlg, const Format& format, const Entries& e)
 {
     Click(dlg, format.button);
-    SetText(dlg, kTitle, e.title);
-    SetText(dlg, kSummary, e.summary);
-    SetText(dlg, kFileName, e.fileName);
+    SetText(dlg, IDC_SEND_TITLE, e.title);
+    SetText(dlg, IDC_SEND_SUMMARY, e.summary);
+    SetText(dlg, IDC_SEND_FILENAME, e.fileName);
 }
 
 // The progress dialog once the send has ended with `caption`: its status line, then closed.
@@ -149,9 +96,9 @@ std::string FinishedStatus(App& app, const char* caption)
 {
     HWND progress = app.WaitDialog(caption, 60000);
     if (!progress) return "no dialog " + std::string(caption);
-    const std::string status = ControlText(progress, kStatus);
+    const std::string status = ControlText(progress, IDC_PROGRESS_STATUS);
     WaitUntil([&] {
-        PostMessageA(progress, WM_COMMAND, kButton, 0);
+        PostMessageA(progress, WM_COMMAND, IDC_PROGRESS_BUTTON, 0);
         return !IsWindow(progress);
     });
     return status;
@@ -223,12 +170,12 @@ TEST_F(SendE2E, EveryKindInEveryFormatArrivesAsTheWriterBuildsIt)
             const Format& f = kFormats[code - 1];
             SCOPED_TRACE(f.label);
             const Entries e(f);
-            Peer peer("server");
-            ASSERT_TRUE(peer.Started());
+            LinePeer peer;
+            ASSERT_TRUE(peer.Start("server"));
             HWND dlg = OpenSerialSendDialog(app);
             ASSERT_NE(nullptr, dlg);
-            EXPECT_EQ(dateText, ControlText(dlg, kDate));
-            EXPECT_EQ(timeText, ControlText(dlg, kTime));
+            EXPECT_EQ(dateText, ControlText(dlg, IDC_SEND_DATE));
+            EXPECT_EQ(timeText, ControlText(dlg, IDC_SEND_TIME));
             Fill(dlg, f, e);
             Press(dlg, IDOK);
             EXPECT_EQ("送信に成功しました。", FinishedStatus(app, "送信完了"));
@@ -270,33 +217,20 @@ TEST_F(SendE2E, EveryKindInEveryFormatArrivesAsTheWriterBuildsIt)
 namespace {
 
 // Starts the fixture's COM8 pair again when a test has pulled it away, and waits for its links.
-bool RestoreGonePair()
-{
-    const std::string dir = SerialFixtureDir();
-    if (Exists(dir + "/c0") && Exists(dir + "/c1")) return true;
-    const std::string marker = dir + "/gone-restored-" + std::to_string(GetTickCount());
-    return StartLinux("cd '" + dir + "' && rm -f c0 c1 && (setsid socat pty,raw,echo=0,link=" + dir +
-                      "/c0 pty,raw,echo=0,link=" + dir + "/c1 </dev/null >/dev/null 2>gone.log & echo $! >gone.pid)" +
-                      " && for i in $(seq 100); do [ -e c0 ] && [ -e c1 ] && break; sleep 0.05; done; touch '" +
-                      marker + "'") &&
-           WaitUntil([&] { return Exists(marker); });
-}
-
 }  // namespace
 
 // Each failure is shown with its message under "送信失敗" and leaves the settings dialog open
 // with what the user entered.
 TEST_F(SendE2E, FailuresKeepTheSettingsDialogWithTheEntries)
 {
-    ASSERT_TRUE(RestoreGonePair());
+    ASSERT_TRUE(RestartGonePair());
     dir_.Write("photo.jpg", ReadFileBytes(WindowsPath(ZV_TEST_DATA) + "\\app\\photo.jpg"));
     App app;
     ASSERT_NE(nullptr, app.Main());
     ASSERT_TRUE(app.OpenFile(dir_.File("photo.jpg")));
-    const std::string dir = SerialFixtureDir();
     enum Action { kNone, kCancel, kPull };
     const struct {
-        const char* peer;  // serial_obex_peer mode, or nullptr for none
+        const char* peer;  // line_peer mode, or nullptr for none
         int port;          // combo line: 0 COM7, 1 COM8, 2 COM9
         Action action;     // what happens once the PUT is under way
         const char* message;
@@ -312,10 +246,9 @@ TEST_F(SendE2E, FailuresKeepTheSettingsDialogWithTheEntries)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
         SCOPED_TRACE(c.peer ? c.peer : "no peer");
-        std::unique_ptr<Peer> peer;
+        LinePeer peer(c.port ? "c1" : "b1");
         if (c.peer) {
-            peer = std::make_unique<Peer>(c.peer, c.port ? "c1" : "b1");
-            ASSERT_TRUE(peer->Started());
+            ASSERT_TRUE(peer.Start(c.peer));
         }
         std::string refusal;
         HWND dlg = OpenSerialSendDialog(app, c.port, c.port == 2 ? &refusal : nullptr);
@@ -328,24 +261,24 @@ TEST_F(SendE2E, FailuresKeepTheSettingsDialogWithTheEntries)
         if (c.action == kCancel || c.action == kPull) {
             HWND progress = app.WaitDialog("送信中");
             ASSERT_NE(nullptr, progress);
-            ASSERT_TRUE(WaitUntil([&] { return ControlText(progress, kStatus) == "送信中です。"; }));
-            if (c.action == kCancel) Press(progress, kButton);
+            ASSERT_TRUE(WaitUntil([&] { return ControlText(progress, IDC_PROGRESS_STATUS) == "送信中です。"; }));
+            if (c.action == kCancel) Press(progress, IDC_PROGRESS_BUTTON);
             if (c.action == kPull) {
-                ASSERT_TRUE(StartLinux("kill $(cat '" + dir + "/gone.pid')"));
+                ASSERT_TRUE(PullGonePair());
             }
         }
         EXPECT_EQ(c.message, FinishedStatus(app, "送信失敗"));
         ASSERT_TRUE(IsWindow(dlg) && IsWindowVisible(dlg)) << "a failed send keeps the settings";
         EXPECT_TRUE(Checked(dlg, f.button));
-        EXPECT_EQ(e.title, ControlText(dlg, kTitle));
-        EXPECT_EQ(e.summary, ControlText(dlg, kSummary));
-        EXPECT_EQ(e.fileName, ControlText(dlg, kFileName));
+        EXPECT_EQ(e.title, ControlText(dlg, IDC_SEND_TITLE));
+        EXPECT_EQ(e.summary, ControlText(dlg, IDC_SEND_SUMMARY));
+        EXPECT_EQ(e.fileName, ControlText(dlg, IDC_SEND_FILENAME));
         if (c.peer && c.action == kNone) {
-            EXPECT_EQ("1", peer->Result()["ok"]) << "the peer did refuse";
+            EXPECT_EQ("1", peer.Result()["ok"]) << "the peer did refuse";
         }
         Press(dlg, IDCANCEL);
         EXPECT_TRUE(app.WaitGone(dlg));
     }
     EXPECT_EQ("ローカルファイル", app.ReadInformation().at(0)) << "no failure changes the object";
-    EXPECT_TRUE(RestoreGonePair());
+    EXPECT_TRUE(RestartGonePair());
 }

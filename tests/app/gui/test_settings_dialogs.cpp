@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "res/resource.h"
 #include "tests/app/gui/GuiDriver.h"
 #include "tests/transport/TransportTestSupport.h"
 
@@ -17,21 +18,21 @@ using namespace gui;
 
 namespace {
 
-enum { kIrSend = 32775, kSerialReceive = 32786, kSerialSend = 32787 };
 
 // Send settings dialog.
 const char kSendDialog[] = "赤外線送信の設定";
-const int kFormatIds[] = {1000, 1001, 1002, 1009, 1008, 1020, 1021, 1012};  // formats 1..8
-enum { kTitle = 1005, kSummary = 1006, kFileName = 1007, kDate = 1025, kTime = 1026 };
-const int kHintIds[] = {1014, 1015, 1016, 1017};
+const int kFormatIds[] = {IDC_FMT_DOCOMO, IDC_FMT_NEC,       IDC_FMT_FUJITSU,  IDC_FMT_P2102V,
+                          IDC_FMT_P504I,  IDC_FMT_JN51_JPEG, IDC_FMT_JN51_DCF, IDC_FMT_DIRECT};  // 1..8
+const int kHintIds[] = {IDC_HINT_TITLE, IDC_HINT_SUMMARY, IDC_HINT_FILENAME, IDC_HINT_DATE};
 const char kNo[] = "指定できません。";
 const char kWide[] = "全角使用可です。";
 const char kAscii[] = "ASCII文字の一部のみ可です。";
 
 // Serial settings dialog.
-enum { kPortCombo = 1035, kManual = 1055, kManualEdit = 1044, kSpeed38400 = 1049 };
-const int kSpeedIds[] = {1038, 1039, 1040, 1041, 1042, 1043, 1046, 1047,
-                         1048, 1049, 1050, 1051, 1052, 1053, 1054, 1055};
+const int kSpeedIds[] = {IDC_SPEED_110,   IDC_SPEED_300,    IDC_SPEED_600,    IDC_SPEED_1200,
+                         IDC_SPEED_2400,  IDC_SPEED_4800,   IDC_SPEED_9600,   IDC_SPEED_14400,
+                         IDC_SPEED_19200, IDC_SPEED_38400,  IDC_SPEED_56000,  IDC_SPEED_57600,
+                         IDC_SPEED_115200, IDC_SPEED_128000, IDC_SPEED_256000, IDC_SPEED_MANUAL};
 
 const std::string kData = WindowsPath(ZV_TEST_DATA) + "\\app\\";
 
@@ -55,7 +56,7 @@ void Close(App& app, HWND dlg)
 HWND OpenSendDialog(App& app, const std::string& file)
 {
     if (!app.OpenFile(file)) return nullptr;
-    app.Command(kIrSend);
+    app.Command(IDM_IR_SEND);
     return app.WaitDialog(kSendDialog);
 }
 
@@ -77,7 +78,7 @@ TEST(SendDialog, NothingToSend)
 {
     App app;
     ASSERT_NE(nullptr, app.Main());
-    for (int command : {kIrSend, kSerialSend}) {
+    for (int command : {IDM_IR_SEND, IDM_SERIAL_SEND}) {
         app.Command(command);
         EXPECT_EQ("送信対象のデータがありません。", app.TakeMessageBox("送信")) << command;
     }
@@ -103,7 +104,9 @@ TEST(SendDialog, FormatsPerKind)
         EXPECT_EQ(c.enabled, FormatPattern(dlg, Enabled)) << c.file;
         EXPECT_EQ(c.checked, FormatPattern(dlg, Checked)) << c.file;
         if (c.checked[4] == '1') {  // P504i: every field off
-            for (int id : {kTitle, kSummary, kFileName, kDate, kTime}) EXPECT_FALSE(Enabled(dlg, id)) << id;
+            for (int id : {IDC_SEND_TITLE, IDC_SEND_SUMMARY, IDC_SEND_FILENAME, IDC_SEND_DATE, IDC_SEND_TIME}) {
+                EXPECT_FALSE(Enabled(dlg, id)) << id;
+            }
             for (int id : kHintIds) EXPECT_EQ(kNo, ControlText(dlg, id)) << id;
         }
         Close(app, dlg);
@@ -119,19 +122,22 @@ TEST(SendDialog, FieldRulesFollowTheClickedFormat)
     HWND dlg = OpenSendDialog(app, files.dir.File("photo.jpg"));
     ASSERT_NE(nullptr, dlg);
     // The object's time in the pickers' display formats.
-    EXPECT_EQ("2003年03月14日", ControlText(dlg, kDate));
-    EXPECT_EQ("13時04分20秒", ControlText(dlg, kTime));
+    EXPECT_EQ("2003年03月14日", ControlText(dlg, IDC_SEND_DATE));
+    EXPECT_EQ("13時04分20秒", ControlText(dlg, IDC_SEND_TIME));
     const struct {
         int button;
         const char* hints[4];  // title, summary, file name, date; kNo means disabled
     } rows[] = {
-        {1001, {kNo, kWide, kWide, kNo}},          {1002, {kWide, kNo, kNo, kNo}},
-        {1008, {kNo, kNo, kNo, kNo}},              {1020, {kNo, kNo, kWide, kNo}},
-        {1021, {kNo, kNo, kWide, kNo}},            {1012, {kNo, kNo, kAscii, kNo}},
-        {1009, {kNo, kWide, kWide, kNo}},
-        {1000, {kNo, kWide, kAscii, "保存日時になります。"}},
+        {IDC_FMT_NEC, {kNo, kWide, kWide, kNo}},
+        {IDC_FMT_FUJITSU, {kWide, kNo, kNo, kNo}},
+        {IDC_FMT_P504I, {kNo, kNo, kNo, kNo}},
+        {IDC_FMT_JN51_JPEG, {kNo, kNo, kWide, kNo}},
+        {IDC_FMT_JN51_DCF, {kNo, kNo, kWide, kNo}},
+        {IDC_FMT_DIRECT, {kNo, kNo, kAscii, kNo}},
+        {IDC_FMT_P2102V, {kNo, kWide, kWide, kNo}},
+        {IDC_FMT_DOCOMO, {kNo, kWide, kAscii, "保存日時になります。"}},
     };
-    const int fields[] = {kTitle, kSummary, kFileName, kDate};
+    const int fields[] = {IDC_SEND_TITLE, IDC_SEND_SUMMARY, IDC_SEND_FILENAME, IDC_SEND_DATE};
     for (const auto& row : rows) {
         Click(dlg, row.button);
         EXPECT_TRUE(Checked(dlg, row.button)) << row.button;
@@ -139,10 +145,10 @@ TEST(SendDialog, FieldRulesFollowTheClickedFormat)
             EXPECT_EQ(row.hints[i], ControlText(dlg, kHintIds[i])) << row.button << " field " << i;
             EXPECT_EQ(row.hints[i] != kNo, Enabled(dlg, fields[i])) << row.button << " field " << i;
         }
-        EXPECT_EQ(Enabled(dlg, kDate), Enabled(dlg, kTime)) << row.button;
+        EXPECT_EQ(Enabled(dlg, IDC_SEND_DATE), Enabled(dlg, IDC_SEND_TIME)) << row.button;
     }
-    EXPECT_FALSE(IsWindowVisible(GetDlgItem(dlg, 1029)));
-    EXPECT_TRUE(Checked(dlg, 1003)) << "a local file may be redistributed";
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(dlg, IDC_REDIST_GROUP)));
+    EXPECT_TRUE(Checked(dlg, IDC_REDIST_ALLOW)) << "a local file may be redistributed";
     Close(app, dlg);
 }
 
@@ -153,38 +159,38 @@ TEST(SendDialog, RefusalsInOrderKeepTheEntries)
     ASSERT_NE(nullptr, app.Main());
     HWND dlg = OpenSendDialog(app, files.dir.File("photo.jpg"));
     ASSERT_NE(nullptr, dlg);
-    EXPECT_EQ("photo.jpg", ControlText(dlg, kFileName));
-    SetText(dlg, kFileName, "");
+    EXPECT_EQ("photo.jpg", ControlText(dlg, IDC_SEND_FILENAME));
+    SetText(dlg, IDC_SEND_FILENAME, "");
     const std::string badName =
         "ファイル名は半角英数字およびマイナス（-）、ドット（.）、アンダーバー（_）のみで入力してください。";
     const struct {
         int format;
         const char *summary, *fileName, *refusal;
     } steps[] = {
-        {1000, "", "", "サマリーを入力してください。"},
-        {1000, "夏の海", "", "ファイル名を入力してください。"},
-        {1000, "夏の海", "photo 1.jpg", badName.c_str()},
-        {1012, "夏の海", "写真.jpg", badName.c_str()},
-        {1012, "夏の海", "ｶﾒﾗ.jpg", badName.c_str()},
-        {1002, "", "", "タイトルを入力してください。"},
+        {IDC_FMT_DOCOMO, "", "", "サマリーを入力してください。"},
+        {IDC_FMT_DOCOMO, "夏の海", "", "ファイル名を入力してください。"},
+        {IDC_FMT_DOCOMO, "夏の海", "photo 1.jpg", badName.c_str()},
+        {IDC_FMT_DIRECT, "夏の海", "写真.jpg", badName.c_str()},
+        {IDC_FMT_DIRECT, "夏の海", "ｶﾒﾗ.jpg", badName.c_str()},
+        {IDC_FMT_FUJITSU, "", "", "タイトルを入力してください。"},
     };
     for (const auto& s : steps) {
         Click(dlg, s.format);
-        SetText(dlg, kSummary, s.summary);
-        SetText(dlg, kFileName, s.fileName);
+        SetText(dlg, IDC_SEND_SUMMARY, s.summary);
+        SetText(dlg, IDC_SEND_FILENAME, s.fileName);
         Press(dlg, IDOK);
         EXPECT_EQ(s.refusal, app.TakeMessageBox("送信")) << s.format << " " << s.fileName;
         EXPECT_TRUE(IsWindow(dlg));
-        EXPECT_EQ(s.summary, ControlText(dlg, kSummary));
-        EXPECT_EQ(s.fileName, ControlText(dlg, kFileName));
+        EXPECT_EQ(s.summary, ControlText(dlg, IDC_SEND_SUMMARY));
+        EXPECT_EQ(s.fileName, ControlText(dlg, IDC_SEND_FILENAME));
     }
     // Switching formats changes hints, never contents.
-    SetText(dlg, kSummary, "夏の海");
-    SetText(dlg, kFileName, "photo_1.jpg");
-    Click(dlg, 1002);
-    Click(dlg, 1000);
-    EXPECT_EQ("夏の海", ControlText(dlg, kSummary));
-    EXPECT_EQ("photo_1.jpg", ControlText(dlg, kFileName));
+    SetText(dlg, IDC_SEND_SUMMARY, "夏の海");
+    SetText(dlg, IDC_SEND_FILENAME, "photo_1.jpg");
+    Click(dlg, IDC_FMT_FUJITSU);
+    Click(dlg, IDC_FMT_DOCOMO);
+    EXPECT_EQ("夏の海", ControlText(dlg, IDC_SEND_SUMMARY));
+    EXPECT_EQ("photo_1.jpg", ControlText(dlg, IDC_SEND_FILENAME));
     Close(app, dlg);
 }
 
@@ -196,14 +202,14 @@ namespace {
 std::string ComboLine(HWND dlg, int index)
 {
     wchar_t text[512] = L"";
-    SendDlgItemMessageW(dlg, kPortCombo, CB_GETLBTEXT, (WPARAM)index, (LPARAM)text);
+    SendDlgItemMessageW(dlg, IDC_SERIAL_PORT, CB_GETLBTEXT, (WPARAM)index, (LPARAM)text);
     char out[1024] = "";
     WideCharToMultiByte(932, 0, text, -1, out, sizeof out, nullptr, nullptr);
     return out;
 }
 
-int ComboCount(HWND dlg) { return (int)SendDlgItemMessageA(dlg, kPortCombo, CB_GETCOUNT, 0, 0); }
-int ComboSelection(HWND dlg) { return (int)SendDlgItemMessageA(dlg, kPortCombo, CB_GETCURSEL, 0, 0); }
+int ComboCount(HWND dlg) { return (int)SendDlgItemMessageA(dlg, IDC_SERIAL_PORT, CB_GETCOUNT, 0, 0); }
+int ComboSelection(HWND dlg) { return (int)SendDlgItemMessageA(dlg, IDC_SERIAL_PORT, CB_GETCURSEL, 0, 0); }
 
 std::string Padded(const std::string& port, const std::string& description)
 {
@@ -246,7 +252,7 @@ TEST(SerialDialog, ListPrefersObexAndShowsThePortsSpeed)
     App app;
     ASSERT_NE(nullptr, app.Main());
     ASSERT_TRUE(app.OpenFile(files.dir.File("photo.jpg")));
-    app.Command(kSerialSend);
+    app.Command(IDM_SERIAL_SEND);
     HWND dlg = app.WaitDialog("送信 - シリアル設定");
     ASSERT_NE(nullptr, dlg);
     ASSERT_EQ(3, ComboCount(dlg));
@@ -254,37 +260,37 @@ TEST(SerialDialog, ListPrefersObexAndShowsThePortsSpeed)
     EXPECT_EQ(Padded("COM6", "Communications Port"), ComboLine(dlg, 1));
     EXPECT_EQ(0, ComboSelection(dlg));
     EXPECT_EQ("0000000001000000", SpeedPattern(dlg)) << "38400bps";
-    EXPECT_FALSE(Enabled(dlg, kManualEdit));
+    EXPECT_FALSE(Enabled(dlg, IDC_SPEED_EDIT));
 
     // A port that cannot be opened is reported; the buttons stay.
-    SendDlgItemMessageA(dlg, kPortCombo, CB_SETCURSEL, 2, 0);
-    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(kPortCombo, CBN_SELCHANGE), (LPARAM)GetDlgItem(dlg, kPortCombo));
+    SendDlgItemMessageA(dlg, IDC_SERIAL_PORT, CB_SETCURSEL, 2, 0);
+    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_SERIAL_PORT, CBN_SELCHANGE), (LPARAM)GetDlgItem(dlg, IDC_SERIAL_PORT));
     EXPECT_EQ("シリアルポート COM9 のオープンに失敗しました。", TakeBoxOver(dlg));
     EXPECT_EQ("0000000001000000", SpeedPattern(dlg));
 
     // A speed outside the table is shown as the manual one.
-    SendDlgItemMessageA(dlg, kPortCombo, CB_SETCURSEL, 1, 0);
-    SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(kPortCombo, CBN_SELCHANGE), (LPARAM)GetDlgItem(dlg, kPortCombo));
+    SendDlgItemMessageA(dlg, IDC_SERIAL_PORT, CB_SETCURSEL, 1, 0);
+    SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_SERIAL_PORT, CBN_SELCHANGE), (LPARAM)GetDlgItem(dlg, IDC_SERIAL_PORT));
     EXPECT_EQ("0000000000000001", SpeedPattern(dlg));
-    EXPECT_TRUE(Enabled(dlg, kManualEdit));
-    EXPECT_EQ("230400", ControlText(dlg, kManualEdit));
+    EXPECT_TRUE(Enabled(dlg, IDC_SPEED_EDIT));
+    EXPECT_EQ("230400", ControlText(dlg, IDC_SPEED_EDIT));
     EXPECT_TRUE(SetPortSpeed("COM6", 38400));
 
     // The manual speed: refused empty or 0; a number goes on to the send settings.
-    Click(dlg, kManual);
-    EXPECT_TRUE(Enabled(dlg, kManualEdit));
+    Click(dlg, IDC_SPEED_MANUAL);
+    EXPECT_TRUE(Enabled(dlg, IDC_SPEED_EDIT));
     for (const auto& refusal : {std::make_pair("", "通信速度を入力してください。"),
                                 std::make_pair("0", "通信速度が不正です。")}) {
-        SetText(dlg, kManualEdit, refusal.first);
+        SetText(dlg, IDC_SPEED_EDIT, refusal.first);
         Press(dlg, IDOK);
         EXPECT_EQ(refusal.second, TakeBoxOver(dlg));
         EXPECT_TRUE(IsWindowVisible(dlg));
     }
-    Click(dlg, kSpeed38400);
-    EXPECT_FALSE(Enabled(dlg, kManualEdit));
-    Click(dlg, kManual);
-    SetText(dlg, kManualEdit, "230400");
-    SendDlgItemMessageA(dlg, kPortCombo, CB_SETCURSEL, 0, 0);
+    Click(dlg, IDC_SPEED_38400);
+    EXPECT_FALSE(Enabled(dlg, IDC_SPEED_EDIT));
+    Click(dlg, IDC_SPEED_MANUAL);
+    SetText(dlg, IDC_SPEED_EDIT, "230400");
+    SendDlgItemMessageA(dlg, IDC_SERIAL_PORT, CB_SETCURSEL, 0, 0);
     Press(dlg, IDOK);
     HWND send = app.WaitDialog("シリアル送信設定");
     ASSERT_NE(nullptr, send) << "OK runs the send command over the port";
@@ -299,13 +305,13 @@ TEST(SerialDialog, DeviceChangeRefreshesOnlyAChangedList)
     ports.Add("COM7", "IrDA OBEX Adapter");
     App app;
     ASSERT_NE(nullptr, app.Main());
-    app.Command(kSerialReceive);  // needs no object
+    app.Command(IDM_SERIAL_RECEIVE);  // needs no object
     HWND dlg = app.WaitDialog("受信 - シリアル設定");
     ASSERT_NE(nullptr, dlg);
     ASSERT_EQ(2, ComboCount(dlg));
     EXPECT_EQ(1, ComboSelection(dlg));
 
-    SendDlgItemMessageA(dlg, kPortCombo, CB_SETCURSEL, 0, 0);
+    SendDlgItemMessageA(dlg, IDC_SERIAL_PORT, CB_SETCURSEL, 0, 0);
     SendMessageA(dlg, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
     EXPECT_EQ(2, ComboCount(dlg));
     EXPECT_EQ(0, ComboSelection(dlg)) << "the same ports change nothing";
@@ -323,10 +329,10 @@ TEST(SerialDialog, NoPortsIsReportedBeforeTheDialog)
     Pictures files;
     App app;
     ASSERT_NE(nullptr, app.Main());
-    app.Command(kSerialReceive);
+    app.Command(IDM_SERIAL_RECEIVE);
     EXPECT_EQ("使用可能なシリアルポートがありません。", app.TakeMessageBox("受信 - シリアル設定"));
     ASSERT_TRUE(app.OpenFile(files.dir.File("photo.jpg")));
-    app.Command(kSerialSend);
+    app.Command(IDM_SERIAL_SEND);
     EXPECT_EQ("使用可能なシリアルポートがありません。", app.TakeMessageBox("送信 - シリアル設定"));
 }
 
@@ -339,32 +345,27 @@ TEST(SerialDialog, SuccessfulSendMakesTheSentFormatAndTextsCurrent)
     ASSERT_TRUE(SetLocalWriteTime(files.dir.File("photo.jpg"), 2003, 3, 14, 13, 4, 20));
     RegistryPorts ports;
     ports.Add("CNCA0", "OBEX Peer");
-    const std::string fixture = SerialFixtureDir();
-    const std::string out = fixture + "/peer-settings-" + std::to_string(GetTickCount());
-    ASSERT_TRUE(CreateDirectoryA(WindowsPath(out).c_str(), nullptr));
-    ASSERT_TRUE(StartLinux("'" + fixture.substr(0, fixture.find_last_of('/')) +
-                           "/serial_obex_peer' server '" + fixture + "/b1' '" + out +
-                           "' </dev/null >'" + out + "/log' 2>&1"));
-    ASSERT_TRUE(WaitUntil([&] { return GetFileAttributesA(WindowsPath(out + "/ready").c_str()) != INVALID_FILE_ATTRIBUTES; }));
+    LinePeer peer;
+    ASSERT_TRUE(peer.Start("server"));
 
     App app;
     ASSERT_NE(nullptr, app.Main());
     ASSERT_TRUE(app.OpenFile(files.dir.File("photo.jpg")));
-    app.Command(kSerialSend);
+    app.Command(IDM_SERIAL_SEND);
     HWND serial = app.WaitDialog("送信 - シリアル設定");
     ASSERT_NE(nullptr, serial);
     Press(serial, IDOK);
     HWND dlg = app.WaitDialog("シリアル送信設定");
     ASSERT_NE(nullptr, dlg);
-    Click(dlg, 1002);
-    SetText(dlg, kTitle, "夏の海");
+    Click(dlg, IDC_FMT_FUJITSU);
+    SetText(dlg, IDC_SEND_TITLE, "夏の海");
     PauseForScreenshot("send settings");
     Press(dlg, IDOK);
     HWND progress = app.WaitDialog("送信完了", 60000);
     ASSERT_NE(nullptr, progress) << "the send did not succeed";
     PauseForScreenshot("send finished");
     EXPECT_TRUE(WaitUntil([&] {
-        PostMessageA(progress, WM_COMMAND, 1019, 0);
+        PostMessageA(progress, WM_COMMAND, IDC_PROGRESS_BUTTON, 0);
         return !IsWindow(progress);
     }));
     EXPECT_TRUE(app.WaitGone(dlg)) << "a successful send closes the settings";
@@ -376,5 +377,5 @@ TEST(SerialDialog, SuccessfulSendMakesTheSentFormatAndTextsCurrent)
     EXPECT_EQ("(設定されていません。)", info[4]);
     EXPECT_EQ("photo.jpg", info[5]) << "a disabled field's text is still sent and kept";
     EXPECT_EQ("2003年3月14日 13時4分20秒", info[7]);
-    EXPECT_TRUE(WaitUntil([&] { return GetFileAttributesA(WindowsPath(out + "/result.txt").c_str()) != INVALID_FILE_ATTRIBUTES; }));
+    EXPECT_EQ("1", peer.Result()["ok"]);
 }

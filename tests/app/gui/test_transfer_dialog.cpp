@@ -13,20 +13,19 @@ using namespace gui;
 
 namespace {
 
-enum { kInfraredReceive = 32774, kStatus = 1020, kLine1 = 1021, kButton = 1019 };
 
 TEST(GuiTransfer, InfraredReceiveWithoutAPortEndsWithItsMessageUntilClosed)
 {
-    for (WPARAM close : {(WPARAM)kButton, (WPARAM)IDCANCEL}) {
+    for (WPARAM close : {(WPARAM)IDC_PROGRESS_BUTTON, (WPARAM)IDCANCEL}) {
         App app;
         ASSERT_NE(nullptr, app.Main());
-        app.Command(kInfraredReceive);
+        app.Command(IDM_IR_RECEIVE);
         HWND dialog = app.WaitDialog("受信失敗");
         ASSERT_NE(nullptr, dialog);
-        EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(GetDlgItem(dialog, kButton)) != FALSE; }));
-        EXPECT_EQ("赤外線ポートが使用できません。", ControlText(dialog, kStatus));
-        EXPECT_EQ("了解", ControlText(dialog, kButton));
-        EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, kLine1)));
+        EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(GetDlgItem(dialog, IDC_PROGRESS_BUTTON)) != FALSE; }));
+        EXPECT_EQ("赤外線ポートが使用できません。", ControlText(dialog, IDC_PROGRESS_STATUS));
+        EXPECT_EQ("了解", ControlText(dialog, IDC_PROGRESS_BUTTON));
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_PROGRESS_LINE1)));
         PauseForScreenshot("progress dialog");
         // Closing waits for the worker's last message; the button and Escape both close then.
         EXPECT_TRUE(WaitUntil([&] {
@@ -54,16 +53,16 @@ TEST(GuiTransfer, EscapeWhileTheInfraredMonitorStopsCancelsTheSend)
     app.Command(IDM_IR_SEND);
     HWND settings = app.WaitDialog("赤外線送信の設定");
     ASSERT_NE(nullptr, settings);
-    Click(settings, 1012);  // direct
+    Click(settings, IDC_FMT_DIRECT);
     Press(settings, IDOK);
     HWND progress = app.WaitDialog("送信中");
     ASSERT_NE(nullptr, progress);
-    ASSERT_TRUE(WaitUntil([&] { return ControlText(progress, kStatus) == "Infrared Monitorサービスを停止中です。"; }));
+    ASSERT_TRUE(WaitUntil([&] { return ControlText(progress, IDC_PROGRESS_STATUS) == "Infrared Monitorサービスを停止中です。"; }));
     PostMessageA(progress, WM_COMMAND, IDCANCEL, 0);
     HWND ended = app.WaitDialog("送信失敗", 30000);
     ASSERT_EQ(progress, ended);
-    EXPECT_TRUE(WaitUntil([&] { return ControlText(progress, kButton) == "了解"; }));
-    EXPECT_EQ("送信をキャンセルしました。", ControlText(progress, kStatus));
+    EXPECT_TRUE(WaitUntil([&] { return ControlText(progress, IDC_PROGRESS_BUTTON) == "了解"; }));
+    EXPECT_EQ("送信をキャンセルしました。", ControlText(progress, IDC_PROGRESS_STATUS));
     EXPECT_EQ((DWORD)SERVICE_RUNNING, service.State());
     EXPECT_TRUE(WaitUntil([&] {
         PostMessageA(progress, WM_COMMAND, IDCANCEL, 0);

@@ -4,8 +4,6 @@
 #include <iconv.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -15,6 +13,7 @@
 #include "app/SendSettingsRules.h"
 #include "app/SerialSettingsRules.h"
 #include "app/TransferTexts.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 
@@ -68,9 +67,8 @@ std::vector<std::string> MessagesToExplain()
 
 TEST(Manual, ExplainsEveryMessage)
 {
-    std::ifstream in(ZV_MANUAL, std::ios::binary);
-    ASSERT_TRUE(in) << ZV_MANUAL;
-    const std::string manual((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string manual = ReadFileText(ZV_MANUAL);
+    ASSERT_FALSE(manual.empty()) << ZV_MANUAL;
     ASSERT_NE(std::string::npos, manual.find("<meta charset=\"UTF-8\">"))
         << "the texts are looked for as UTF-8";
     for (const std::string& text : MessagesToExplain()) {

@@ -2,8 +2,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <iterator>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -12,6 +10,7 @@
 #include "tests/formats/VNoteFixtures.h"
 #include "tests/support/posix/FdTransport.h"
 #include "tests/support/posix/OpenObexPeer.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 
@@ -41,11 +40,7 @@ private:
     int32_t maxPacket_;
 };
 
-std::vector<uint8_t> Jpeg()
-{
-    std::ifstream in(std::string(ZV_TEST_DATA) + "/pictures/dot.jpg", std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+const std::vector<uint8_t> kJpeg = ReadTestData("pictures/dot.jpg");
 
 TEST(TransferWithOpenObex, ReceivesWhatThePhonePushes)
 {
@@ -56,7 +51,7 @@ TEST(TransferWithOpenObex, ReceivesWhatThePhonePushes)
     ASSERT_EQ(0, BuildOutgoingObject(melody, nullptr, &vnote));
 
     struct Case { std::vector<uint8_t> body; bool hasLength; int32_t kind, format; std::vector<uint8_t> content; } cases[] = {
-        {Jpeg(), true, MEDIA_JPEG, FORMAT_DIRECT, Jpeg()},
+        {kJpeg, true, MEDIA_JPEG, FORMAT_DIRECT, kJpeg},
         // Without a Length header the dialog is told no total.
         {std::vector<uint8_t>(vnote->body.GetData(), vnote->body.GetData() + vnote->body.GetSize()),
          false, MEDIA_IMELODY, FORMAT_DOCOMO, vnote_test::MldHeader()},
@@ -99,14 +94,14 @@ TEST(TransferWithOpenObex, SendsTheWritersObject)
         OpenObexReceived phone;
         std::thread peer([&] { phone = RunOpenObexServer(transports.fds[1], size, true); });
         RecordingUi ui;
-        const bool ok = RunSession(SendRequest(settings, SendPayload{MEDIA_JPEG, Jpeg()}), ui, transports);
+        const bool ok = RunSession(SendRequest(settings, SendPayload{MEDIA_JPEG, kJpeg}), ui, transports);
         peer.join();
         EXPECT_TRUE(ok) << ui.LastStatus();
         EXPECT_TRUE(phone.ok) << phone.error;
         EXPECT_EQ(Utf16BigEndian(u"写真.jpg"), phone.name);
         EXPECT_EQ("20080309T140507Z", std::string(phone.time.begin(), phone.time.end()));
         EXPECT_TRUE(phone.hasLength);
-        EXPECT_EQ(Jpeg(), phone.body);  // direct mode sends the file itself
+        EXPECT_EQ(kJpeg, phone.body);  // direct mode sends the file itself
     }
 }
 

@@ -10,7 +10,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <nlohmann/json.hpp>
 #include <atomic>
@@ -21,6 +20,7 @@
 #include "tests/support/Mp4Bytes.h"
 #include "tests/support/posix/OpenObexPeer.h"
 #include "tests/support/posix/PtyPair.h"
+#include "tests/support/TestFiles.h"
 
 extern char** environ;
 
@@ -32,18 +32,12 @@ using Bytes = std::vector<uint8_t>;
 
 constexpr int kMtu = 4096;
 
-Bytes Read(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 void Write(const fs::path& path, const Bytes& bytes)
 {
     std::ofstream(path, std::ios::binary).write((const char*)bytes.data(), (std::streamsize)bytes.size());
 }
 
-Bytes Picture(const char* name) { return Read(fs::path(ZV_TEST_DATA) / "pictures" / name); }
+Bytes Picture(const char* name) { return ReadTestData(std::string("pictures/") + name); }
 
 Bytes Padded(std::string head)
 {
@@ -91,7 +85,7 @@ public:
         Result r;
         r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         for (auto [file, text] : {std::pair{".1", &r.out}, {".2", &r.err}}) {
-            const Bytes bytes = Read(out_.string() + file);
+            const Bytes bytes = ReadFileBytes(out_.string() + file);
             text->assign(bytes.begin(), bytes.end());
             fs::remove(out_.string() + file);
         }
@@ -195,7 +189,7 @@ TEST(Zvx, EveryKindInEveryFormatRoundTrips)
             server.join();
             EXPECT_EQ(0, sent.status) << sent.err;
             EXPECT_TRUE(phone.ok) << phone.error;
-            EXPECT_EQ(Read(object), phone.body);
+            EXPECT_EQ(ReadFileBytes(object), phone.body);
             EXPECT_EQ(Utf16BigEndian(Utf16(obexName)), phone.name);
 
             OpenObexClientResult pushed;
@@ -211,8 +205,8 @@ TEST(Zvx, EveryKindInEveryFormatRoundTrips)
             ASSERT_EQ(0, unwrapped.status) << unwrapped.err;
 
             const json got = received.Json();
-            const Bytes saved = Read(got["path"].get<std::string>());
-            EXPECT_EQ(saved, Read(unwrapped.Json()["path"].get<std::string>()));
+            const Bytes saved = ReadFileBytes(got["path"].get<std::string>());
+            EXPECT_EQ(saved, ReadFileBytes(unwrapped.Json()["path"].get<std::string>()));
             EXPECT_EQ(format, got["format"]);
             // DATE or the Time header; P504i objects and bare pictures carry none.
             EXPECT_EQ(format == 5 || format == 8 ? json(nullptr) : json("2024-01-02T03:04:05Z"), got["time"]);
@@ -265,7 +259,7 @@ TEST(Zvx, SendsSeveralFilesAndReceivesSeveralObjectsWithoutOverwriting)
     const std::vector<fs::path> files = FilesIn(scratch.dir / "in/box");
     ASSERT_EQ(7u, files.size()) << "the one there before, and each object unwrapped and as it came";
     const Bytes kept = {'k', 'e', 'e', 'p'};
-    for (const fs::path& f : files) EXPECT_EQ(f.filename() == "escape.jpg" ? kept : jpeg, Read(f)) << f;
+    for (const fs::path& f : files) EXPECT_EQ(f.filename() == "escape.jpg" ? kept : jpeg, ReadFileBytes(f)) << f;
     EXPECT_EQ(3u, FilesIn(scratch.dir).size()) << "a.jpg, b.gif and in/ only";
 }
 
@@ -341,12 +335,12 @@ TEST(Zvx, RefusalsAndTimes)
         const Result r = RunZvx({"wrap", "--format", "1", "--summary", "s", "--time", when, jpeg, "-o", out, "-f"}, tz);
         EXPECT_EQ(0, r.status) << when;
         EXPECT_EQ("", r.err) << "docomo carries the summary and the date";
-        const Bytes object = Read(out);
+        const Bytes object = ReadFileBytes(out);
         EXPECT_NE(std::string::npos, std::string(object.begin(), object.end()).find("DATE:20240102T030405Z")) << when;
     }
     // A J-N51 name is decoded once: the phone's "=3D41" is "=41", not "A".
     ASSERT_EQ(0, RunZvx({"wrap", "--format", "jn51", "--name", "ab.jpg", jpeg, "-o", out, "--force"}).status);
-    const Bytes object = Read(out);
+    const Bytes object = ReadFileBytes(out);
     std::string jn51(object.begin(), object.end());
     jn51.replace(jn51.find(":ab.jpg"), 7, ":a=3D41.jpg");
     Write(out, {jn51.begin(), jn51.end()});
@@ -473,7 +467,7 @@ TEST(Zvx, PhoneHearsSuccessExactlyForWhatIsSaved)
         }
     }
     // The hook ran once a file, with the file's path.
-    const Bytes log = Read(hooked);
+    const Bytes log = ReadFileBytes(hooked);
     fs::remove(hooked);
     EXPECT_EQ(2, std::count(log.begin(), log.end(), '\n'));
     EXPECT_NE(std::string::npos, std::string(log.begin(), log.end()).find("/in/b.jpg"));
@@ -584,12 +578,12 @@ TEST(Zvx, StandardInputAndOutput)
     args.insert(args.end(), entries.begin(), entries.end());
     const Result wrapped = RunZvx(args, "UTC", {}, jpeg);
     EXPECT_EQ(0, wrapped.status) << wrapped.err;
-    EXPECT_EQ(Read(object), Bytes(wrapped.out.begin(), wrapped.out.end()));
+    EXPECT_EQ(ReadFileBytes(object), Bytes(wrapped.out.begin(), wrapped.out.end()));
     EXPECT_EQ("cam.jpg\n", wrapped.err) << "the OBEX name goes to stderr beside the object";
     Write(piped, Bytes(wrapped.out.begin(), wrapped.out.end()));
     const Result unwrapped = RunZvx({"unwrap", "-", "--obex-name", "cam.jpg", "-o", scratch.Folder("u"), "--json"}, "UTC", {}, piped);
     ASSERT_EQ(0, unwrapped.status) << unwrapped.err;
-    EXPECT_EQ(Read(jpeg), Read(unwrapped.Json()["path"].get<std::string>()));
+    EXPECT_EQ(ReadFileBytes(jpeg), ReadFileBytes(unwrapped.Json()["path"].get<std::string>()));
     EXPECT_EQ("ok", unwrapped.Json()["status"]);
 
     const std::string list = scratch / "list";
@@ -602,7 +596,7 @@ TEST(Zvx, StandardInputAndOutput)
     const Result sent = RunZvx({"send", "--port", pty.path, "--format", "direct", "--files-from", "-"}, "UTC", {}, list);
     server.join();
     EXPECT_EQ(0, sent.status) << sent.err;
-    for (const OpenObexReceived& session : phone) EXPECT_EQ(Read(jpeg), session.body);
+    for (const OpenObexReceived& session : phone) EXPECT_EQ(ReadFileBytes(jpeg), session.body);
     EXPECT_NE(std::string::npos, sent.out.find("[2/2] " + jpeg)) << sent.out;
 }
 

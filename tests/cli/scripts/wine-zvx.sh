@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# wine-zvx.sh <zvx.exe> <serial-dir> <serial_obex_peer> <picture>
+# wine-zvx.sh <zvx.exe> <serial-dir> <line_peer> <picture>
 # zvx.exe under Wine on COM7, whose far end (<serial-dir>/b1, see the serial fixture) has
 # libopenobex: a picture sent as it is and one received, each checked byte for byte together
 # with zvx.exe's exit status.

@@ -1,24 +1,28 @@
 #!/usr/bin/env bash
-# serial-fixture.sh up|down <dir>
+# serial-fixture.sh up|down|restart <dir>
 # Serial ports for the transport tests, in this tree's Wine prefix:
 #   COM5 <-> COM6   one pseudo-terminal pair, both ends in Wine (raw byte tests)
 #   COM7 <-> <dir>/peer   the Linux end is for the libopenobex peer; CNCA0 is a second name
-#   COM8 <-> <dir>/gone   a pair the tests pull away mid-transfer (its socat pid: <dir>/gone.pid)
+#   COM8 <-> <dir>/gone   a pair the tests pull away mid-transfer (its socat pid: <dir>/gone.pid);
+#                         "restart" makes it anew (new ptys, the same links), then touches
+#                         <dir>/gone.restarted
 # Wine applies its COM port mapping when it starts, so "up" restarts the wineserver when the
 # mapping changed. Nothing here may keep ctest's output pipe open: every background process
 # gets its stdio redirected.
 set -euo pipefail
 action=$1 dir=$2
 here=$(cd "$(dirname "$0")" && pwd)
-source "$here/../../../scripts/env.sh"
 
-stop_pairs() {
-    for f in "$dir"/*.pid; do
+stop_pairs() {  # stop_pairs [pid file...]: all pairs unless given; returns once they are gone
+    local f pid files=("$@")
+    [ $# -gt 0 ] || files=("$dir"/*.pid)
+    for f in "${files[@]}"; do
         [ -f "$f" ] || continue
         pid=$(cat "$f")
         # Only a socat we started (the pid file could be stale after a reboot).
         if [ -r "/proc/$pid/cmdline" ] && tr '\0' ' ' <"/proc/$pid/cmdline" | grep -q "^socat .*$dir"; then
             kill "$pid" 2>/dev/null || true
+            while kill -0 "$pid" 2>/dev/null; do sleep 0.05; done
         fi
         rm -f "$f"
     done
@@ -45,6 +49,7 @@ wait_links() {
 
 case "$action" in
 up)
+    source "$here/../../../scripts/env.sh"
     mkdir -p "$dir"
     rm -rf "$dir"/peer-*
     stop_pairs
@@ -86,8 +91,15 @@ up)
 down)
     stop_pairs
     ;;
+restart)
+    rm -f "$dir/gone.restarted"
+    stop_pairs "$dir/gone.pid"
+    start_pair gone c0 c1
+    wait_links c0 c1
+    touch "$dir/gone.restarted"
+    ;;
 *)
-    echo "usage: $0 up|down <dir>" >&2
+    echo "usage: $0 up|down|restart <dir>" >&2
     exit 2
     ;;
 esac

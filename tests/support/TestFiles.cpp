@@ -1,4 +1,4 @@
-#include "TestFiles.h"
+#include "tests/support/TestFiles.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -9,15 +9,35 @@
 #ifdef _WIN32
 #include <windows.h>
 
-std::string ScratchDir()
+ScratchDir::ScratchDir()
 {
-    char tmp[MAX_PATH];
-    GetTempPathA(MAX_PATH, tmp);
-    char dir[MAX_PATH];
-    std::snprintf(dir, sizeof dir, "%szvtest%lu_%lu\\", tmp, GetCurrentProcessId(), GetTickCount());
-    CreateDirectoryA(dir, nullptr);
-    return dir;
+    char base[MAX_PATH];
+    GetTempPathA(sizeof base, base);
+    static int counter = 0;
+    for (;;) {
+        char name[MAX_PATH];
+        std::snprintf(name, sizeof name, "%szvtest%lu_%d", base, GetCurrentProcessId(), ++counter);
+        if (CreateDirectoryA(name, nullptr)) {
+            path_ = name;
+            return;
+        }
+    }
 }
+
+ScratchDir::~ScratchDir()
+{
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA(File("*").c_str(), &found);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileA(File(found.cFileName).c_str());
+        } while (FindNextFileA(h, &found));
+        FindClose(h);
+    }
+    RemoveDirectoryA(path_.c_str());
+}
+
+std::string ScratchDir::File(const std::string& name) const { return path_ + "\\" + name; }
 
 bool WriteScratchFile(const std::string& path, const std::vector<uint8_t>& bytes)
 {
@@ -47,26 +67,30 @@ bool SetScratchFileTime(const std::string& path, const CalendarTime& t)
     return ok != FALSE;
 }
 
-void RemoveScratchFile(const std::string& path) { DeleteFileA(path.c_str()); }
-
-void UseTimeZone(const char* tz)
-{
-    std::string s = std::string("TZ=") + tz;
-    _putenv(s.c_str());
-    _tzset();
-}
 
 #else
+#include <dirent.h>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <unistd.h>
 
-std::string ScratchDir()
+ScratchDir::ScratchDir()
 {
     char tmpl[] = "/tmp/zvtestXXXXXX";
     const char* d = mkdtemp(tmpl);
-    return std::string(d ? d : "/tmp") + "/";
+    path_ = d ? d : "/tmp";
 }
+
+ScratchDir::~ScratchDir()
+{
+    if (DIR* dir = opendir(path_.c_str())) {
+        while (const dirent* entry = readdir(dir)) unlink((path_ + "/" + entry->d_name).c_str());
+        closedir(dir);
+    }
+    rmdir(path_.c_str());
+}
+
+std::string ScratchDir::File(const std::string& name) const { return path_ + "/" + name; }
 
 bool WriteScratchFile(const std::string& path, const std::vector<uint8_t>& bytes)
 {
@@ -91,11 +115,10 @@ bool SetScratchFileTime(const std::string& path, const CalendarTime& t)
     return utimes(AnsiToUtf8(path).c_str(), tv) == 0;
 }
 
-void RemoveScratchFile(const std::string& path) { unlink(AnsiToUtf8(path).c_str()); }
 
-void UseTimeZone(const char* tz)
-{
-    setenv("TZ", tz, 1);
-    tzset();
-}
 #endif
+
+void ScratchDir::Write(const std::string& name, const std::vector<uint8_t>& bytes) const
+{
+    WriteScratchFile(File(name), bytes);
+}
