@@ -13,6 +13,7 @@
 
 #include "obex/ObexClient.h"
 #include "obex/ObexServer.h"
+#include "tests/support/ClientPut.h"
 #include "tests/support/posix/FdTransport.h"
 #include "tests/support/posix/OpenObexPeer.h"
 
@@ -69,16 +70,7 @@ bool OurClientPut(FdTransport* transport, const std::vector<uint8_t>& body)
     try {
         ObexClient client(transport);
         client.Connect();
-        client.SetName("bench.3gp");
-        client.SetType("video/3gpp");
-        client.SetTime(1210315415);
-        MemoryBodySource source(body.data(), (uint32_t)body.size());
-        client.SetBodySource(&source);
-        client.SetLength((uint32_t)body.size());
-        client.SetOperation(0x82);
-        client.SendRequest();
-        client.SetOperation(0x81);
-        client.SendRequest();
+        PutThenDisconnect(client, "bench.3gp", "video/3gpp", 1210315415, body);
         return true;
     } catch (const ZvError& e) {
         std::fprintf(stderr, "client: %d %s\n", e.GetCode(), e.GetMessageText());

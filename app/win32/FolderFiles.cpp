@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "app/win32/Win32Time.h"
+
 namespace {
 
 constexpr UINT kProgramCodePage = 932;  // the program's texts
@@ -49,8 +51,7 @@ std::string WriteTemporary(const std::string& dir, const std::vector<uint8_t>& b
               WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, nullptr) &&
               written == bytes.size();
     if (ok && time != 0) {
-        const ULONGLONG ticks = ((ULONGLONG)(uint32_t)time + 11644473600ULL) * 10000000ULL;
-        FILETIME lastWrite{(DWORD)ticks, (DWORD)(ticks >> 32)};
+        const FILETIME lastWrite = ToFileTime(time);
         SetFileTime(file, nullptr, nullptr, &lastWrite);
     }
     ok = ok && FlushFileBuffers(file);

@@ -9,6 +9,8 @@
 #ifdef _WIN32
 #include <windows.h>
 
+#include "app/win32/Win32Time.h"
+
 ScratchDir::ScratchDir()
 {
     char base[MAX_PATH];
@@ -49,17 +51,9 @@ bool WriteScratchFile(const std::string& path, const std::vector<uint8_t>& bytes
     return ok && done == bytes.size();
 }
 
-bool SetScratchFileTime(const std::string& path, const CalendarTime& t)
+bool SetScratchFileTime(const std::string& path, int32_t seconds)
 {
-    SYSTEMTIME st = {};
-    st.wYear = (WORD)t.year;
-    st.wMonth = (WORD)t.month;
-    st.wDay = (WORD)t.day;
-    st.wHour = (WORD)t.hour;
-    st.wMinute = (WORD)t.minute;
-    st.wSecond = (WORD)t.second;
-    FILETIME local, utc;
-    if (!SystemTimeToFileTime(&st, &local) || !LocalFileTimeToFileTime(&local, &utc)) return false;
+    const FILETIME utc = ToFileTime(seconds);
     HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     BOOL ok = SetFileTime(h, nullptr, nullptr, &utc);
@@ -100,18 +94,10 @@ bool WriteScratchFile(const std::string& path, const std::vector<uint8_t>& bytes
     return std::fclose(f) == 0 && ok;
 }
 
-bool SetScratchFileTime(const std::string& path, const CalendarTime& t)
+bool SetScratchFileTime(const std::string& path, int32_t seconds)
 {
-    std::tm tm = {};
-    tm.tm_year = t.year - 1900;
-    tm.tm_mon = t.month - 1;
-    tm.tm_mday = t.day;
-    tm.tm_hour = t.hour;
-    tm.tm_min = t.minute;
-    tm.tm_sec = t.second;
-    tm.tm_isdst = -1;
     struct timeval tv[2] = {};
-    tv[0].tv_sec = tv[1].tv_sec = mktime(&tm);
+    tv[0].tv_sec = tv[1].tv_sec = seconds;
     return utimes(AnsiToUtf8(path).c_str(), tv) == 0;
 }
 

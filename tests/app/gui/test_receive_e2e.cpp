@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/win32/Win32Time.h"
 #include "core/MediaObject.h"
 #include "formats/ImageManager.h"
 #include "formats/VNoteWriter.h"
@@ -38,8 +39,8 @@ const char kTimeHeader[] = "20080309T140507Z";
 // The date line of the information dialog for `seconds`, through the system's own conversion.
 std::string LocalDate(int32_t seconds)
 {
-    const ULONGLONG ticks = ((ULONGLONG)seconds + 11644473600ULL) * 10000000ULL;
-    FILETIME utc{(DWORD)ticks, (DWORD)(ticks >> 32)}, local;
+    const FILETIME utc = ToFileTime(seconds);
+    FILETIME local;
     SYSTEMTIME st;
     FileTimeToLocalFileTime(&utc, &local);
     FileTimeToSystemTime(&local, &st);

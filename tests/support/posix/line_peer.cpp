@@ -35,6 +35,7 @@
 
 #include "obex/ObexClient.h"
 #include "obex/ObexServer.h"
+#include "tests/support/ClientPut.h"
 #include "tests/support/Hex.h"
 #include "tests/support/posix/OpenObexPeer.h"
 #include "tests/support/posix/RawLine.h"
@@ -164,17 +165,9 @@ bool OurClientPut(int fd, int mtu, const std::vector<uint8_t>& body, std::string
         TtyTransport transport(fd, mtu);
         ObexClient client(&transport);
         client.Connect();
-        client.SetName("bench.jpg");
-        client.SetType("image/jpeg");
-        client.SetTime(1704164645);
-        MemoryBodySource source(body.data(), (uint32_t)body.size());
-        client.SetBodySource(&source);
-        client.SetLength((uint32_t)body.size());
-        client.SetOperation(0x82);
-        client.SendRequest();
-        if (client.GetResponseCode() != 0x20) throw TransportException(TRANSPORT_ERR_IO, "PUT refused");
-        client.SetOperation(0x81);
-        client.SendRequest();
+        if (PutThenDisconnect(client, "bench.jpg", "image/jpeg", 1704164645, body) != 0x20) {
+            throw TransportException(TRANSPORT_ERR_IO, "PUT refused");
+        }
         return true;
     } catch (const ZvError& e) {
         *error = e.GetMessageText() ? e.GetMessageText() : "error";
