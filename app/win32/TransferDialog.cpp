@@ -12,10 +12,10 @@
 #include "app/win32/Dialog.h"
 #include "app/win32/SerialSettingsDialog.h"
 #include "app/win32/Shell.h"
-#include "app/win32/TransferServices.h"
 #include "app/win32/View.h"
 #include "app/win32/Worker.h"
 #include "res/resource.h"
+#include "transport/win32/Transports.h"
 
 namespace {
 

@@ -9,11 +9,11 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/win32/TransferServices.h"
 #include "tests/app/TransferFixtures.h"
 #include "tests/transport/FakeWinSock.h"
 #include "tests/transport/TransportTestSupport.h"
 #include "transport/win32/ServiceManager.h"
+#include "transport/win32/Transports.h"
 
 namespace {
 
