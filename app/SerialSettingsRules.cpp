@@ -40,15 +40,6 @@ int32_t InitialPortIndex(const std::vector<PortEntry>& ports)
     return obex == ports.end() ? 0 : (int32_t)(obex - ports.begin());
 }
 
-bool SamePorts(const std::vector<PortEntry>& a, const std::vector<PortEntry>& b)
-{
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (a[i].name != b[i].name || a[i].description != b[i].description) return false;
-    }
-    return true;
-}
-
 std::string PortOpenFailedText(const char* portName)
 {
     return std::string("シリアルポート ") + portName + " のオープンに失敗しました。";

@@ -31,9 +31,6 @@ std::string PortLineText(const PortEntry& port);
 bool IsObexPort(const PortEntry& port);
 int32_t InitialPortIndex(const std::vector<PortEntry>& ports);
 
-// Same count and, index for index, the same names and descriptions.
-bool SamePorts(const std::vector<PortEntry>& a, const std::vector<PortEntry>& b);
-
 // The warning shown when the selected port cannot be opened to read its speed.
 std::string PortOpenFailedText(const char* portName);
 

@@ -50,6 +50,7 @@ public:
 struct PortEntry {
     std::string name;         // "COM3", "/dev/ttyUSB0"
     std::string description;  // "(unknown)" when the device has none
+    bool operator==(const PortEntry& o) const { return name == o.name && description == o.description; }
 };
 
 // --- The platform's -----------------------------------------------------------------------------

@@ -91,7 +91,7 @@ private:
     {
         if (msg != WM_DEVICECHANGE || wParam != DBT_DEVNODES_CHANGED) return false;
         std::vector<PortEntry> ports = ListSerialPorts();
-        if (!SamePorts(ports, ports_)) {
+        if (ports != ports_) {
             ports_ = std::move(ports);
             Fill();
         }
