@@ -26,6 +26,7 @@
 
 namespace {
 std::string g_codeset;  // the locale's, when it is neither UTF-8 nor plain ASCII
+std::atomic<int> g_signal{SIGINT};
 }  // namespace
 
 void InitConsole()
@@ -139,10 +140,6 @@ WriteResult WriteWholeFile(const std::string& path, const std::vector<uint8_t>& 
 }
 
 extern char** environ;
-
-namespace {
-std::atomic<int> g_signal{SIGINT};
-}  // namespace
 
 int CancelStatus() { return 128 + g_signal; }
 

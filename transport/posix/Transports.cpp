@@ -10,41 +10,18 @@
 
 namespace {
 
-// Keeps why the port would not open, for the message that names the port.
-class RecordingSerialSocket : public ObexSerialSocket {
-public:
-    RecordingSerialSocket(const std::string& path, std::atomic<int>* error)
-        : ObexSerialSocket(path.c_str()), error_(error)
-    {
-    }
-    void Open() override
-    {
-        try {
-            ObexSerialSocket::Open();
-            *error_ = 0;
-        } catch (...) {
-            *error_ = OpenError();
-            throw;
-        }
-    }
-
-private:
-    std::atomic<int>* error_;
-};
-
 class SerialLink : public TransportFactory {
 public:
     SerialLink(std::string port, uint32_t speed) : port_(std::move(port)), speed_(speed) {}
     bool IsSerial() const override { return true; }
     std::unique_ptr<ObexServerSocket> CreateServerSocket() override
     {
-        return std::make_unique<RecordingSerialSocket>(port_, &openError_);
+        return std::make_unique<ObexSerialSocket>(port_.c_str(), &openError_);
     }
     std::unique_ptr<ObexClientSocket> CreateClientSocket() override
     {
-        return std::make_unique<RecordingSerialSocket>(port_, &openError_);
+        return std::make_unique<ObexSerialSocket>(port_.c_str(), &openError_);
     }
-    int OpenError() const { return openError_; }
     void SetUpLine(ObexSocket& transport) override
     {
         if (auto* port = dynamic_cast<ObexSerialSocket*>(&transport)) port->SetUpLine(speed_);
@@ -55,10 +32,9 @@ public:
         std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
     }
 
-private:
     std::string port_;
     uint32_t speed_;
-    std::atomic<int> openError_{0};
+    std::atomic<int> openError_{0};  // why the port would not open at the last try, for the message
 };
 
 }  // namespace
@@ -73,7 +49,7 @@ std::unique_ptr<TransportFactory> SerialTransports(const std::string& port, uint
 PortFault PortOpenFault(const TransportFactory& transports, const std::string&)
 {
     const auto* link = dynamic_cast<const SerialLink*>(&transports);
-    switch (link ? link->OpenError() : 0) {
+    switch (link ? link->openError_.load() : 0) {
     case ENOENT: case ENODEV: case ENXIO: case ENOTDIR: return PortFault::Missing;
     case ENOTTY: case EISDIR: case EINVAL: return PortFault::NotSerial;
     case EBUSY: case EWOULDBLOCK: return PortFault::Busy;

@@ -1,4 +1,3 @@
-// Conversions between the locale's encodings and the program's code page 932.
 #include <gtest/gtest.h>
 
 #include "core/posix/CodePage.h"
@@ -6,12 +5,10 @@
 TEST(CodePage, RecodeMarksEachCharacterItCannotConvertOnce)
 {
     const struct {
-        const char* to;
-        const char* from;
-        std::string in, out;
+        const char *to, *from, *in, *out;
         bool ok;
     } cases[] = {
-        {"CP932", "UTF-8", "\xE8\xA1\xA8x", "\x95\x5Cx", true},                // 表
+        {"CP932", "UTF-8", "\xE8\xA1\xA8x", "\x95\x5Cx", true},  // 表
         {"UTF-8", "CP932", "\x95\x5Cx", "\xE8\xA1\xA8x", true},
         {"CP932", "UTF-8", "M\xC3\xBC\xF0\x9F\x98\x80.", "M??.", false},  // ü and an emoji
         {"CP932", "UTF-8", "a\xFF" "b", "a?b", false},                        // not UTF-8
