@@ -1,5 +1,6 @@
 #include "app/SerialSettingsRules.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -31,21 +32,12 @@ std::string PortLineText(const PortEntry& port)
     return line;
 }
 
+bool IsObexPort(const PortEntry& port) { return port.description.find("OBEX") != std::string::npos; }
+
 int32_t InitialPortIndex(const std::vector<PortEntry>& ports)
 {
-    for (size_t i = 0; i < ports.size(); ++i) {
-        if (ports[i].description.find("OBEX") != std::string::npos) return (int32_t)i;
-    }
-    return 0;
-}
-
-bool SamePorts(const std::vector<PortEntry>& a, const std::vector<PortEntry>& b)
-{
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (a[i].name != b[i].name || a[i].description != b[i].description) return false;
-    }
-    return true;
+    const auto obex = std::find_if(ports.begin(), ports.end(), IsObexPort);
+    return obex == ports.end() ? 0 : (int32_t)(obex - ports.begin());
 }
 
 std::string PortOpenFailedText(const char* portName)

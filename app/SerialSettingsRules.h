@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "transport/Transports.h"  // PortEntry
+
 enum class SerialDirection { Send, Receive };
 
 // Caption of the dialog, of its message boxes and of the "no ports" message.
@@ -21,19 +23,13 @@ constexpr int kSpeedChoiceCount = 15;
 // In table order, which is also the order in which OK looks for the checked button.
 extern const SpeedChoice kSpeedChoices[kSpeedChoiceCount];
 
-struct PortEntry {
-    std::string name;         // "COM3"
-    std::string description;  // "(unknown)" when the device has none
-};
-
 // The combo box line: the name, " - " and the description padded to at least 100 characters.
 std::string PortLineText(const PortEntry& port);
 
-// The first port whose description contains "OBEX" (case-sensitive), else the first port.
+// A port whose description contains "OBEX" (case-sensitive): the dialog opens on the first one
+// (else on the first port), zvx lists them first.
+bool IsObexPort(const PortEntry& port);
 int32_t InitialPortIndex(const std::vector<PortEntry>& ports);
-
-// Same count and, index for index, the same names and descriptions.
-bool SamePorts(const std::vector<PortEntry>& a, const std::vector<PortEntry>& b);
 
 // The warning shown when the selected port cannot be opened to read its speed.
 std::string PortOpenFailedText(const char* portName);

@@ -9,12 +9,7 @@
 
 #include "app/SendSettings.h"
 #include "app/TransferTexts.h"
-
-// A serial port as the port list names it ("COM3", "CNCA0") and the line speed to set on it.
-struct SerialLine {
-    std::string port;
-    uint32_t speed = 0;  // bits per second
-};
+#include "transport/Transports.h"  // SerialLine
 
 // What a send takes from the current object: its kind and a private copy of its body, taken on
 // the user-interface thread while nothing can change the object.

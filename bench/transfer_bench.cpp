@@ -15,7 +15,7 @@
 
 #include "app/Transfer.h"
 #include "app/TransferSession.h"
-#include "app/win32/TransferServices.h"
+#include "transport/win32/Transports.h"
 
 namespace {
 

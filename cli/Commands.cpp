@@ -308,16 +308,16 @@ private:
     std::vector<std::string> saved_;
 };
 
-bool LooksLikePhone(const std::string& description)
+bool LooksLikePhone(const PortEntry& port)
 {
-    std::string lower = description;
+    std::string lower = port.description;
     for (char& c : lower) {
         if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
     }
     for (const char* word : {"phone", "foma", "mova", "携帯"}) {
         if (lower.find(word) != std::string::npos) return true;
     }
-    return description.find("OBEX") != std::string::npos;  // the serial dialog's own rule
+    return IsObexPort(port);  // the serial dialog's own rule
 }
 
 }  // namespace
@@ -642,8 +642,7 @@ int RunReceive(const LinkOptions& link, const ReceiveOptions& options, CancelSig
 
 std::vector<PortEntry> PhonePortsFirst(std::vector<PortEntry> ports)
 {
-    std::stable_partition(ports.begin(), ports.end(),
-                          [](const PortEntry& p) { return LooksLikePhone(p.description); });
+    std::stable_partition(ports.begin(), ports.end(), LooksLikePhone);
     return ports;
 }
 

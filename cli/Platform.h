@@ -10,9 +10,8 @@
 #include <vector>
 
 #include "app/FolderFiles.h"  // saving under a new name, shared with the program
-#include "app/SerialSettingsRules.h"
-#include "app/TransferSeams.h"
 #include "core/FileAccess.h"
+#include "transport/Transports.h"  // the ports and transports
 
 // --- Console ----------------------------------------------------------------------------------
 
@@ -77,19 +76,3 @@ public:
     RunningTransfer(const RunningTransfer&) = delete;
     RunningTransfer& operator=(const RunningTransfer&) = delete;
 };
-
-// --- Ports and transports ---------------------------------------------------------------------
-
-// The serial ports and their descriptions, in natural order.
-std::vector<PortEntry> ListSerialPorts();
-// A port as given (Linux: a device path, or a name under /dev; Windows: COM3 or a port name).
-std::unique_ptr<TransportFactory> SerialTransports(const std::string& port, uint32_t speed);
-// Why `port` of `transports` did not open at the last try; None when it opened or the cause is
-// not known.
-enum class PortFault { None, Missing, NotSerial, Busy, Denied };
-PortFault PortOpenFault(const TransportFactory& transports, const std::string& port);
-// IrDA and the service that would answer the phone instead of us: Windows only, nullptr
-// elsewhere.
-bool HasInfrared();
-std::unique_ptr<TransportFactory> InfraredTransports();
-std::unique_ptr<InfraredMonitor> InfraredMonitorService();

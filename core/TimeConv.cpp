@@ -4,15 +4,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <mutex>
+
+#include "core/Sync.h"
 
 namespace {
 
-std::mutex& TimeLock()
+CriticalSection& TimeLock()
 {
     // localtime/gmtime share one static result in both C libraries.
-    static std::mutex m;
-    return m;
+    static CriticalSection section;
+    return section;
 }
 
 void Fill(const std::tm& tm, CalendarTime* out)
@@ -27,7 +28,7 @@ void Fill(const std::tm& tm, CalendarTime* out)
 
 bool Break(int32_t seconds, CalendarTime* out)
 {
-    std::lock_guard<std::mutex> g(TimeLock());
+    ScopedLock g(TimeLock());
     std::time_t t = (std::time_t)seconds;
     const std::tm* tm = std::localtime(&t);
     if (!tm) return false;
@@ -49,7 +50,7 @@ bool LocalCalendarToSeconds(const CalendarTime& local, int32_t* seconds)
     tm.tm_isdst = 0;
     std::time_t t;
     {
-        std::lock_guard<std::mutex> g(TimeLock());
+        ScopedLock g(TimeLock());
         t = std::mktime(&tm);
     }
     if (t == (std::time_t)-1) return false;
@@ -107,7 +108,7 @@ bool UtcCalendarToSeconds(const CalendarTime& utc, int32_t* seconds)
 
 long TimeZoneOffsetWest()
 {
-    std::lock_guard<std::mutex> g(TimeLock());
+    ScopedLock g(TimeLock());
 #ifdef _WIN32
     _tzset();
     return _timezone;

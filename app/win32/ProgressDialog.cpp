@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "app/TransferSession.h"
+#include "app/win32/CurrentContent.h"
 #include "app/win32/Dialog.h"
 #include "app/win32/MainWindow.h"
-#include "app/win32/TransferServices.h"
-#include "app/win32/CurrentContent.h"
 #include "app/win32/Worker.h"
 #include "res/resource.h"
+#include "transport/win32/Transports.h"
 
 namespace {
 

@@ -11,18 +11,8 @@
 #include "app/win32/MainWindow.h"
 #include "app/win32/UserStore.h"
 #include "res/resource.h"
-#include "transport/win32/SerialPortList.h"
 
 namespace {
-
-std::vector<PortEntry> EntriesOf(const SerialPortList& list)
-{
-    std::vector<PortEntry> out;
-    for (int32_t i = 0; i < list.GetPortCount(); ++i) {
-        out.push_back({list.GetPortName(i), list.GetPortDescription(i)});
-    }
-    return out;
-}
 
 enum class PortSpeed { OpenFailed, Unknown, Known };
 
@@ -100,8 +90,8 @@ private:
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM, INT_PTR* result) override
     {
         if (msg != WM_DEVICECHANGE || wParam != DBT_DEVNODES_CHANGED) return false;
-        std::vector<PortEntry> ports = EntriesOf(SerialPortList());
-        if (!SamePorts(ports, ports_)) {
+        std::vector<PortEntry> ports = ListSerialPorts();
+        if (ports != ports_) {
             ports_ = std::move(ports);
             Fill();
         }
@@ -176,7 +166,7 @@ private:
 
 std::optional<SerialLine> ChooseSerialPort(HWND owner, SerialDirection direction)
 {
-    std::vector<PortEntry> ports = EntriesOf(SerialPortList());
+    std::vector<PortEntry> ports = ListSerialPorts();
     if (ports.empty()) {
         Warn(owner, kNoSerialPortsMessage, SerialCaption(direction));
         return std::nullopt;

@@ -1,10 +1,9 @@
 // zvx's seams on Linux: the locale's encoding (UTF-8 nearly always, iconv otherwise), files by
-// their byte paths, signals taken by a thread of their own, and the termios serial transport.
+// their byte paths and signals taken by a thread of their own.
 #include "cli/Platform.h"
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <iconv.h>
 #include <langinfo.h>
 #include <signal.h>
 #include <sys/ioctl.h>
@@ -22,94 +21,12 @@
 #include <thread>
 
 #include "cli/Text.h"
-#include "cli/posix/SysfsPorts.h"
+#include "core/posix/CodePage.h"
 #include "core/posix/NativeFile.h"
-#include "transport/posix/ObexSerialSocket.h"
 
 namespace {
-
 std::string g_codeset;  // the locale's, when it is neither UTF-8 nor plain ASCII
-
-// iconv of a whole text; characters `to` lacks become '?' and make the result false.
-bool Convert(const char* to, const char* from, const std::string& in, std::string* out)
-{
-    out->clear();
-    iconv_t cd = iconv_open(to, from);
-    if (cd == (iconv_t)-1) {
-        *out = in;
-        return false;
-    }
-    bool ok = true;
-    char* src = const_cast<char*>(in.data());
-    size_t left = in.size();
-    while (left > 0) {
-        char buffer[256];
-        char* dst = buffer;
-        size_t room = sizeof buffer;
-        const size_t r = iconv(cd, &src, &left, &dst, &room);
-        out->append(buffer, (size_t)(dst - buffer));
-        if (r == (size_t)-1 && errno != E2BIG) {
-            ok = false;
-            out->push_back('?');
-            ++src;
-            --left;
-        }
-    }
-    iconv_close(cd);
-    return ok;
-}
-
-// Keeps why the port would not open, for the message that names the port.
-class RecordingSerialSocket : public ObexSerialSocket {
-public:
-    RecordingSerialSocket(const std::string& path, std::atomic<int>* error)
-        : ObexSerialSocket(path.c_str()), error_(error)
-    {
-    }
-    void Open() override
-    {
-        try {
-            ObexSerialSocket::Open();
-            *error_ = 0;
-        } catch (...) {
-            *error_ = OpenError();
-            throw;
-        }
-    }
-
-private:
-    std::atomic<int>* error_;
-};
-
-class SerialLink : public TransportFactory {
-public:
-    SerialLink(std::string port, uint32_t speed) : port_(std::move(port)), speed_(speed) {}
-    bool IsSerial() const override { return true; }
-    std::unique_ptr<ObexServerSocket> CreateServerSocket() override
-    {
-        return std::make_unique<RecordingSerialSocket>(port_, &openError_);
-    }
-    std::unique_ptr<ObexClientSocket> CreateClientSocket() override
-    {
-        return std::make_unique<RecordingSerialSocket>(port_, &openError_);
-    }
-    int OpenError() const { return openError_; }
-    void SetUpLine(ObexSocket& transport) override
-    {
-        if (auto* port = dynamic_cast<ObexSerialSocket*>(&transport)) port->SetUpLine(speed_);
-    }
-    std::string PeerName(ObexSocket&) override { return ""; }
-    void Pause(uint32_t milliseconds) override
-    {
-        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-    }
-
-private:
-    std::string port_;
-    uint32_t speed_;
-    std::atomic<int> openError_{0};
-};
-
+std::atomic<int> g_signal{SIGINT};
 }  // namespace
 
 void InitConsole()
@@ -122,16 +39,15 @@ void InitConsole()
 
 std::string ToConsole(const std::string& text)
 {
-    if (g_codeset.empty()) return AnsiToUtf8(text);
-    std::string out;
-    Convert(g_codeset.c_str(), "CP932", text, &out);
-    return out;
+    return g_codeset.empty() ? AnsiToUtf8(text) : Recode(g_codeset.c_str(), "CP932", text);
 }
 
 bool FromArgument(const std::string& argument, std::string* text)
 {
     if (g_codeset.empty()) return Utf8ToAnsi(argument, text);
-    return Convert("CP932", g_codeset.c_str(), argument, text);
+    bool ok = true;
+    *text = Recode("CP932", g_codeset.c_str(), argument, &ok);
+    return ok;
 }
 
 bool StderrIsTerminal() { return isatty(STDERR_FILENO) == 1; }
@@ -225,10 +141,6 @@ WriteResult WriteWholeFile(const std::string& path, const std::vector<uint8_t>& 
 
 extern char** environ;
 
-namespace {
-std::atomic<int> g_signal{SIGINT};
-}  // namespace
-
 int CancelStatus() { return 128 + g_signal; }
 
 void OnInterrupt(std::function<void()> cancel)
@@ -271,27 +183,3 @@ int RunHook(const std::string& command, const std::string& path)
 RunningTransfer::RunningTransfer() = default;
 RunningTransfer::~RunningTransfer() = default;
 
-std::vector<PortEntry> ListSerialPorts() { return ListSerialPortsIn("/sys/class/tty", "/dev"); }
-
-std::unique_ptr<TransportFactory> SerialTransports(const std::string& port, uint32_t speed)
-{
-    // "ttyUSB0" names /dev/ttyUSB0.
-    return std::make_unique<SerialLink>(
-        port.find('/') == std::string::npos ? "/dev/" + port : port, speed);
-}
-
-PortFault PortOpenFault(const TransportFactory& transports, const std::string&)
-{
-    const auto* link = dynamic_cast<const SerialLink*>(&transports);
-    switch (link ? link->OpenError() : 0) {
-    case ENOENT: case ENODEV: case ENXIO: case ENOTDIR: return PortFault::Missing;
-    case ENOTTY: case EISDIR: case EINVAL: return PortFault::NotSerial;
-    case EBUSY: case EWOULDBLOCK: return PortFault::Busy;
-    case EACCES: case EPERM: return PortFault::Denied;
-    default: return PortFault::None;
-    }
-}
-
-bool HasInfrared() { return false; }
-std::unique_ptr<TransportFactory> InfraredTransports() { return nullptr; }
-std::unique_ptr<InfraredMonitor> InfraredMonitorService() { return nullptr; }

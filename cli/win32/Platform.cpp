@@ -1,5 +1,4 @@
-// zvx's seams on Windows: the console's code page, ANSI paths, the console control handler, and
-// the program's own serial and IrDA transports, port list and service control.
+// zvx's seams on Windows: the console's code page, ANSI paths and the console control handler.
 #include "cli/Platform.h"
 
 #include <windows.h>
@@ -10,42 +9,12 @@
 #include <atomic>
 #include <cstdio>
 
-#include "app/win32/TransferServices.h"
 #include "cli/Media.h"
-#include "transport/win32/SerialPortList.h"
+#include "core/win32/CodePage.h"
 
 namespace {
 
 constexpr UINT kProgramCodePage = 932;  // the program's texts
-
-std::wstring Widen(UINT codePage, const std::string& text, bool* ok = nullptr)
-{
-    if (text.empty()) return L"";
-    DWORD flags = MB_ERR_INVALID_CHARS;
-    int n = MultiByteToWideChar(codePage, flags, text.data(), (int)text.size(), nullptr, 0);
-    if (n == 0) {  // bytes that form no character: convert what can be, and say so
-        if (ok) *ok = false;
-        flags = 0;
-        n = MultiByteToWideChar(codePage, flags, text.data(), (int)text.size(), nullptr, 0);
-    }
-    std::wstring wide((size_t)n, L'\0');
-    MultiByteToWideChar(codePage, flags, text.data(), (int)text.size(), &wide[0], n);
-    return wide;
-}
-
-std::string Narrow(UINT codePage, const std::wstring& wide, bool* ok = nullptr)
-{
-    if (wide.empty()) return "";
-    BOOL lossy = FALSE;
-    // UTF-8 takes no default character.
-    BOOL* lossyOut = codePage == CP_UTF8 ? nullptr : &lossy;
-    const int n = WideCharToMultiByte(codePage, 0, wide.data(), (int)wide.size(), nullptr, 0,
-                                      nullptr, lossyOut);
-    std::string text((size_t)n, '\0');
-    WideCharToMultiByte(codePage, 0, wide.data(), (int)wide.size(), &text[0], n, nullptr, lossyOut);
-    if (ok && lossy) *ok = false;
-    return text;
-}
 
 UINT ConsoleCodePage()
 {
@@ -91,13 +60,13 @@ void InitConsole() {}
 
 std::string ToConsole(const std::string& text)
 {
-    return Narrow(ConsoleCodePage(), Widen(kProgramCodePage, text));
+    return Recode(ConsoleCodePage(), kProgramCodePage, text);
 }
 
 bool FromArgument(const std::string& argument, std::string* text)
 {
     bool ok = true;
-    *text = Narrow(kProgramCodePage, Widen(CP_ACP, argument, &ok), &ok);
+    *text = Recode(kProgramCodePage, CP_ACP, argument, &ok);
     return ok;
 }
 
@@ -118,10 +87,10 @@ bool ConsoleIsUtf8() { return ConsoleCodePage() == CP_UTF8; }
 
 std::string PathToConsole(const std::string& path)
 {
-    return Narrow(ConsoleCodePage(), Widen(CP_ACP, path));
+    return Recode(ConsoleCodePage(), CP_ACP, path);
 }
 
-std::string PathToUtf8(const std::string& path) { return Narrow(CP_UTF8, Widen(CP_ACP, path)); }
+std::string PathToUtf8(const std::string& path) { return Recode(CP_UTF8, CP_ACP, path); }
 
 FileReadStatus ReadLocalFile(const std::string& path, uint32_t minSize, uint32_t maxSize,
                              FileContents* out)
@@ -230,49 +199,4 @@ RunningTransfer::RunningTransfer()
 RunningTransfer::~RunningTransfer()
 {
     if (Idle()) SetEvent(Idle());
-}
-
-std::vector<PortEntry> ListSerialPorts()
-{
-    SerialPortList list;
-    std::vector<PortEntry> ports;
-    for (int32_t i = 0; i < list.GetPortCount(); ++i) {
-        ports.push_back({list.GetPortName(i), list.GetPortDescription(i)});
-    }
-    return ports;
-}
-
-std::unique_ptr<TransportFactory> SerialTransports(const std::string& port, uint32_t speed)
-{
-    // "\\.\COM12" names COM12; the transport adds the prefix itself.
-    const bool device = port.compare(0, 4, "\\\\.\\") == 0;
-    return std::make_unique<Win32Transports>(SerialLine{device ? port.substr(4) : port, speed});
-}
-
-PortFault PortOpenFault(const TransportFactory& transports, const std::string& port)
-{
-    if (!transports.IsSerial()) return PortFault::None;
-    // Asked again only after the transfer failed to open it: the answer names the cause.
-    const bool device = port.compare(0, 4, "\\\\.\\") == 0;
-    HANDLE handle = CreateFileA((device ? port : "\\\\.\\" + port).c_str(),
-                                GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (handle != INVALID_HANDLE_VALUE) {
-        CloseHandle(handle);
-        return PortFault::None;
-    }
-    switch (GetLastError()) {
-    case ERROR_FILE_NOT_FOUND: case ERROR_PATH_NOT_FOUND: return PortFault::Missing;
-    case ERROR_ACCESS_DENIED: case ERROR_SHARING_VIOLATION: return PortFault::Busy;
-    default: return PortFault::None;
-    }
-}
-
-bool HasInfrared() { return true; }
-std::unique_ptr<TransportFactory> InfraredTransports()
-{
-    return std::make_unique<Win32Transports>(std::nullopt);
-}
-std::unique_ptr<InfraredMonitor> InfraredMonitorService()
-{
-    return std::make_unique<Win32InfraredMonitor>();
 }

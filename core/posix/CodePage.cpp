@@ -1,6 +1,6 @@
 // Linux stand-in for the ANSI code page: iconv's CP932, which matches Windows code page 932
 // (NEC and IBM extensions, U+FF5E for 0x8160) better than plain Shift_JIS.
-#include "core/CodePage.h"
+#include "core/posix/CodePage.h"
 
 #include <iconv.h>
 
@@ -23,10 +23,10 @@ private:
 };
 
 // Converts as much as iconv accepts; on an invalid or incomplete sequence appends `bad` to the
-// output and skips `skip(in)` input bytes.
+// output, skips `skip(in)` input bytes and clears *ok.
 template <typename Out, typename Skip>
 Out Convert(const char* to, const char* from, const char* in, size_t inBytes,
-            const Out& bad, Skip skip)
+            const Out& bad, Skip skip, bool* ok = nullptr)
 {
     Converter conv(to, from);  // one per call: iconv descriptors are not thread-safe
     using Unit = typename Out::value_type;
@@ -41,6 +41,7 @@ Out Convert(const char* to, const char* from, const char* in, size_t inBytes,
         out.append(reinterpret_cast<const Unit*>(buf), (size_t)(dst - buf) / sizeof(Unit));
         if (r == (size_t)-1 && errno != E2BIG) {
             out += bad;
+            if (ok) *ok = false;
             size_t n = skip(src, left);
             src += n;
             left -= n;
@@ -48,6 +49,24 @@ Out Convert(const char* to, const char* from, const char* in, size_t inBytes,
         }
     }
     return out;
+}
+
+// A high surrogate with its low surrogate is one character; a lone one is a unit of its own.
+size_t Utf16Character(const char* p, size_t left)
+{
+    auto unit = [p](size_t at) {
+        return (unsigned)(unsigned char)p[at] | ((unsigned)(unsigned char)p[at + 1] << 8);
+    };
+    if (left < 2) return left;
+    const bool pair = left >= 4 && unit(0) >= 0xD800 && unit(0) < 0xDC00 && unit(2) >= 0xDC00 &&
+                      unit(2) < 0xE000;
+    return pair ? 4 : 2;
+}
+
+std::string FromUtf16(const char* to, const char16_t* text, size_t length, bool* ok)
+{
+    return Convert<std::string>(to, "UTF-16LE", reinterpret_cast<const char*>(text), length * 2,
+                                std::string(1, '?'), Utf16Character, ok);
 }
 
 }  // namespace
@@ -64,21 +83,21 @@ std::u16string AnsiToUtf16(const char* text, size_t length)
 std::string Utf16ToAnsi(const char16_t* text, size_t length)
 {
     if (length == 0) return std::string();
-    return Convert<std::string>("CP932", "UTF-16LE", reinterpret_cast<const char*>(text),
-                                length * 2, std::string(1, '?'),
-                                [](const char* p, size_t left) -> size_t {
-                                    // A high surrogate with its low surrogate is one character;
-                                    // a lone one is a unit of its own.
-                                    auto unit = [p](size_t at) {
-                                        return (unsigned)(unsigned char)p[at] |
-                                               ((unsigned)(unsigned char)p[at + 1] << 8);
-                                    };
-                                    if (left < 2) return left;
-                                    const bool pair = left >= 4 && unit(0) >= 0xD800 &&
-                                                      unit(0) < 0xDC00 && unit(2) >= 0xDC00 &&
-                                                      unit(2) < 0xE000;
-                                    return pair ? 4 : 2;
-                                });
+    return FromUtf16("CP932", text, length, nullptr);
+}
+
+std::string Recode(const char* to, const char* from, const std::string& text, bool* ok)
+{
+    try {
+        // Through UTF-16, so that a character `to` lacks becomes one '?' whatever its length.
+        const std::u16string wide =
+            Convert<std::u16string>("UTF-16LE", from, text.data(), text.size(),
+                                    std::u16string(1, u'?'), [](const char*, size_t) { return 1; }, ok);
+        return FromUtf16(to, wide.data(), wide.size(), ok);
+    } catch (const std::runtime_error&) {  // an encoding iconv does not know
+        if (ok) *ok = false;
+        return text;
+    }
 }
 
 bool IsAnsiLeadByte(unsigned char c) { return IsShiftJisLeadByte(c); }

@@ -38,11 +38,13 @@ TEST(SerialSettings, InitialPortPrefersObexInTheDescription)
 
 TEST(SerialSettings, SamePortsComparesNamesAndDescriptionsByIndex)
 {
-    const std::vector<PortEntry> a{{"COM1", "A"}, {"COM3", "B"}};
-    EXPECT_TRUE(SamePorts(a, {{"COM1", "A"}, {"COM3", "B"}}));
-    EXPECT_FALSE(SamePorts(a, {{"COM3", "B"}, {"COM1", "A"}}));
-    EXPECT_FALSE(SamePorts(a, {{"COM1", "A"}, {"COM3", "C"}}));
-    EXPECT_FALSE(SamePorts(a, {{"COM1", "A"}}));
+    using Ports = std::vector<PortEntry>;
+    const Ports a{{"COM1", "A"}, {"COM3", "B"}};
+    EXPECT_TRUE(a == Ports({{"COM1", "A"}, {"COM3", "B"}}));
+    EXPECT_FALSE(a == Ports({{"COM3", "B"}, {"COM1", "A"}}));
+    EXPECT_FALSE(a == Ports({{"COM1", "A"}, {"COM3", "C"}}));
+    EXPECT_FALSE(a == Ports({{"COM1", "A"}}));
+    EXPECT_FALSE(a == Ports({{"COM1", "A"}, {"COM3", "B"}, {"COM4", "B"}}));
 }
 
 TEST(SerialSettings, CurrentSpeedDisplay)

@@ -7,12 +7,12 @@
 #include <atomic>
 #include <cstring>
 
-#include "app/win32/TransferServices.h"
 #include "tests/app/TransferFixtures.h"
 #include "tests/transport/FakeWinSock.h"
 #include "tests/transport/TransportTestSupport.h"
 #include "transport/win32/ServiceManager.h"
 #include "tests/support/TestFiles.h"
+#include "transport/win32/Transports.h"
 
 namespace {
 

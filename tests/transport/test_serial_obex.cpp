@@ -7,12 +7,12 @@
 
 #include <thread>
 
-#include "app/win32/TransferServices.h"
 #include "obex/ObexClient.h"
 #include "obex/ObexServer.h"
 #include "tests/app/TransferFixtures.h"
 #include "tests/transport/TransportTestSupport.h"
 #include "transport/win32/ObexSerialSocket.h"
+#include "transport/win32/Transports.h"
 
 namespace {
 

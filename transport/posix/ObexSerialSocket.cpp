@@ -37,8 +37,8 @@ bool IsPortGone(int error)
 
 }  // namespace
 
-ObexSerialSocket::ObexSerialSocket(const char* devicePath)
-    : path_(devicePath ? devicePath : ""), inert_(devicePath == nullptr)
+ObexSerialSocket::ObexSerialSocket(const char* devicePath, std::atomic<int>* openError)
+    : path_(devicePath ? devicePath : ""), inert_(devicePath == nullptr), openError_(openError)
 {
 }
 
@@ -54,6 +54,7 @@ void ObexSerialSocket::Open()
 {
     if (inert_) return;
     ScopedLock hold(lock_);
+    if (openError_) *openError_ = 0;
     // A cancel that came before the engine opened the port still ends the transfer.
     if (closed_) throw TransportException(TRANSPORT_ERR_OPEN, kOpenFailed);
     if (fd_ >= 0) return;
@@ -61,7 +62,7 @@ void ObexSerialSocket::Open()
     int fd = ::open(path_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     termios line;
     bool ok = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0 && tcgetattr(fd, &line) == 0;
-    openError_ = ok ? 0 : errno;  // the cause a user can act on: kept for the message
+    int error = ok ? 0 : errno;  // the cause a user can act on: kept for the message
     if (ok) {
         saved_ = line;
         cfmakeraw(&line);  // no echo, no line editing, no XON/XOFF, 8 bits
@@ -74,11 +75,12 @@ void ObexSerialSocket::Open()
         if (ok) {
             ioctl(fd, TIOCEXCL);
         } else {
-            openError_ = errno;
+            error = errno;
             tcsetattr(fd, TCSANOW, &saved_);
         }
     }
     if (!ok) {
+        if (openError_) *openError_ = error;
         if (fd >= 0) ::close(fd);
         throw TransportException(TRANSPORT_ERR_OPEN, kOpenFailed);
     }

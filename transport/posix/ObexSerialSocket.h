@@ -11,6 +11,7 @@
 #pragma once
 #include <termios.h>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -22,8 +23,10 @@ public:
     static constexpr int32_t kMaxPacketSize = 8192;
 
     // `devicePath` such as "/dev/ttyUSB0"; nullptr makes an inert object that never touches a
-    // device.
-    explicit ObexSerialSocket(const char* devicePath);
+    // device. `openError`, when given, gets the errno of the step at which each Open failed
+    // (ENOENT, EACCES, EBUSY, EWOULDBLOCK from the lock, ENOTTY for a device that is no
+    // terminal...), 0 when it opened.
+    explicit ObexSerialSocket(const char* devicePath, std::atomic<int>* openError = nullptr);
     ~ObexSerialSocket() override;
     ObexSerialSocket(const ObexSerialSocket&) = delete;
     ObexSerialSocket& operator=(const ObexSerialSocket&) = delete;
@@ -42,9 +45,6 @@ public:
     bool SetUpLine(uint32_t speed);
 
     const std::string& GetDevicePath() const { return path_; }
-    // errno of the step at which the last Open failed (ENOENT, EACCES, EBUSY, EWOULDBLOCK from
-    // the lock, ENOTTY for a device that is no terminal...); 0 when it did not fail that way.
-    int OpenError() const { return openError_; }
 
 private:
     enum class Direction { Read, Write };
@@ -57,7 +57,7 @@ private:
     int fd_ = -1;
     int wake_[2] = {-1, -1};  // Close writes to [1]; blocked reads and writes also wait on [0]
     termios saved_{};
-    int openError_ = 0;
+    std::atomic<int>* openError_;
     bool closed_ = false;     // guarded by lock_
     int busy_ = 0;            // reads and writes in progress, guarded by lock_
     // Keeps Close from releasing the descriptor between a check and the read or write.

@@ -16,7 +16,7 @@
 #include <thread>
 
 #include "cli/Commands.h"
-#include "cli/posix/SysfsPorts.h"
+#include "transport/posix/SysfsPorts.h"
 #include "tests/support/Mp4Bytes.h"
 #include "tests/support/posix/OpenObexPeer.h"
 #include "tests/support/posix/PtyPair.h"

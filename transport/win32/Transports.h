@@ -1,13 +1,12 @@
-// The transfers' platform seams on Windows: IrDA and serial transports, and the Infrared Monitor
-// service through the service control manager.
+// The transports on Windows: IrDA and serial, and the Infrared Monitor service through the
+// service control manager.
 #pragma once
 #include <windows.h>
 
 #include <memory>
 #include <optional>
 
-#include "app/TransferRequest.h"
-#include "app/TransferSeams.h"
+#include "transport/Transports.h"
 
 class ServiceManager;
 class WinSockApi;

@@ -1,4 +1,4 @@
-#include "cli/posix/SysfsPorts.h"
+#include "transport/posix/SysfsPorts.h"
 
 #include <dirent.h>
 #include <limits.h>
@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <fstream>
 
-#include "cli/Text.h"
+#include "core/posix/CodePage.h"
 
 namespace {
 
@@ -58,9 +58,7 @@ std::vector<PortEntry> ListSerialPortsIn(const std::string& classDir, const std:
         // a UART behind it (most ttyS names on a PC).
         const std::string device = RealPath(base + "/device");
         if (name[0] == '.' || device.empty() || FirstLine(base + "/type") == "0") continue;
-        std::string description;
-        Utf8ToAnsi(Describe(device), &description);
-        ports.push_back({devDir + "/" + name, description});
+        ports.push_back({devDir + "/" + name, Recode("CP932", "UTF-8", Describe(device))});
     }
     closedir(dir);
     std::sort(ports.begin(), ports.end(), [](const PortEntry& a, const PortEntry& b) {
@@ -68,3 +66,5 @@ std::vector<PortEntry> ListSerialPortsIn(const std::string& classDir, const std:
     });
     return ports;
 }
+
+std::vector<PortEntry> ListSerialPorts() { return ListSerialPortsIn("/sys/class/tty", "/dev"); }

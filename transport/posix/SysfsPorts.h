@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/SerialSettingsRules.h"
+#include "transport/Transports.h"
 
 // Every terminal under `classDir` (/sys/class/tty) that stands for a device, as a path under
 // `devDir` (/dev) with a description: the USB manufacturer and product (and the interface's name
