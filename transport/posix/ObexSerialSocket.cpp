@@ -122,17 +122,6 @@ void ObexSerialSocket::Release(bool discardOutput)
     fd_ = -1;
 }
 
-int32_t ObexSerialSocket::Receive(uint8_t* buffer, int32_t offset, int32_t count)
-{
-    return Transfer(Direction::Read, buffer + offset, count);
-}
-
-int32_t ObexSerialSocket::Send(const uint8_t* buffer, int32_t offset, int32_t count)
-{
-    // write() does not change the buffer; the cast only lets both directions share code.
-    return Transfer(Direction::Write, const_cast<uint8_t*>(buffer) + offset, count);
-}
-
 int32_t ObexSerialSocket::Transfer(Direction direction, uint8_t* buffer, int32_t count)
 {
     const bool reading = direction == Direction::Read;

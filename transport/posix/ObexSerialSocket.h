@@ -1,6 +1,5 @@
 // OBEX over a Linux serial device (/dev/ttyUSB0, /dev/ttyACM0, a /dev/serial/by-id link, a
-// pseudo-terminal). As on Windows a serial line has no connection set-up: the one object serves
-// both roles, Accept and Connect do nothing and the exchange starts on the open port.
+// pseudo-terminal).
 //
 // The port is held exclusively (an advisory lock, which binds root too, and TIOCEXCL), put into
 // raw 8N1 when it opens and given back with the settings it had when it closes. Reads and writes
@@ -16,12 +15,10 @@
 #include <string>
 
 #include "core/Sync.h"
-#include "transport/ObexSocket.h"
+#include "transport/SerialLineSocket.h"
 
-class ObexSerialSocket : public ObexServerSocket, public ObexClientSocket {
+class ObexSerialSocket : public SerialLineSocket {
 public:
-    static constexpr int32_t kMaxPacketSize = 8192;
-
     // `devicePath` such as "/dev/ttyUSB0"; nullptr makes an inert object that never touches a
     // device. `openError`, when given, gets the errno of the step at which each Open failed
     // (ENOENT, EACCES, EBUSY, EWOULDBLOCK from the lock, ENOTTY for a device that is no
@@ -31,13 +28,8 @@ public:
     ObexSerialSocket(const ObexSerialSocket&) = delete;
     ObexSerialSocket& operator=(const ObexSerialSocket&) = delete;
 
-    int32_t GetMaxPacketSize() override { return kMaxPacketSize; }
     void Open() override;
     void Close() override;
-    int32_t Receive(uint8_t* buffer, int32_t offset, int32_t count) override;
-    int32_t Send(const uint8_t* buffer, int32_t offset, int32_t count) override;
-    void Accept() override {}
-    void Connect() override {}
 
     // The line the transfers use: `speed` bits per second (any value the driver takes), 8 data
     // bits, DTR and RTS on. False when the driver refused something; the transfers go ahead
@@ -47,8 +39,7 @@ public:
     const std::string& GetDevicePath() const { return path_; }
 
 private:
-    enum class Direction { Read, Write };
-    int32_t Transfer(Direction direction, uint8_t* buffer, int32_t count);
+    int32_t Transfer(Direction direction, uint8_t* buffer, int32_t count) override;
     // Under lock_: gives the line back as it was and closes it.
     void Release(bool discardOutput);
 

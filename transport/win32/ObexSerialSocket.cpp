@@ -118,17 +118,6 @@ HANDLE ObexSerialSocket::CurrentHandle()
     return closed_ ? INVALID_HANDLE_VALUE : handle_;
 }
 
-int32_t ObexSerialSocket::Receive(uint8_t* buffer, int32_t offset, int32_t count)
-{
-    return Transfer(Direction::Read, buffer + offset, count);
-}
-
-int32_t ObexSerialSocket::Send(const uint8_t* buffer, int32_t offset, int32_t count)
-{
-    // WriteFile does not write into the buffer; the cast only lets both directions share code.
-    return Transfer(Direction::Write, const_cast<uint8_t*>(buffer) + offset, count);
-}
-
 HANDLE ObexSerialSocket::CreateTransferEvent()
 {
     return CreateEventA(nullptr, TRUE, FALSE, nullptr);

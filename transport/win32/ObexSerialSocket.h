@@ -1,6 +1,4 @@
-// OBEX over a serial port (a COM port, or a cable or modem the system presents as one). A serial
-// line has no connection set-up, so the one object serves both roles: Accept and Connect do
-// nothing and the exchange starts on the open port.
+// OBEX over a serial port (a COM port, or a cable or modem the system presents as one).
 //
 // I/O is overlapped so that Close, called from another thread to cancel, stops a read or write
 // that is waiting for the line at once instead of at the end of its time-out.
@@ -10,27 +8,18 @@
 #include <atomic>
 
 #include "core/Sync.h"
-#include "transport/ObexSocket.h"
+#include "transport/SerialLineSocket.h"
 
-class ObexSerialSocket : public ObexServerSocket, public ObexClientSocket {
+class ObexSerialSocket : public SerialLineSocket {
 public:
-    static constexpr int32_t kMaxPacketSize = 8192;
-
     // `portName` such as "COM3"; nullptr makes an inert object that never touches a device.
     explicit ObexSerialSocket(const char* portName);
     ~ObexSerialSocket() override;
     ObexSerialSocket(const ObexSerialSocket&) = delete;
     ObexSerialSocket& operator=(const ObexSerialSocket&) = delete;
 
-    int32_t GetMaxPacketSize() override { return kMaxPacketSize; }
     void Open() override;
     void Close() override;
-    // One read: returns what arrived before the line's time-outs, possibly 0.
-    int32_t Receive(uint8_t* buffer, int32_t offset, int32_t count) override;
-    // One write: returns what the driver took, possibly 0 after the write time-out.
-    int32_t Send(const uint8_t* buffer, int32_t offset, int32_t count) override;
-    void Accept() override {}
-    void Connect() override {}
 
     // The platform calls of the same names on the port; true when they succeeded.
     virtual bool GetCommState(DCB* dcb);
@@ -54,8 +43,7 @@ protected:
     virtual HANDLE CreateTransferEvent();
 
 private:
-    enum class Direction { Read, Write };
-    int32_t Transfer(Direction direction, uint8_t* buffer, int32_t count);
+    int32_t Transfer(Direction direction, uint8_t* buffer, int32_t count) override;
     HANDLE CurrentHandle();
 
     bool ClaimPort();
