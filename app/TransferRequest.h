@@ -7,20 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "app/SendSettings.h"
 #include "app/TransferTexts.h"
+#include "formats/VNoteWriter.h"
 
 // A serial port as the port list names it ("COM3", "CNCA0") and the line speed to set on it.
 struct SerialLine {
     std::string port;
     uint32_t speed = 0;  // bits per second
-};
-
-// What a send takes from the current object: its kind and a private copy of its body, taken on
-// the user-interface thread while nothing can change the object.
-struct SendPayload {
-    int32_t kind = 0;
-    std::vector<uint8_t> body;
 };
 
 // Silence a receive tolerates after it has answered an object, before it ends the session by
@@ -30,8 +23,9 @@ constexpr uint32_t kQuietAfterAnswerMs = 5000;
 struct TransferRequest {
     Direction direction = Direction::Receive;
     std::optional<SerialLine> serial;  // none: over infrared
-    SendSettings settings;             // send only
-    SendPayload payload;               // send only
+    // Send only: what PrepareSend made of the object and the entries, with a private copy of the
+    // body taken while nothing could change the object; the worker decodes its own picture.
+    SendJob job;
     // Receive only: keep each object's body as it came (IncomingObject::raw), and the silence
     // tolerated after an object was answered.
     bool keepRaw = false;

@@ -177,15 +177,15 @@ int SaveReceived(const ReceivedObject& received, const std::string& obexName,
 {
     // The same refusals, and statuses, as receive's.
     if (!IsTransferableKind(received.kind)) {
-        return Fail(dir, RECEIVE_KIND_REFUSED, kReceiveKindUnsupported, asJson);
+        return Fail(dir, ExitStatus(RECEIVE_KIND_REFUSED, false), kReceiveKindUnsupported, asJson);
     }
     if (IsPictureKind(received.kind) &&
         !ContentMatchesKind(received.kind, received.body.data(), (uint32_t)received.body.size())) {
-        return Fail(dir, RECEIVE_CONTENT_REFUSED, kReceiveNotDecodable, asJson);
+        return Fail(dir, ExitStatus(RECEIVE_CONTENT_REFUSED, false), kReceiveNotDecodable, asJson);
     }
     const std::string path = SaveNew(dir, ReceivedFileName(received, obexName), received.kind,
                                      received.body, received.time);
-    if (path.empty()) return Fail(dir, kExitNoOutput, kCannotWrite, asJson);
+    if (path.empty()) return Fail(dir, ExitStatus(RECEIVE_NOT_KEPT, false), kCannotWrite, asJson);
     const std::unique_ptr<MediaObject> object = MakeReceivedObject(received);
     ShowObject(path, *object, DecodePicture(*object).get(), asJson, std::move(extra));
     return 0;
@@ -206,20 +206,10 @@ TransferRequest LinkRequest(const LinkOptions& link, Direction direction)
     return request;
 }
 
-// The request the send settings dialog would make of `job`: its entries (checked already, so
-// they fit the dialog's fields) and the body.
 TransferRequest SendRequestFor(const LinkOptions& link, SendJob job)
 {
     TransferRequest request = LinkRequest(link, Direction::Send);
-    SendSettings& settings = request.settings;
-    settings.format = job.format;
-    std::snprintf(settings.title, sizeof settings.title, "%s", job.title.value_or("").c_str());
-    std::snprintf(settings.summary, sizeof settings.summary, "%s", job.summary.value_or("").c_str());
-    std::snprintf(settings.fileName, sizeof settings.fileName, "%s", job.fileName.value_or("").c_str());
-    settings.time = job.time;
-    settings.redistributionForbidden = job.redistributionForbidden;
-    request.payload.kind = job.kind;
-    request.payload.body = std::move(job.body);
+    request.job = std::move(job);
     return request;
 }
 
@@ -243,18 +233,18 @@ public:
             // Kept also when the object cannot be read: that is when it is wanted most.
             const std::string raw =
                 SaveNew(options_.dir, incoming.name, MEDIA_UNKNOWN, incoming.raw, incoming.time);
-            if (raw.empty()) return Refuse(incoming, kExitNoOutput, RECEIVE_NOT_KEPT, kCannotWrite, extra);
+            if (raw.empty()) return Refuse(incoming, RECEIVE_NOT_KEPT, kCannotWrite, extra);
             extra["raw"] = PathToUtf8(raw);
             if (!json_) PrintPathLine("", raw);
         }
         if (incoming.refusal != 0) {
-            return Refuse(incoming, incoming.refusal, incoming.refusal,
+            return Refuse(incoming, incoming.refusal,
                           ResultMessage(Direction::Receive, incoming.refusal, true), extra);
         }
         const ReceivedObject& received = incoming.object;
         const std::string path = SaveNew(options_.dir, ReceivedFileName(received, incoming.name),
                                          received.kind, received.body, received.time);
-        if (path.empty()) return Refuse(incoming, kExitNoOutput, RECEIVE_NOT_KEPT, kCannotWrite, extra);
+        if (path.empty()) return Refuse(incoming, RECEIVE_NOT_KEPT, kCannotWrite, extra);
         ++kept_;
         ++offered_;
         saved_.push_back(path);
@@ -286,9 +276,10 @@ public:
 
 private:
     // A line on stderr naming the object and, for scripts, one on stdout.
-    int32_t Refuse(const IncomingObject& incoming, int status, int32_t result,
-                   const std::string& message, json extra)
+    int32_t Refuse(const IncomingObject& incoming, int32_t result, const std::string& message,
+                   json extra)
     {
+        const int status = ExitStatus(result, false);
         ++offered_;
         if (firstFailure_ == 0) firstFailure_ = status;
         PrintError(ObjectLabel(incoming) + ": " + message);
@@ -419,7 +410,9 @@ int RunWrap(const std::string& file, const SendEntries& entries, const std::stri
     if (job.kind == MEDIA_JPEG || job.kind == MEDIA_GIF) job.picture = media.picture.get();
     std::unique_ptr<OutgoingObject> object;
     const int32_t built = BuildOutgoingObject(job, nullptr, &object);
-    if (built != 0) return Fail(file, built, ResultMessage(Direction::Send, built, true), false);
+    if (built != 0) {
+        return Fail(file, ExitStatus(built, false), ResultMessage(Direction::Send, built, true), false);
+    }
     const uint8_t* data = object->body.GetData();
     const std::vector<uint8_t> bytes(data, data + object->body.GetSize());
     // The OBEX name (and type) a send puts it under; beside the object on stdout, on stderr.
@@ -464,8 +457,8 @@ int RunUnwrap(const UnwrapCommand& command)
                                                obexName.c_str(),
                                                command.time ? &*command.time : nullptr, &received);
     if (parsed != 0) {
-        return Fail(command.object, parsed, ResultMessage(Direction::Receive, parsed, true),
-                    command.json);
+        return Fail(command.object, ExitStatus(parsed, false),
+                    ResultMessage(Direction::Receive, parsed, true), command.json);
     }
     return SaveReceived(received, obexName, command.dir, command.json, json::object());
 }
@@ -554,7 +547,7 @@ int RunSend(const LinkOptions& link, const FileList& list, const SendEntries& en
         const std::string end = EndMessage(Direction::Send, result, !link.irda, cancelled, fault);
         if (result != SEND_OK) {
             // A port that does not open names the port, not the picture.
-            const int status = cancelled ? CancelStatus() : result;
+            const int status = ExitStatus(result, cancelled);
             Fail(result == SEND_NO_PORT ? where : file, status, end, link.json, cancelled, &file);
             ++failed;
             if (first == 0) first = status;
@@ -623,7 +616,7 @@ int RunReceive(const LinkOptions& link, const ReceiveOptions& options, CancelSig
             const PortFault fault = result == RECEIVE_NO_PORT && !link.irda
                                         ? PortOpenFault(*transports, link.port)
                                         : PortFault::None;
-            Fail(where, cancel.IsCancelled() ? CancelStatus() : result,
+            Fail(where, ExitStatus(result, cancel.IsCancelled()),
                  EndMessage(Direction::Receive, result, !link.irda, cancel.IsCancelled(), fault),
                  link.json, cancel.IsCancelled());
         }
@@ -635,9 +628,16 @@ int RunReceive(const LinkOptions& link, const ReceiveOptions& options, CancelSig
         if (result == RECEIVE_OK) continue;
         // Waiting for ever outlasts a phone that failed, but not a lost port.
         if (options.forever && result != RECEIVE_NO_PORT) continue;
-        return sink.FirstFailure() ? sink.FirstFailure() : result;
+        return sink.FirstFailure() ? sink.FirstFailure() : ExitStatus(result, false);
     }
     return sink.FirstFailure();
+}
+
+int ExitStatus(int32_t result, bool cancelled)
+{
+    if (cancelled) return CancelStatus();
+    if (result == RECEIVE_NOT_KEPT) return kExitNoOutput;  // a file that cannot be written
+    return result < 0 ? kExitInternal : result;  // -1: a failure no result stands for
 }
 
 std::vector<PortEntry> PhonePortsFirst(std::vector<PortEntry> ports)

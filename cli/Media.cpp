@@ -1,7 +1,6 @@
 #include "cli/Media.h"
 
 #include <cstdio>
-#include <ctime>
 
 #include "app/FileRules.h"
 #include "app/SendSettingsRules.h"
@@ -9,9 +8,6 @@
 #include "core/TimeConv.h"
 
 namespace {
-
-const char* const kFormatNames[] = {"docomo", "n2051", "f2051", "p2102v",
-                                    "p504i",  "jn51",  "jn51-camera", "direct"};
 
 // `count` decimal digits of `text` at `at`.
 bool Digits(const std::string& text, size_t at, size_t count, int* value)
@@ -56,15 +52,16 @@ std::string TooLong(const char* option, const std::string& text, size_t limit, c
 
 int32_t ParseFormat(const std::string& text)
 {
-    for (int32_t f = FORMAT_DOCOMO; f <= FORMAT_DIRECT; ++f) {
-        if (text == std::to_string(f) || text == kFormatNames[f - 1]) return f;
+    for (const PhoneFormatInfo& f : kPhoneFormats) {
+        if (text == std::to_string(f.format) || text == f.name) return f.format;
     }
     return 0;
 }
 
 const char* FormatName(int32_t format)
 {
-    return format >= FORMAT_DOCOMO && format <= FORMAT_DIRECT ? kFormatNames[format - 1] : "";
+    const PhoneFormatInfo* f = FindPhoneFormat(format);
+    return f ? f->name : "";
 }
 
 bool ParseWhen(const std::string& text, int32_t* seconds)
@@ -181,68 +178,37 @@ int LoadMedia(const std::string& path, LocalMedia* media, std::string* message)
 int BuildSendJob(const LocalMedia& media, const SendEntries& entries, SendJob* job,
                  std::string* message)
 {
-    const MediaObject& object = *media.object;
-    const int32_t kind = object.GetKind();
-    const FormatButton* button = ButtonForFormat(entries.format);
-    const KindFormats formats = FormatsForKind(kind);
-    if (!button || entries.format == FORMAT_LOCAL_FILE || !formats.known ||
-        !formats.enabled[button - kFormatButtons]) {
+    const int32_t kind = media.object->GetKind();
+    if (!FormatAccepts(entries.format, kind)) {
         *message = Printf("--format: %s は %s では送信できません。", MediaKindLabel(kind),
                           PhoneFormatLabel(entries.format));
         return kExitRefused;
     }
-    const std::string title = entries.title.value_or("");
-    const std::string summary = entries.summary.value_or("");
-    const std::string fileName = entries.fileName ? *entries.fileName
-                                 : object.GetFileName() ? object.GetFileName()
-                                                        : "";
     // The file's own name stands in for --name: a refusal of it says where it came from.
-    const std::string shownName = entries.fileName ? fileName : media.fileName;
+    const std::string shownName = entries.fileName ? *entries.fileName : media.fileName;
     const std::string ownName =
         entries.fileName ? "" : "(ファイルの名前〝" + shownName + "〟。--name で指定できます)";
-    const bool usesName = StatesForRule(button->rule).fileName.enabled;
-    std::string refusal = TooLong("--title", title, 24, "タイトル");
-    if (refusal.empty()) refusal = TooLong("--summary", summary, 24, "サマリー");
+    const bool usesName = FormatCarries(entries.format, ENTRY_FILE_NAME);
+    std::string refusal = TooLong("--title", entries.title.value_or(""), kMaxTitleBytes, "タイトル");
+    if (refusal.empty()) {
+        refusal = TooLong("--summary", entries.summary.value_or(""), kMaxSummaryBytes, "サマリー");
+    }
     // A name given is held to its edit's limit as before; the file's own only where it is used.
-    if (refusal.empty() && shownName.size() > 18 && (entries.fileName || usesName)) {
-        refusal = TooLong("--name", shownName, 18, "ファイル名") + ownName;
+    if (refusal.empty() && shownName.size() > kMaxFileNameBytes && (entries.fileName || usesName)) {
+        refusal = TooLong("--name", shownName, kMaxFileNameBytes, "ファイル名") + ownName;
     }
     if (refusal.empty() && usesName && media.nameLost && !entries.fileName) {
         refusal = "--name: ファイルの名前を Shift_JIS で表せません。--name で指定してください。";
     }
-    if (refusal.empty()) {
-        const char* rule =
-            RefusalForEntries(entries.format, title.c_str(), summary.c_str(), fileName.c_str());
-        // kEntryRefusals' order: summary, file name, title, file name characters.
-        static const char* const kOptions[kEntryRefusalCount] = {"--summary", "--name", "--title",
-                                                                 "--name"};
-        for (int i = 0; rule && i < kEntryRefusalCount; ++i) {
-            if (rule != kEntryRefusals[i]) continue;
-            refusal = std::string(kOptions[i]) + ": " + rule + (i == 3 ? ownName : "");
-        }
-        if (rule && refusal.empty()) refusal = rule;
+    const char* rule = refusal.empty() ? PrepareSend(*media.object, entries, job) : nullptr;
+    // kEntryRefusals' order: summary, file name, title, file name characters.
+    static const char* const kOptions[kEntryRefusalCount] = {"--summary", "--name", "--title",
+                                                             "--name"};
+    for (int i = 0; rule && i < kEntryRefusalCount; ++i) {
+        if (rule == kEntryRefusals[i]) refusal = std::string(kOptions[i]) + ": " + rule + (i == 3 ? ownName : "");
     }
-    if (!refusal.empty()) {
-        *message = refusal;
-        return kExitRefused;
-    }
-    int32_t time = entries.time.value_or(object.GetTime());
-    if (time == 0) {
-        // The pickers start at the current time, read back as local time like any other.
-        CalendarTime now;
-        if (!SecondsToLocalCalendar((int32_t)std::time(nullptr), &now) ||
-            !LocalCalendarToSeconds(now, &time)) {
-            time = (int32_t)std::time(nullptr);
-        }
-    }
-    job->Reset();
-    job->kind = kind;
-    job->format = entries.format;
-    job->body.assign(object.GetBody(), object.GetBody() + object.GetBodyLength());
-    job->title = title;
-    job->summary = summary;
-    job->fileName = fileName;
-    job->time = time;
-    job->redistributionForbidden = object.GetRedistributionForbidden();
-    return 0;
+    if (rule && refusal.empty()) refusal = rule;
+    if (refusal.empty()) return 0;
+    *message = refusal;
+    return kExitRefused;
 }

@@ -9,13 +9,14 @@
 #include <vector>
 
 #include "app/ReceiveFolder.h"  // SaveNew, ReceivedFileName
+#include "app/SendSettingsRules.h"  // SendEntries
 #include "core/FileAccess.h"
 #include "core/MediaObject.h"
 #include "formats/ImageManager.h"
 #include "formats/VNoteReader.h"
 #include "formats/VNoteWriter.h"
 
-// Exit statuses of zvx's own refusals; the transfers' results (1 to 10) come before them.
+// Exit statuses of zvx's own refusals; the results' (1 to 14, cli/Commands.h) come before them.
 constexpr int kExitUsage = 64;     // arguments not understood
 constexpr int kExitRefused = 65;   // data or entries the program refuses
 constexpr int kExitNoInput = 66;   // a file that cannot be read
@@ -52,13 +53,6 @@ struct LocalMedia {
 // that does not decode. "-" reads standard input (an object without a file name).
 int LoadMedia(const std::string& path, LocalMedia* media, std::string* message);
 
-// The entries of a send, as the send settings dialog holds them. Texts are Shift_JIS; a text not
-// given is empty, and the file name starts as the file's own (when it has at most 18 bytes).
-struct SendEntries {
-    int32_t format = 0;
-    std::optional<std::string> title, summary, fileName;
-    std::optional<int32_t> time;  // default: the object's time, or now when it has none
-};
 // The job the send worker would build from the dialog: 0, or kExitRefused with the dialog's
 // refusal (or one of ours for a format the kind cannot go in, or a text too long for its edit),
 // led by the option that would mend it ("--summary: サマリーを入力してください。").

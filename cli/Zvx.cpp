@@ -13,9 +13,16 @@
 
 namespace {
 
-const char kFormatHelp[] =
-    "(必須) 送信先フォーマット: 1-8 または docomo(1), n2051(2), f2051(3), p2102v(4), p504i(5), "
-    "jn51(6), jn51-camera(7), direct(8)";
+// The formats' names as their table gives them: "docomo(1), n2051(2), ..." or "docomo、n2051、...".
+std::string FormatNames(const char* separator, bool numbered)
+{
+    std::string names;
+    for (const PhoneFormatInfo& f : kPhoneFormats) {
+        names += (names.empty() ? "" : separator) + std::string(f.name);
+        if (numbered) names += "(" + std::to_string(f.format) + ")";
+    }
+    return names;
+}
 const char kTimeHelp[] =
     "日時: ISO 8601 (2024-01-02T03:04:05、Zで終わればUTC、ほかはローカル時刻) または @秒 "
     "(Unix時刻)。既定はファイルの更新日時";
@@ -132,7 +139,8 @@ struct EntryOptions {
 
     void AddTo(CLI::App* command)
     {
-        formatOption = command->add_option("--format", format, kFormatHelp);
+        formatOption = command->add_option(
+            "--format", format, "(必須) 送信先フォーマット: 1-8 または " + FormatNames(", ", true));
         titleOption = command->add_option("--title", title, "タイトル (24バイトまで)");
         summaryOption = command->add_option("--summary", summary, "サマリー (24バイトまで)");
         nameOption = command->add_option(
@@ -151,8 +159,8 @@ struct EntryOptions {
         if (entries->format == 0) {
             std::string shown;
             FromArgument(format, &shown);
-            *message = "--format: フォーマットが不正です: " + shown + " (1-8 または docomo、n2051、"
-                       "f2051、p2102v、p504i、jn51、jn51-camera、direct)";
+            *message = "--format: フォーマットが不正です: " + shown + " (1-8 または " +
+                       FormatNames("、", false) + ")";
             return kExitUsage;
         }
         const std::pair<const CLI::Option*, const std::string*> texts[] = {
@@ -177,13 +185,12 @@ struct EntryOptions {
             entries->time = seconds;
         }
         // The dialog greys out what a format does not carry; here it would vanish unremarked.
-        const FieldStates states = StatesForRule(ButtonForFormat(entries->format)->rule);
-        const std::pair<const CLI::Option*, bool> used[] = {{titleOption, states.title.enabled},
-                                                            {summaryOption, states.summary.enabled},
-                                                            {nameOption, states.fileName.enabled},
-                                                            {timeOption, states.date.enabled}};
-        for (const auto& [option, enabled] : used) {
-            if (option->count() > 0 && !enabled) {
+        const std::pair<const CLI::Option*, SendEntry> used[] = {{titleOption, ENTRY_TITLE},
+                                                                 {summaryOption, ENTRY_SUMMARY},
+                                                                 {nameOption, ENTRY_FILE_NAME},
+                                                                 {timeOption, ENTRY_DATE}};
+        for (const auto& [option, entry] : used) {
+            if (option->count() > 0 && !FormatCarries(entries->format, entry)) {
                 PrintNotice(option->get_name() + ": " + PhoneFormatLabel(entries->format) +
                             " では使われません。");
             }
@@ -353,7 +360,7 @@ int RunZvx(int argc, char** argv, CancelSignal& cancel)
     wrap->add_option("FILE", file, kFilesHelp);
     CLI::Option* outOption = wrap->add_option("-o", out, "(必須) 書き出すファイル (- は標準出力)");
     wrap->add_flag("-f,--force", force, "すでにあるファイルを置き換えます");
-    wrap->footer(ExitCodes({{kSendRefused, kSendUnconvertible}, {}, allOwn}, false));
+    wrap->footer(ExitCodes({{SEND_BAD_JOB, SEND_UNCONVERTIBLE}, {}, allOwn}, false));
 
     CLI::App* unwrap = command(
         "unwrap", "携帯電話のオブジェクトから中身を取り出し、安全な名前で保存します");
@@ -366,7 +373,7 @@ int RunZvx(int argc, char** argv, CancelSignal& cancel)
         unwrap->add_option("--time", when, "受け取ったときのTimeヘッダの日時 (ISO 8601 または @秒)");
     unwrap->add_option("-o", unwrapCommand.dir, "保存先フォルダ (既定はカレントフォルダ)");
     unwrap->add_flag("--json", unwrapCommand.json, "1行のJSONで出力します" + kJsonFields);
-    unwrap->footer(ExitCodes({{}, {kReceiveUnknownObject, kReceiveUnknownFormat, kReceiveNoData, kReceiveBadData,
+    unwrap->footer(ExitCodes({{}, {RECEIVE_UNKNOWN_OBJECT, RECEIVE_UNKNOWN_FORMAT, RECEIVE_NO_DATA, RECEIVE_BAD_DATA,
                                    RECEIVE_KIND_REFUSED, RECEIVE_CONTENT_REFUSED},
                               allOwn},
                              false));
