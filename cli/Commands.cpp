@@ -21,6 +21,17 @@ const char kCannotWrite[] = "ファイルの書き込みに失敗しました。
 const char kNoFolder[] = "保存先のフォルダがありません。";
 const char kFolderNotWritable[] = "保存先のフォルダに書き込めません。";
 
+// "YYYY-MM-DDThh:mm:ssZ".
+std::string IsoUtc(int32_t seconds)
+{
+    CalendarTime t;
+    SecondsToUtcCalendar(seconds, &t);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", t.year, t.month, t.day,
+                  t.hour, t.minute, t.second);
+    return text;
+}
+
 json TextOrNull(const char* text) { return text ? json(AnsiToUtf8(text)) : json(nullptr); }
 
 // A failure concerning `subject` (a file or a port): a line on stderr and, for scripts, a record
@@ -389,8 +400,9 @@ int RunInfo(const FileList& list, bool asJson)
         for (int i = 0; i < kFormatButtonCount; ++i) {
             if (!formats.enabled[i]) continue;
             const int32_t f = kFormatButtons[i].format;
-            line += std::string(list.empty() ? " " : ", ") + std::to_string(f) + " " + FormatName(f);
-            list.push_back({{"number", f}, {"name", FormatName(f)},
+            const char* name = FindPhoneFormat(f)->name;
+            line += std::string(list.empty() ? " " : ", ") + std::to_string(f) + " " + name;
+            list.push_back({{"number", f}, {"name", name},
                             {"label", AnsiToUtf8(PhoneFormatLabel(f))}});
         }
         ShowObject(file, *media.object, media.picture.get(), asJson, {{"formats", list}}, {line});
@@ -466,7 +478,7 @@ int RunUnwrap(const UnwrapCommand& command)
 namespace {
 
 // One file of a batch: read and checked (its job ready to send), or refused with a message.
-int PrepareSend(const std::string& file, const SendEntries& entries, SendJob* job,
+int LoadSendJob(const std::string& file, const SendEntries& entries, SendJob* job,
                 std::string* message)
 {
     LocalMedia media;
@@ -501,7 +513,7 @@ int RunSend(const LinkOptions& link, const FileList& list, const SendEntries& en
         // movies does not have to fit in memory at once.
         for (const std::string& file : files) {
             Kept kept;
-            const int status = PrepareSend(file, entries, &kept.job, &message);
+            const int status = LoadSendJob(file, entries, &kept.job, &message);
             if (status != 0) return Fail(file, status, message, link.json);
             if (file == "-") fromStdin = std::move(kept);
         }
@@ -523,7 +535,7 @@ int RunSend(const LinkOptions& link, const FileList& list, const SendEntries& en
         if (fromStdin && file == "-") {
             job = std::move(fromStdin->job);
         } else {
-            status = PrepareSend(file, entries, &job, &message);
+            status = LoadSendJob(file, entries, &job, &message);
         }
         if (status != 0) {
             Fail(file, status, message, link.json);

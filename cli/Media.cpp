@@ -5,30 +5,8 @@
 #include "app/FileRules.h"
 #include "app/SendSettingsRules.h"
 #include "cli/Platform.h"
-#include "core/TimeConv.h"
 
 namespace {
-
-// `count` decimal digits of `text` at `at`.
-bool Digits(const std::string& text, size_t at, size_t count, int* value)
-{
-    if (at + count > text.size()) return false;
-    *value = 0;
-    for (size_t i = at; i < at + count; ++i) {
-        if (text[i] < '0' || text[i] > '9') return false;
-        *value = *value * 10 + (text[i] - '0');
-    }
-    return true;
-}
-
-bool ValidCalendar(const CalendarTime& t)
-{
-    static const int kDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (t.year % 4 == 0 && t.year % 100 != 0) || t.year % 400 == 0;
-    if (t.month < 1 || t.month > 12 || t.day < 1) return false;
-    if (t.day > kDays[t.month - 1] || (t.month == 2 && !leap && t.day > 28)) return false;
-    return t.hour < 24 && t.minute < 60 && t.second < 60;
-}
 
 std::string Printf(const char* pattern, const char* a, const char* b = "")
 {
@@ -49,70 +27,6 @@ std::string TooLong(const char* option, const std::string& text, size_t limit, c
 }
 
 }  // namespace
-
-int32_t ParseFormat(const std::string& text)
-{
-    for (const PhoneFormatInfo& f : kPhoneFormats) {
-        if (text == std::to_string(f.format) || text == f.name) return f.format;
-    }
-    return 0;
-}
-
-const char* FormatName(int32_t format)
-{
-    const PhoneFormatInfo* f = FindPhoneFormat(format);
-    return f ? f->name : "";
-}
-
-bool ParseWhen(const std::string& text, int32_t* seconds)
-{
-    int64_t value = 0;
-    if (!text.empty() && text[0] == '@') {
-        if (text.size() < 2 || text.size() > 11) return false;
-        for (size_t i = 1; i < text.size(); ++i) {
-            if (text[i] < '0' || text[i] > '9') return false;
-            value = value * 10 + (text[i] - '0');
-        }
-    } else {
-        CalendarTime t;
-        std::string rest = text;
-        const bool utc = !rest.empty() && rest.back() == 'Z';
-        if (utc) rest.pop_back();
-        if (!Digits(rest, 0, 4, &t.year) || rest.size() < 10 || rest[4] != '-' || rest[7] != '-' ||
-            !Digits(rest, 5, 2, &t.month) || !Digits(rest, 8, 2, &t.day)) {
-            return false;
-        }
-        if (rest.size() > 10) {
-            const bool clock = (rest[10] == 'T' || rest[10] == ' ') && rest.size() >= 16 &&
-                               rest[13] == ':' && Digits(rest, 11, 2, &t.hour) &&
-                               Digits(rest, 14, 2, &t.minute);
-            if (!clock) return false;
-            if (rest.size() != 16 && (rest.size() != 19 || rest[16] != ':' ||
-                                      !Digits(rest, 17, 2, &t.second))) {
-                return false;
-            }
-        }
-        int32_t instant = 0;
-        if (!ValidCalendar(t) ||
-            !(utc ? UtcCalendarToSeconds(t, &instant) : LocalCalendarToSeconds(t, &instant))) {
-            return false;
-        }
-        value = instant;
-    }
-    if (value <= 0 || value > INT32_MAX) return false;
-    *seconds = (int32_t)value;
-    return true;
-}
-
-std::string IsoUtc(int32_t seconds)
-{
-    CalendarTime t;
-    SecondsToUtcCalendar(seconds, &t);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", t.year, t.month, t.day,
-                  t.hour, t.minute, t.second);
-    return text;
-}
 
 FileReadStatus ReadInput(const std::string& path, uint32_t minSize, uint32_t maxSize,
                          FileContents* out, std::string* message)
@@ -205,7 +119,8 @@ int BuildSendJob(const LocalMedia& media, const SendEntries& entries, SendJob* j
     static const char* const kOptions[kEntryRefusalCount] = {"--summary", "--name", "--title",
                                                              "--name"};
     for (int i = 0; rule && i < kEntryRefusalCount; ++i) {
-        if (rule == kEntryRefusals[i]) refusal = std::string(kOptions[i]) + ": " + rule + (i == 3 ? ownName : "");
+        if (rule != kEntryRefusals[i]) continue;
+        refusal = std::string(kOptions[i]) + ": " + rule + (i == 3 ? ownName : "");
     }
     if (rule && refusal.empty()) refusal = rule;
     if (refusal.empty()) return 0;

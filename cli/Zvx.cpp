@@ -10,8 +10,82 @@
 #include "app/TransferTexts.h"
 #include "cli/Commands.h"
 #include "cli/Platform.h"
+#include "core/TimeConv.h"
 
 namespace {
+
+// `count` decimal digits of `text` at `at`.
+bool Digits(const std::string& text, size_t at, size_t count, int* value)
+{
+    if (at + count > text.size()) return false;
+    *value = 0;
+    for (size_t i = at; i < at + count; ++i) {
+        if (text[i] < '0' || text[i] > '9') return false;
+        *value = *value * 10 + (text[i] - '0');
+    }
+    return true;
+}
+
+bool ValidCalendar(const CalendarTime& t)
+{
+    static const int kDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (t.year % 4 == 0 && t.year % 100 != 0) || t.year % 400 == 0;
+    if (t.month < 1 || t.month > 12 || t.day < 1) return false;
+    if (t.day > kDays[t.month - 1] || (t.month == 2 && !leap && t.day > 28)) return false;
+    return t.hour < 24 && t.minute < 60 && t.second < 60;
+}
+
+// The format of "1".."8" or a name; 0 when it is neither.
+int32_t ParseFormat(const std::string& text)
+{
+    for (const PhoneFormatInfo& f : kPhoneFormats) {
+        if (text == std::to_string(f.format) || text == f.name) return f.format;
+    }
+    return 0;
+}
+
+// WHEN as ISO 8601 (YYYY-MM-DD, then optionally T or a space and hh:mm[:ss]; UTC with a final Z,
+// else local time taken as the GUI's pickers take it) or @SECONDS (Unix time). False when not
+// understood or not a time after 1970 that fits 32 bits.
+bool ParseWhen(const std::string& text, int32_t* seconds)
+{
+    int64_t value = 0;
+    if (!text.empty() && text[0] == '@') {
+        if (text.size() < 2 || text.size() > 11) return false;
+        for (size_t i = 1; i < text.size(); ++i) {
+            if (text[i] < '0' || text[i] > '9') return false;
+            value = value * 10 + (text[i] - '0');
+        }
+    } else {
+        CalendarTime t;
+        std::string rest = text;
+        const bool utc = !rest.empty() && rest.back() == 'Z';
+        if (utc) rest.pop_back();
+        if (!Digits(rest, 0, 4, &t.year) || rest.size() < 10 || rest[4] != '-' || rest[7] != '-' ||
+            !Digits(rest, 5, 2, &t.month) || !Digits(rest, 8, 2, &t.day)) {
+            return false;
+        }
+        if (rest.size() > 10) {
+            const bool clock = (rest[10] == 'T' || rest[10] == ' ') && rest.size() >= 16 &&
+                               rest[13] == ':' && Digits(rest, 11, 2, &t.hour) &&
+                               Digits(rest, 14, 2, &t.minute);
+            if (!clock) return false;
+            if (rest.size() != 16 && (rest.size() != 19 || rest[16] != ':' ||
+                                      !Digits(rest, 17, 2, &t.second))) {
+                return false;
+            }
+        }
+        int32_t instant = 0;
+        if (!ValidCalendar(t) ||
+            !(utc ? UtcCalendarToSeconds(t, &instant) : LocalCalendarToSeconds(t, &instant))) {
+            return false;
+        }
+        value = instant;
+    }
+    if (value <= 0 || value > INT32_MAX) return false;
+    *seconds = (int32_t)value;
+    return true;
+}
 
 // The formats' names as their table gives them: "docomo(1), n2051(2), ..." or "docomo、n2051、...".
 std::string FormatNames(const char* separator, bool numbered)
