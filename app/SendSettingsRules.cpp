@@ -65,10 +65,7 @@ FieldStates StatesForFormat(int32_t format)
 const FormatButton* ButtonForFormat(int32_t format)
 {
     if (format == FORMAT_LOCAL_FILE) format = FORMAT_DOCOMO;
-    for (const FormatButton& b : kFormatButtons) {
-        if (b.format == format) return &b;
-    }
-    return nullptr;
+    return format >= 1 && format <= kFormatButtonCount ? &kFormatButtons[format - 1] : nullptr;
 }
 
 const FormatButton* ButtonForId(int id)

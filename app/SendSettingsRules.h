@@ -30,7 +30,7 @@ struct FormatButton {
     int32_t format;
 };
 constexpr int kFormatButtonCount = 8;
-// In the order Send looks for the checked button: 1000, 1001, 1002, 1009, 1008, 1020, 1021, 1012.
+// In format order, as Send looks for the checked one: 1000 1001 1002 1009 1008 1020 1021 1012.
 extern const FormatButton kFormatButtons[kFormatButtonCount];
 
 // The button of a format (a local file counts as docomo standard); nullptr for an unknown code.

@@ -108,8 +108,8 @@ int BuildSendJob(const LocalMedia& media, const SendEntries& entries, SendJob* j
         refusal = TooLong("--summary", entries.summary.value_or(""), kMaxSummaryBytes, "サマリー");
     }
     // A name given is held to its edit's limit as before; the file's own only where it is used.
-    if (refusal.empty() && shownName.size() > kMaxFileNameBytes && (entries.fileName || usesName)) {
-        refusal = TooLong("--name", shownName, kMaxFileNameBytes, "ファイル名") + ownName;
+    if (refusal.empty() && shownName.size() > kMaxMediaFileName && (entries.fileName || usesName)) {
+        refusal = TooLong("--name", shownName, kMaxMediaFileName, "ファイル名") + ownName;
     }
     if (refusal.empty() && usesName && media.nameLost && !entries.fileName) {
         refusal = "--name: ファイルの名前を Shift_JIS で表せません。--name で指定してください。";

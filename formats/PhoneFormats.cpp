@@ -24,7 +24,7 @@ const PhoneFormatInfo kPhoneFormats[8] = {
 
 const PhoneFormatInfo* FindPhoneFormat(int32_t format)
 {
-    return format >= FORMAT_DOCOMO && format <= FORMAT_DIRECT ? &kPhoneFormats[format - 1] : nullptr;
+    return format >= 1 && format <= 8 ? &kPhoneFormats[format - 1] : nullptr;
 }
 
 bool FormatAccepts(int32_t format, int32_t kind)

@@ -4,13 +4,13 @@
 #include <cstddef>
 #include <cstdint>
 
-// Longest entries a phone object carries, in bytes (the dialog's edits hold no more).
+// Longest texts a phone object carries, in bytes (the dialog's edits hold no more); the file
+// name's is kMaxMediaFileName (core/MediaObject.h).
 constexpr size_t kMaxTitleBytes = 24;
 constexpr size_t kMaxSummaryBytes = 24;
-constexpr size_t kMaxFileNameBytes = 18;
 
 // Entries a format carries; each one it carries is required (a text present, a time not 0).
-enum SendEntry : unsigned { ENTRY_TITLE = 1, ENTRY_SUMMARY = 2, ENTRY_FILE_NAME = 4, ENTRY_DATE = 8 };
+enum SendEntry : unsigned {ENTRY_TITLE = 1, ENTRY_SUMMARY = 2, ENTRY_FILE_NAME = 4, ENTRY_DATE = 8};
 
 struct PhoneFormatInfo {
     int32_t format;        // PhoneFormat, 1 to 8

@@ -21,8 +21,8 @@ struct SendJob {
     int32_t kind = 0;    // MediaKind
     int32_t format = 0;  // PhoneFormat, 1 to 8
     std::vector<uint8_t> body;
-    std::optional<std::string> fileName;  // at most kMaxFileNameBytes (formats/PhoneFormats.h)
-    std::optional<std::string> summary;   // at most kMaxSummaryBytes
+    std::optional<std::string> fileName;  // at most kMaxMediaFileName bytes
+    std::optional<std::string> summary;   // at most kMaxSummaryBytes (formats/PhoneFormats.h)
     std::optional<std::string> title;     // at most kMaxTitleBytes
     int32_t time = 0;                     // seconds since 1970 UTC; 0 = none
     int32_t redistributionForbidden = 0;  // written as the copyright flag

@@ -86,7 +86,7 @@ void ShowObject(HWND dlg, const MediaObject& object)
 {
     SendDlgItemMessageA(dlg, IDC_SEND_TITLE, EM_LIMITTEXT, kMaxTitleBytes, 0);
     SendDlgItemMessageA(dlg, IDC_SEND_SUMMARY, EM_LIMITTEXT, kMaxSummaryBytes, 0);
-    SendDlgItemMessageA(dlg, IDC_SEND_FILENAME, EM_LIMITTEXT, kMaxFileNameBytes, 0);
+    SendDlgItemMessageA(dlg, IDC_SEND_FILENAME, EM_LIMITTEXT, kMaxMediaFileName, 0);
     if (object.GetTitle()) SetDlgItemTextA(dlg, IDC_SEND_TITLE, object.GetTitle());
     if (object.GetSummary()) SetDlgItemTextA(dlg, IDC_SEND_SUMMARY, object.GetSummary());
     if (object.GetFileName()) SetDlgItemTextA(dlg, IDC_SEND_FILENAME, object.GetFileName());
@@ -178,7 +178,7 @@ private:
         }
         s.title = ReadText(dlg, IDC_SEND_TITLE, kMaxTitleBytes);
         s.summary = ReadText(dlg, IDC_SEND_SUMMARY, kMaxSummaryBytes);
-        s.fileName = ReadText(dlg, IDC_SEND_FILENAME, kMaxFileNameBytes);
+        s.fileName = ReadText(dlg, IDC_SEND_FILENAME, kMaxMediaFileName);
         s.redistributionForbidden = IsDlgButtonChecked(dlg, IDC_REDIST_FORBID) == BST_CHECKED;
         s.time = PickerTime(dlg);
         const std::shared_ptr<const MediaObject> current = Current();
