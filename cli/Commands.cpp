@@ -416,8 +416,7 @@ int RunWrap(const std::string& file, const SendEntries& entries, const std::stri
     LocalMedia media;
     SendJob job;
     std::string message;
-    int status = LoadMedia(file, &media, &message);
-    if (status == 0) status = BuildSendJob(media, entries, &job, &message);
+    const int status = LoadSendJob(file, entries, &job, &message, &media);
     if (status != 0) return Fail(file, status, message, false);
     if (job.kind == MEDIA_JPEG || job.kind == MEDIA_GIF) job.picture = media.picture.get();
     std::unique_ptr<OutgoingObject> object;
@@ -475,19 +474,6 @@ int RunUnwrap(const UnwrapCommand& command)
     return SaveReceived(received, obexName, command.dir, command.json, json::object());
 }
 
-namespace {
-
-// One file of a batch: read and checked (its job ready to send), or refused with a message.
-int LoadSendJob(const std::string& file, const SendEntries& entries, SendJob* job,
-                std::string* message)
-{
-    LocalMedia media;
-    const int status = LoadMedia(file, &media, message);
-    return status != 0 ? status : BuildSendJob(media, entries, job, message);
-}
-
-}  // namespace
-
 int RunSend(const LinkOptions& link, const FileList& list, const SendEntries& entries,
             bool keepGoing, CancelSignal& cancel)
 {
@@ -503,19 +489,16 @@ int RunSend(const LinkOptions& link, const FileList& list, const SendEntries& en
     }
     const size_t count = files.size();
     // Standard input can be read once: its job is kept from the check.
-    struct Kept {
-        SendJob job;
-    };
-    std::optional<Kept> fromStdin;
+    std::optional<SendJob> fromStdin;
     if (!keepGoing) {
         // Every file is checked before the port opens: a refusal sends nothing. Only the jobs of
         // standard input are kept; the others are read again in turn, so that a batch of
         // movies does not have to fit in memory at once.
         for (const std::string& file : files) {
-            Kept kept;
-            const int status = LoadSendJob(file, entries, &kept.job, &message);
+            SendJob job;
+            const int status = LoadSendJob(file, entries, &job, &message);
             if (status != 0) return Fail(file, status, message, link.json);
-            if (file == "-") fromStdin = std::move(kept);
+            if (file == "-") fromStdin = std::move(job);
         }
     }
     const std::unique_ptr<TransportFactory> transports = MakeTransports(link);
@@ -533,7 +516,7 @@ int RunSend(const LinkOptions& link, const FileList& list, const SendEntries& en
         SendJob job;
         int status = 0;
         if (fromStdin && file == "-") {
-            job = std::move(fromStdin->job);
+            job = std::move(*fromStdin);
         } else {
             status = LoadSendJob(file, entries, &job, &message);
         }

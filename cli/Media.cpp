@@ -89,9 +89,12 @@ int LoadMedia(const std::string& path, LocalMedia* media, std::string* message)
     return 0;
 }
 
-int BuildSendJob(const LocalMedia& media, const SendEntries& entries, SendJob* job,
-                 std::string* message)
+int LoadSendJob(const std::string& path, const SendEntries& entries, SendJob* job,
+                std::string* message, LocalMedia* loaded)
 {
+    LocalMedia own;
+    LocalMedia& media = loaded ? *loaded : own;
+    if (const int status = LoadMedia(path, &media, message)) return status;
     const int32_t kind = media.object->GetKind();
     if (!FormatAccepts(entries.format, kind)) {
         *message = Printf("--format: %s は %s では送信できません。", MediaKindLabel(kind),

@@ -39,9 +39,9 @@ struct LocalMedia {
 // that does not decode. "-" reads standard input (an object without a file name).
 int LoadMedia(const std::string& path, LocalMedia* media, std::string* message);
 
-// PrepareSend's job for the media, as the dialog makes it: 0, or kExitRefused with the dialog's
-// refusal (or one of ours for a format the kind cannot go in, or a text too long for its edit),
-// led by the option that would mend it ("--summary: サマリーを入力してください。").
-// `job.picture` is left for the caller.
-int BuildSendJob(const LocalMedia& media, const SendEntries& entries, SendJob* job,
-                 std::string* message);
+// The media file at `path` loaded (into `loaded` when given) and PrepareSend's job for it, as the
+// dialog makes it: 0, or LoadMedia's status, or kExitRefused with the dialog's refusal (or one of
+// ours for a format the kind cannot go in, or a text too long for its edit), led by the option
+// that would mend it ("--summary: サマリーを入力してください。"). `job.picture` is the caller's.
+int LoadSendJob(const std::string& path, const SendEntries& entries, SendJob* job,
+                std::string* message, LocalMedia* loaded = nullptr);
