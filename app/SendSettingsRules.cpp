@@ -1,6 +1,6 @@
 #include "app/SendSettingsRules.h"
 
-#include <cstring>
+#include <ctime>
 
 #include "core/CodePage.h"
 #include "core/MediaObject.h"
@@ -12,14 +12,14 @@ const char kNoFormatCheckedMessage[] = "フォーマットのチェックを確�
 const char kNothingToSendMessage[] = "送信対象のデータがありません。";
 
 const FormatButton kFormatButtons[kFormatButtonCount] = {
-    {IDC_FMT_DOCOMO, FORMAT_DOCOMO, FieldRule::A},
-    {IDC_FMT_NEC, FORMAT_NEC, FieldRule::B},
-    {IDC_FMT_FUJITSU, FORMAT_FUJITSU, FieldRule::C},
-    {IDC_FMT_P2102V, FORMAT_P2102V, FieldRule::B},
-    {IDC_FMT_P504I, FORMAT_P504I, FieldRule::D},
-    {IDC_FMT_JN51_JPEG, FORMAT_JN51_JPEG, FieldRule::E},
-    {IDC_FMT_JN51_DCF, FORMAT_JN51_DCF, FieldRule::E},
-    {IDC_FMT_DIRECT, FORMAT_DIRECT, FieldRule::F},
+    {IDC_FMT_DOCOMO, FORMAT_DOCOMO},
+    {IDC_FMT_NEC, FORMAT_NEC},
+    {IDC_FMT_FUJITSU, FORMAT_FUJITSU},
+    {IDC_FMT_P2102V, FORMAT_P2102V},
+    {IDC_FMT_P504I, FORMAT_P504I},
+    {IDC_FMT_JN51_JPEG, FORMAT_JN51_JPEG},
+    {IDC_FMT_JN51_DCF, FORMAT_JN51_DCF},
+    {IDC_FMT_DIRECT, FORMAT_DIRECT},
 };
 
 namespace {
@@ -51,27 +51,21 @@ bool PlainFileNameByte(unsigned char c)
 const char* const kEntryRefusals[kEntryRefusalCount] = {kNeedSummary, kNeedFileName, kNeedTitle,
                                                         kBadFileName};
 
-FieldStates StatesForRule(FieldRule rule)
+FieldStates StatesForFormat(int32_t format)
 {
-    const FieldState redist{false, kAlwaysAllowed};
-    switch (rule) {
-    case FieldRule::A: return {kOff, {true, kWide}, {true, kAsciiOnly}, {true, kSavedTime}, redist};
-    case FieldRule::B: return {kOff, {true, kWide}, {true, kWide}, kOff, redist};
-    case FieldRule::C: return {{true, kWide}, kOff, kOff, kOff, redist};
-    case FieldRule::D: return {kOff, kOff, kOff, kOff, redist};
-    case FieldRule::E: return {kOff, kOff, {true, kWide}, kOff, redist};
-    case FieldRule::F: return {kOff, kOff, {true, kAsciiOnly}, kOff, redist};
-    }
-    return {kOff, kOff, kOff, kOff, redist};
+    const PhoneFormatInfo* f = FindPhoneFormat(format);
+    const auto field = [f](unsigned entry, const char* hint) {
+        return f && (f->entries & entry) ? FieldState{true, hint} : kOff;
+    };
+    return {field(ENTRY_TITLE, kWide), field(ENTRY_SUMMARY, kWide),
+            field(ENTRY_FILE_NAME, f && f->doubleByteName ? kWide : kAsciiOnly),
+            field(ENTRY_DATE, kSavedTime), {false, kAlwaysAllowed}};
 }
 
 const FormatButton* ButtonForFormat(int32_t format)
 {
     if (format == FORMAT_LOCAL_FILE) format = FORMAT_DOCOMO;
-    for (const FormatButton& b : kFormatButtons) {
-        if (b.format == format) return &b;
-    }
-    return nullptr;
+    return format >= 1 && format <= kFormatButtonCount ? &kFormatButtons[format - 1] : nullptr;
 }
 
 const FormatButton* ButtonForId(int id)
@@ -92,24 +86,16 @@ int32_t FormatFromChecked(const bool checked[kFormatButtonCount])
 
 KindFormats FormatsForKind(int32_t kind)
 {
-    // Bit f set: format f accepts the kind (what the vNote writer takes per format).
-    unsigned mask;
-    int32_t forced = 0;
-    switch (kind) {
-    case MEDIA_JPEG: mask = 0x1FE; break;
-    case MEDIA_MOVIE: mask = 0x01E; break;
-    case MEDIA_GIF: mask = 0x13E; break;
-    case MEDIA_BMP: mask = 0x020; forced = FORMAT_P504I; break;
-    case MEDIA_IMELODY: mask = 0x03E; break;
-    case MEDIA_SMF: mask = 0x01E; break;
-    default:
-        KindFormats all{false, {}, 0};
-        for (bool& e : all.enabled) e = true;
-        return all;
-    }
-    KindFormats out{true, {}, forced};
+    KindFormats out{false, {}, 0};
+    int count = 0;
     for (int i = 0; i < kFormatButtonCount; ++i) {
-        out.enabled[i] = (mask >> kFormatButtons[i].format) & 1;
+        out.enabled[i] = FormatAccepts(kFormatButtons[i].format, kind);
+        if (out.enabled[i] && ++count == 1) out.forcedFormat = kFormatButtons[i].format;
+    }
+    out.known = count > 0;
+    if (count != 1) out.forcedFormat = 0;
+    if (!out.known) {
+        for (bool& e : out.enabled) e = true;
     }
     return out;
 }
@@ -117,21 +103,13 @@ KindFormats FormatsForKind(int32_t kind)
 const char* RefusalForEntries(int32_t format, const char* title, const char* summary,
                               const char* fileName)
 {
-    bool needSummary = false, needTitle = false, needFileName = false, doubleByte = false;
-    switch (format) {
-    case FORMAT_DOCOMO: needSummary = needFileName = true; break;
-    case FORMAT_NEC:
-    case FORMAT_P2102V: needSummary = needFileName = doubleByte = true; break;
-    case FORMAT_FUJITSU: needTitle = true; break;
-    case FORMAT_JN51_JPEG:
-    case FORMAT_JN51_DCF: needFileName = doubleByte = true; break;
-    case FORMAT_DIRECT: needFileName = true; break;
-    default: return nullptr;
-    }
-    if (needSummary && Empty(summary)) return kNeedSummary;
+    const PhoneFormatInfo* f = FindPhoneFormat(format);
+    if (!f) return nullptr;
+    const bool needFileName = f->entries & ENTRY_FILE_NAME;
+    if ((f->entries & ENTRY_SUMMARY) && Empty(summary)) return kNeedSummary;
     if (needFileName && Empty(fileName)) return kNeedFileName;
-    if (needTitle && Empty(title)) return kNeedTitle;
-    if (needFileName && !FileNameCharactersOk(fileName, doubleByte)) return kBadFileName;
+    if ((f->entries & ENTRY_TITLE) && Empty(title)) return kNeedTitle;
+    if (needFileName && !FileNameCharactersOk(fileName, f->doubleByteName)) return kBadFileName;
     return nullptr;
 }
 
@@ -168,17 +146,49 @@ bool PickerSeconds(const CalendarTime& date, const CalendarTime& timeOfDay, int3
     return LocalCalendarToSeconds(shown, seconds);
 }
 
-std::unique_ptr<MediaObject> BuildSentObject(const MediaObject& current, const SendSettings& sent)
+const char* PrepareSend(const MediaObject& object, const SendEntries& entries, SendJob* job)
+{
+    const std::string title = entries.title.value_or("");
+    const std::string summary = entries.summary.value_or("");
+    const std::string fileName =
+        entries.fileName.value_or(object.GetFileName() ? object.GetFileName() : "");
+    if (const char* refusal =
+            RefusalForEntries(entries.format, title.c_str(), summary.c_str(), fileName.c_str())) {
+        return refusal;
+    }
+    int32_t time = entries.time.value_or(object.GetTime());
+    if (time == 0) {
+        // The pickers start at the current time, read back as local time like any other.
+        CalendarTime now;
+        if (!SecondsToLocalCalendar((int32_t)std::time(nullptr), &now) ||
+            !LocalCalendarToSeconds(now, &time)) {
+            time = (int32_t)std::time(nullptr);
+        }
+    }
+    job->Reset();
+    job->kind = object.GetKind();
+    job->format = entries.format;
+    job->body.assign(object.GetBody(), object.GetBody() + object.GetBodyLength());
+    job->title = title;
+    job->summary = summary;
+    job->fileName = fileName;
+    job->time = time;
+    job->redistributionForbidden =
+        entries.redistributionForbidden.value_or(object.GetRedistributionForbidden());
+    return nullptr;
+}
+
+std::unique_ptr<MediaObject> BuildSentObject(const MediaObject& current, const SendEntries& sent)
 {
     std::unique_ptr<MediaObject> o(new MediaObject);
     o->SetKind(current.GetKind());
     o->SetFormat(sent.format);
-    if (sent.title[0]) o->SetTitle(sent.title);
-    if (sent.summary[0]) o->SetSummary(sent.summary);
-    if (sent.fileName[0]) o->SetFileName(sent.fileName);
+    if (sent.title && !sent.title->empty()) o->SetTitle(sent.title->c_str());
+    if (sent.summary && !sent.summary->empty()) o->SetSummary(sent.summary->c_str());
+    if (sent.fileName && !sent.fileName->empty()) o->SetFileName(sent.fileName->c_str());
     o->SetPosition(current.GetPosition());
-    o->SetTime(sent.time);
-    o->SetRedistributionForbidden(sent.redistributionForbidden);
+    o->SetTime(sent.time.value_or(0));
+    o->SetRedistributionForbidden(sent.redistributionForbidden.value_or(0));
     o->SetBody(current.GetBody(), current.GetBodyLength());
     return o;
 }

@@ -1,18 +1,17 @@
-// What the send settings dialog allows and refuses: which fields each phone format uses, which
-// formats each media kind can be sent in, the checks at Send, and the object that a successful
-// send leaves current.
+// What a send allows and refuses, for the send settings dialog and zvx alike: which fields each
+// phone format uses, which formats each media kind can be sent in, the checks at Send, the job
+// they make, and the object that a successful send leaves current.
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
-#include "app/SendSettings.h"
 #include "core/TimeConv.h"
+#include "formats/PhoneFormats.h"
+#include "formats/VNoteWriter.h"
 
 class MediaObject;
-
-// Field rules: which fields a format uses, and the hint beside each.
-enum class FieldRule { A, B, C, D, E, F };
 
 struct FieldState {
     bool enabled;
@@ -23,15 +22,15 @@ struct FieldStates {
     FieldState title, summary, fileName, date, redistribution;
 };
 
-FieldStates StatesForRule(FieldRule rule);
+// The fields a format uses (formats/PhoneFormats.h), and the hint beside each.
+FieldStates StatesForFormat(int32_t format);
 
 struct FormatButton {
     int id;
     int32_t format;
-    FieldRule rule;
 };
 constexpr int kFormatButtonCount = 8;
-// In the order Send looks for the checked button: 1000, 1001, 1002, 1009, 1008, 1020, 1021, 1012.
+// In format order, as Send looks for the checked one: 1000 1001 1002 1009 1008 1020 1021 1012.
 extern const FormatButton kFormatButtons[kFormatButtonCount];
 
 // The button of a format (a local file counts as docomo standard); nullptr for an unknown code.
@@ -43,7 +42,7 @@ const FormatButton* ButtonForId(int id);
 int32_t FormatFromChecked(const bool checked[kFormatButtonCount]);
 
 // Which formats an object of `kind` can be sent in. Unknown kinds (and 5) leave every format
-// enabled and are reported. A BMP forces P504i.
+// enabled and are reported. A kind only one format takes (BMP: P504i) forces that format.
 struct KindFormats {
     bool known;
     bool enabled[kFormatButtonCount];  // table order
@@ -75,7 +74,21 @@ std::string FitAnsiText(const std::string& text, size_t maxBytes);
 // as local time (daylight-saving flag 0).
 bool PickerSeconds(const CalendarTime& date, const CalendarTime& timeOfDay, int32_t* seconds);
 
+// The user's entries for a send: the send settings dialog's fields, or zvx's options. Texts are
+// Shift_JIS. Not given: no title or summary, the object's own file name, its time (the current
+// time when it has none, as the pickers start), its redistribution flag.
+struct SendEntries {
+    int32_t format = 0;  // PhoneFormat, 1 to 8
+    std::optional<std::string> title, summary, fileName;
+    std::optional<int32_t> time;  // seconds since 1970 UTC
+    std::optional<int32_t> redistributionForbidden;
+};
+
+// The job a send of `object` with `entries` runs: nullptr with `job` made (its picture is the
+// caller's to set), or the refusal RefusalForEntries gives. Whether the format takes the kind is
+// the caller's: the dialog offers only the formats that do, and the writer refuses the others.
+const char* PrepareSend(const MediaObject& object, const SendEntries& entries, SendJob* job);
+
 // The object a successful send leaves current: the current kind, position and a copy of the
 // body with the format, texts (only non-empty ones), time and flag that were sent.
-std::unique_ptr<MediaObject> BuildSentObject(const MediaObject& current,
-                                             const SendSettings& sent);
+std::unique_ptr<MediaObject> BuildSentObject(const MediaObject& current, const SendEntries& sent);

@@ -235,7 +235,7 @@ int32_t ReceiveTransfer::Run()
         result = failure.result;
     } catch (const ZvError& e) {
         // `result` names the step that failed, unless the phone overran a bound.
-        if (e.GetCode() == OBEX_ERR_TOO_LARGE) result = kReceiveBadData;
+        if (e.GetCode() == OBEX_ERR_TOO_LARGE) result = RECEIVE_BAD_DATA;
         if (e.GetCode() == OBEX_ERR_NO_PROGRESS) result = RECEIVE_BAD_REQUEST;
     }
     limit_.Disarm();

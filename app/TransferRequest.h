@@ -7,16 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/SendSettings.h"
 #include "app/TransferTexts.h"
+#include "formats/VNoteWriter.h"
 #include "transport/Transports.h"  // SerialLine
-
-// What a send takes from the current object: its kind and a private copy of its body, taken on
-// the user-interface thread while nothing can change the object.
-struct SendPayload {
-    int32_t kind = 0;
-    std::vector<uint8_t> body;
-};
 
 // Silence a receive tolerates after it has answered an object, before it ends the session by
 // itself: a phone that never sends its DISCONNECT.
@@ -25,8 +18,9 @@ constexpr uint32_t kQuietAfterAnswerMs = 5000;
 struct TransferRequest {
     Direction direction = Direction::Receive;
     std::optional<SerialLine> serial;  // none: over infrared
-    SendSettings settings;             // send only
-    SendPayload payload;               // send only
+    // Send only: what PrepareSend made of the object and the entries, with a private copy of the
+    // body taken while nothing could change the object; the worker decodes its own picture.
+    SendJob job;
     // Receive only: keep each object's body as it came (IncomingObject::raw), and the silence
     // tolerated after an object was answered.
     bool keepRaw = false;

@@ -1,6 +1,5 @@
 #include "app/TransferSession.h"
 
-#include <cstring>
 #include <exception>
 
 namespace {
@@ -136,32 +135,22 @@ void TransferSession::RunReceive(TransferUi& ui, TransportFactory& transports,
 void TransferSession::RunSend(TransferUi& ui, TransportFactory& transports,
                               InfraredMonitor* monitor)
 {
-    SendPayload& payload = request_.payload;
-    if (!IsTransferableKind(payload.kind)) {
+    if (!IsTransferableKind(request_.job.kind)) {
         result_ = SEND_KIND_UNSUPPORTED;
         return;
     }
-    const SendSettings& settings = request_.settings;
     SendTransfer transfer(ui, transports, cancel_);
-    SendJob& job = transfer.Job();
-    job.format = settings.format;
-    job.title = std::string(settings.title, strnlen(settings.title, sizeof settings.title));
-    job.summary = std::string(settings.summary, strnlen(settings.summary, sizeof settings.summary));
-    job.fileName =
-        std::string(settings.fileName, strnlen(settings.fileName, sizeof settings.fileName));
-    job.time = settings.time;
-    job.redistributionForbidden = settings.redistributionForbidden;
-    if (payload.kind == MEDIA_JPEG || payload.kind == MEDIA_GIF) {
+    SendJob& job = transfer.Job() = std::move(request_.job);
+    job.picture = nullptr;  // only ever the transfer's own
+    if (job.kind == MEDIA_JPEG || job.kind == MEDIA_GIF) {
         // The writer reads the picture's size; the transfer decodes its own, so that nothing
         // the view does meanwhile can free it. Undecodable: the writer refuses the job.
         try {
-            transfer.SetPicture(std::make_unique<Zorvex::ImageManager>(
-                payload.body.data(), (uint32_t)payload.body.size()));
+            transfer.SetPicture(
+                std::make_unique<Zorvex::ImageManager>(job.body.data(), (uint32_t)job.body.size()));
         } catch (const ImageManagerException&) {
         }
     }
-    job.kind = payload.kind;
-    job.body = std::move(payload.body);
     transfer.SetLimits(request_.connectLimitMs, request_.silenceLimitMs);
     result_ = RunInBracket(transfer, ui, transports, monitor);
 }

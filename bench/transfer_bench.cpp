@@ -75,15 +75,12 @@ int main(int argc, char** argv)
         body = kept.body.size();
         ok = ok && kept.body == file;
     } else if (mode == "send") {
-        SendSettings settings;
-        settings.format = FORMAT_DIRECT;
-        std::snprintf(settings.fileName, sizeof settings.fileName, "bench.jpg");
-        settings.time = 1704164645;
         TransferRequest request;
         request.direction = Direction::Send;
         request.serial = serial;
-        request.settings = settings;
-        request.payload = SendPayload{MEDIA_JPEG, file};
+        SendJob& job = request.job;
+        job.kind = MEDIA_JPEG, job.format = FORMAT_DIRECT, job.fileName = "bench.jpg", job.body = file;
+        job.time = 1704164645;
         body = file.size();
         ok = TransferSession(std::move(request)).Run(ui, transports, nullptr, nullptr);
     } else {

@@ -21,6 +21,17 @@ const char kCannotWrite[] = "ファイルの書き込みに失敗しました。
 const char kNoFolder[] = "保存先のフォルダがありません。";
 const char kFolderNotWritable[] = "保存先のフォルダに書き込めません。";
 
+// "YYYY-MM-DDThh:mm:ssZ".
+std::string IsoUtc(int32_t seconds)
+{
+    CalendarTime t;
+    SecondsToUtcCalendar(seconds, &t);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", t.year, t.month, t.day,
+                  t.hour, t.minute, t.second);
+    return text;
+}
+
 json TextOrNull(const char* text) { return text ? json(AnsiToUtf8(text)) : json(nullptr); }
 
 // A failure concerning `subject` (a file or a port): a line on stderr and, for scripts, a record
@@ -177,15 +188,15 @@ int SaveReceived(const ReceivedObject& received, const std::string& obexName,
 {
     // The same refusals, and statuses, as receive's.
     if (!IsTransferableKind(received.kind)) {
-        return Fail(dir, RECEIVE_KIND_REFUSED, kReceiveKindUnsupported, asJson);
+        return Fail(dir, ExitStatus(RECEIVE_KIND_REFUSED, false), kReceiveKindUnsupported, asJson);
     }
     if (IsPictureKind(received.kind) &&
         !ContentMatchesKind(received.kind, received.body.data(), (uint32_t)received.body.size())) {
-        return Fail(dir, RECEIVE_CONTENT_REFUSED, kReceiveNotDecodable, asJson);
+        return Fail(dir, ExitStatus(RECEIVE_CONTENT_REFUSED, false), kReceiveNotDecodable, asJson);
     }
     const std::string path = SaveNew(dir, ReceivedFileName(received, obexName), received.kind,
                                      received.body, received.time);
-    if (path.empty()) return Fail(dir, kExitNoOutput, kCannotWrite, asJson);
+    if (path.empty()) return Fail(dir, ExitStatus(RECEIVE_NOT_KEPT, false), kCannotWrite, asJson);
     const std::unique_ptr<MediaObject> object = MakeReceivedObject(received);
     ShowObject(path, *object, DecodePicture(*object).get(), asJson, std::move(extra));
     return 0;
@@ -206,20 +217,10 @@ TransferRequest LinkRequest(const LinkOptions& link, Direction direction)
     return request;
 }
 
-// The request the send settings dialog would make of `job`: its entries (checked already, so
-// they fit the dialog's fields) and the body.
 TransferRequest SendRequestFor(const LinkOptions& link, SendJob job)
 {
     TransferRequest request = LinkRequest(link, Direction::Send);
-    SendSettings& settings = request.settings;
-    settings.format = job.format;
-    std::snprintf(settings.title, sizeof settings.title, "%s", job.title.value_or("").c_str());
-    std::snprintf(settings.summary, sizeof settings.summary, "%s", job.summary.value_or("").c_str());
-    std::snprintf(settings.fileName, sizeof settings.fileName, "%s", job.fileName.value_or("").c_str());
-    settings.time = job.time;
-    settings.redistributionForbidden = job.redistributionForbidden;
-    request.payload.kind = job.kind;
-    request.payload.body = std::move(job.body);
+    request.job = std::move(job);
     return request;
 }
 
@@ -243,18 +244,18 @@ public:
             // Kept also when the object cannot be read: that is when it is wanted most.
             const std::string raw =
                 SaveNew(options_.dir, incoming.name, MEDIA_UNKNOWN, incoming.raw, incoming.time);
-            if (raw.empty()) return Refuse(incoming, kExitNoOutput, RECEIVE_NOT_KEPT, kCannotWrite, extra);
+            if (raw.empty()) return Refuse(incoming, RECEIVE_NOT_KEPT, kCannotWrite, extra);
             extra["raw"] = PathToUtf8(raw);
             if (!json_) PrintPathLine("", raw);
         }
         if (incoming.refusal != 0) {
-            return Refuse(incoming, incoming.refusal, incoming.refusal,
+            return Refuse(incoming, incoming.refusal,
                           ResultMessage(Direction::Receive, incoming.refusal, true), extra);
         }
         const ReceivedObject& received = incoming.object;
         const std::string path = SaveNew(options_.dir, ReceivedFileName(received, incoming.name),
                                          received.kind, received.body, received.time);
-        if (path.empty()) return Refuse(incoming, kExitNoOutput, RECEIVE_NOT_KEPT, kCannotWrite, extra);
+        if (path.empty()) return Refuse(incoming, RECEIVE_NOT_KEPT, kCannotWrite, extra);
         ++kept_;
         ++offered_;
         saved_.push_back(path);
@@ -286,9 +287,10 @@ public:
 
 private:
     // A line on stderr naming the object and, for scripts, one on stdout.
-    int32_t Refuse(const IncomingObject& incoming, int status, int32_t result,
-                   const std::string& message, json extra)
+    int32_t Refuse(const IncomingObject& incoming, int32_t result, const std::string& message,
+                   json extra)
     {
+        const int status = ExitStatus(result, false);
         ++offered_;
         if (firstFailure_ == 0) firstFailure_ = status;
         PrintError(ObjectLabel(incoming) + ": " + message);
@@ -398,8 +400,9 @@ int RunInfo(const FileList& list, bool asJson)
         for (int i = 0; i < kFormatButtonCount; ++i) {
             if (!formats.enabled[i]) continue;
             const int32_t f = kFormatButtons[i].format;
-            line += std::string(list.empty() ? " " : ", ") + std::to_string(f) + " " + FormatName(f);
-            list.push_back({{"number", f}, {"name", FormatName(f)},
+            const char* name = FindPhoneFormat(f)->name;
+            line += std::string(list.empty() ? " " : ", ") + std::to_string(f) + " " + name;
+            list.push_back({{"number", f}, {"name", name},
                             {"label", AnsiToUtf8(PhoneFormatLabel(f))}});
         }
         ShowObject(file, *media.object, media.picture.get(), asJson, {{"formats", list}}, {line});
@@ -413,13 +416,14 @@ int RunWrap(const std::string& file, const SendEntries& entries, const std::stri
     LocalMedia media;
     SendJob job;
     std::string message;
-    int status = LoadMedia(file, &media, &message);
-    if (status == 0) status = BuildSendJob(media, entries, &job, &message);
+    const int status = LoadSendJob(file, entries, &job, &message, &media);
     if (status != 0) return Fail(file, status, message, false);
     if (job.kind == MEDIA_JPEG || job.kind == MEDIA_GIF) job.picture = media.picture.get();
     std::unique_ptr<OutgoingObject> object;
     const int32_t built = BuildOutgoingObject(job, nullptr, &object);
-    if (built != 0) return Fail(file, built, ResultMessage(Direction::Send, built, true), false);
+    if (built != 0) {
+        return Fail(file, ExitStatus(built, false), ResultMessage(Direction::Send, built, true), false);
+    }
     const uint8_t* data = object->body.GetData();
     const std::vector<uint8_t> bytes(data, data + object->body.GetSize());
     // The OBEX name (and type) a send puts it under; beside the object on stdout, on stderr.
@@ -464,24 +468,11 @@ int RunUnwrap(const UnwrapCommand& command)
                                                obexName.c_str(),
                                                command.time ? &*command.time : nullptr, &received);
     if (parsed != 0) {
-        return Fail(command.object, parsed, ResultMessage(Direction::Receive, parsed, true),
-                    command.json);
+        return Fail(command.object, ExitStatus(parsed, false),
+                    ResultMessage(Direction::Receive, parsed, true), command.json);
     }
     return SaveReceived(received, obexName, command.dir, command.json, json::object());
 }
-
-namespace {
-
-// One file of a batch: read and checked (its job ready to send), or refused with a message.
-int PrepareSend(const std::string& file, const SendEntries& entries, SendJob* job,
-                std::string* message)
-{
-    LocalMedia media;
-    const int status = LoadMedia(file, &media, message);
-    return status != 0 ? status : BuildSendJob(media, entries, job, message);
-}
-
-}  // namespace
 
 int RunSend(const LinkOptions& link, const FileList& list, const SendEntries& entries,
             bool keepGoing, CancelSignal& cancel)
@@ -498,19 +489,16 @@ int RunSend(const LinkOptions& link, const FileList& list, const SendEntries& en
     }
     const size_t count = files.size();
     // Standard input can be read once: its job is kept from the check.
-    struct Kept {
-        SendJob job;
-    };
-    std::optional<Kept> fromStdin;
+    std::optional<SendJob> fromStdin;
     if (!keepGoing) {
         // Every file is checked before the port opens: a refusal sends nothing. Only the jobs of
         // standard input are kept; the others are read again in turn, so that a batch of
         // movies does not have to fit in memory at once.
         for (const std::string& file : files) {
-            Kept kept;
-            const int status = PrepareSend(file, entries, &kept.job, &message);
+            SendJob job;
+            const int status = LoadSendJob(file, entries, &job, &message);
             if (status != 0) return Fail(file, status, message, link.json);
-            if (file == "-") fromStdin = std::move(kept);
+            if (file == "-") fromStdin = std::move(job);
         }
     }
     const std::unique_ptr<TransportFactory> transports = MakeTransports(link);
@@ -528,9 +516,9 @@ int RunSend(const LinkOptions& link, const FileList& list, const SendEntries& en
         SendJob job;
         int status = 0;
         if (fromStdin && file == "-") {
-            job = std::move(fromStdin->job);
+            job = std::move(*fromStdin);
         } else {
-            status = PrepareSend(file, entries, &job, &message);
+            status = LoadSendJob(file, entries, &job, &message);
         }
         if (status != 0) {
             Fail(file, status, message, link.json);
@@ -554,7 +542,7 @@ int RunSend(const LinkOptions& link, const FileList& list, const SendEntries& en
         const std::string end = EndMessage(Direction::Send, result, !link.irda, cancelled, fault);
         if (result != SEND_OK) {
             // A port that does not open names the port, not the picture.
-            const int status = cancelled ? CancelStatus() : result;
+            const int status = ExitStatus(result, cancelled);
             Fail(result == SEND_NO_PORT ? where : file, status, end, link.json, cancelled, &file);
             ++failed;
             if (first == 0) first = status;
@@ -623,7 +611,7 @@ int RunReceive(const LinkOptions& link, const ReceiveOptions& options, CancelSig
             const PortFault fault = result == RECEIVE_NO_PORT && !link.irda
                                         ? PortOpenFault(*transports, link.port)
                                         : PortFault::None;
-            Fail(where, cancel.IsCancelled() ? CancelStatus() : result,
+            Fail(where, ExitStatus(result, cancel.IsCancelled()),
                  EndMessage(Direction::Receive, result, !link.irda, cancel.IsCancelled(), fault),
                  link.json, cancel.IsCancelled());
         }
@@ -635,9 +623,16 @@ int RunReceive(const LinkOptions& link, const ReceiveOptions& options, CancelSig
         if (result == RECEIVE_OK) continue;
         // Waiting for ever outlasts a phone that failed, but not a lost port.
         if (options.forever && result != RECEIVE_NO_PORT) continue;
-        return sink.FirstFailure() ? sink.FirstFailure() : result;
+        return sink.FirstFailure() ? sink.FirstFailure() : ExitStatus(result, false);
     }
     return sink.FirstFailure();
+}
+
+int ExitStatus(int32_t result, bool cancelled)
+{
+    if (cancelled) return CancelStatus();
+    if (result == RECEIVE_NOT_KEPT) return kExitNoOutput;  // a file that cannot be written
+    return result < 0 ? kExitInternal : result;  // -1: a failure no result stands for
 }
 
 std::vector<PortEntry> PhonePortsFirst(std::vector<PortEntry> ports)

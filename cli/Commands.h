@@ -1,5 +1,5 @@
-// zvx's commands, once their arguments are parsed. Each returns the exit status: 0, the result
-// of the transfer or reader that failed (1 to 10), or one of kExit* (cli/Media.h).
+// zvx's commands, once their arguments are parsed. Each returns the exit status: 0, ExitStatus of
+// the transfer's, writer's or reader's result that failed, or one of kExit* (cli/Media.h).
 #pragma once
 #include <cstdint>
 #include <optional>
@@ -59,6 +59,11 @@ struct ReceiveOptions {
     std::string exec;  // run with each saved file's path once the session is over
 };
 int RunReceive(const LinkOptions& link, const ReceiveOptions& options, CancelSignal& cancel);
+
+// The exit status of a send or receive result (or the writer's or reader's): the result itself,
+// but kExitNoOutput for RECEIVE_NOT_KEPT, kExitInternal for -1 and the cancel status when
+// `cancelled`.
+int ExitStatus(int32_t result, bool cancelled);
 
 // Ports whose description names OBEX or a phone come first, the rest keep their order.
 std::vector<PortEntry> PhonePortsFirst(std::vector<PortEntry> ports);

@@ -1,38 +1,12 @@
 #include "cli/Media.h"
 
 #include <cstdio>
-#include <ctime>
 
 #include "app/FileRules.h"
 #include "app/SendSettingsRules.h"
 #include "cli/Platform.h"
-#include "core/TimeConv.h"
 
 namespace {
-
-const char* const kFormatNames[] = {"docomo", "n2051", "f2051", "p2102v",
-                                    "p504i",  "jn51",  "jn51-camera", "direct"};
-
-// `count` decimal digits of `text` at `at`.
-bool Digits(const std::string& text, size_t at, size_t count, int* value)
-{
-    if (at + count > text.size()) return false;
-    *value = 0;
-    for (size_t i = at; i < at + count; ++i) {
-        if (text[i] < '0' || text[i] > '9') return false;
-        *value = *value * 10 + (text[i] - '0');
-    }
-    return true;
-}
-
-bool ValidCalendar(const CalendarTime& t)
-{
-    static const int kDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (t.year % 4 == 0 && t.year % 100 != 0) || t.year % 400 == 0;
-    if (t.month < 1 || t.month > 12 || t.day < 1) return false;
-    if (t.day > kDays[t.month - 1] || (t.month == 2 && !leap && t.day > 28)) return false;
-    return t.hour < 24 && t.minute < 60 && t.second < 60;
-}
 
 std::string Printf(const char* pattern, const char* a, const char* b = "")
 {
@@ -53,69 +27,6 @@ std::string TooLong(const char* option, const std::string& text, size_t limit, c
 }
 
 }  // namespace
-
-int32_t ParseFormat(const std::string& text)
-{
-    for (int32_t f = FORMAT_DOCOMO; f <= FORMAT_DIRECT; ++f) {
-        if (text == std::to_string(f) || text == kFormatNames[f - 1]) return f;
-    }
-    return 0;
-}
-
-const char* FormatName(int32_t format)
-{
-    return format >= FORMAT_DOCOMO && format <= FORMAT_DIRECT ? kFormatNames[format - 1] : "";
-}
-
-bool ParseWhen(const std::string& text, int32_t* seconds)
-{
-    int64_t value = 0;
-    if (!text.empty() && text[0] == '@') {
-        if (text.size() < 2 || text.size() > 11) return false;
-        for (size_t i = 1; i < text.size(); ++i) {
-            if (text[i] < '0' || text[i] > '9') return false;
-            value = value * 10 + (text[i] - '0');
-        }
-    } else {
-        CalendarTime t;
-        std::string rest = text;
-        const bool utc = !rest.empty() && rest.back() == 'Z';
-        if (utc) rest.pop_back();
-        if (!Digits(rest, 0, 4, &t.year) || rest.size() < 10 || rest[4] != '-' || rest[7] != '-' ||
-            !Digits(rest, 5, 2, &t.month) || !Digits(rest, 8, 2, &t.day)) {
-            return false;
-        }
-        if (rest.size() > 10) {
-            const bool clock = (rest[10] == 'T' || rest[10] == ' ') && rest.size() >= 16 &&
-                               rest[13] == ':' && Digits(rest, 11, 2, &t.hour) &&
-                               Digits(rest, 14, 2, &t.minute);
-            if (!clock) return false;
-            if (rest.size() != 16 && (rest.size() != 19 || rest[16] != ':' ||
-                                      !Digits(rest, 17, 2, &t.second))) {
-                return false;
-            }
-        }
-        int32_t instant = 0;
-        if (!ValidCalendar(t) ||
-            !(utc ? UtcCalendarToSeconds(t, &instant) : LocalCalendarToSeconds(t, &instant))) {
-            return false;
-        }
-        value = instant;
-    }
-    if (value <= 0 || value > INT32_MAX) return false;
-    *seconds = (int32_t)value;
-    return true;
-}
-
-std::string IsoUtc(int32_t seconds)
-{
-    CalendarTime t;
-    SecondsToUtcCalendar(seconds, &t);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", t.year, t.month, t.day,
-                  t.hour, t.minute, t.second);
-    return text;
-}
 
 FileReadStatus ReadInput(const std::string& path, uint32_t minSize, uint32_t maxSize,
                          FileContents* out, std::string* message)
@@ -178,71 +89,44 @@ int LoadMedia(const std::string& path, LocalMedia* media, std::string* message)
     return 0;
 }
 
-int BuildSendJob(const LocalMedia& media, const SendEntries& entries, SendJob* job,
-                 std::string* message)
+int LoadSendJob(const std::string& path, const SendEntries& entries, SendJob* job,
+                std::string* message, LocalMedia* loaded)
 {
-    const MediaObject& object = *media.object;
-    const int32_t kind = object.GetKind();
-    const FormatButton* button = ButtonForFormat(entries.format);
-    const KindFormats formats = FormatsForKind(kind);
-    if (!button || entries.format == FORMAT_LOCAL_FILE || !formats.known ||
-        !formats.enabled[button - kFormatButtons]) {
+    LocalMedia own;
+    LocalMedia& media = loaded ? *loaded : own;
+    if (const int status = LoadMedia(path, &media, message)) return status;
+    const int32_t kind = media.object->GetKind();
+    if (!FormatAccepts(entries.format, kind)) {
         *message = Printf("--format: %s は %s では送信できません。", MediaKindLabel(kind),
                           PhoneFormatLabel(entries.format));
         return kExitRefused;
     }
-    const std::string title = entries.title.value_or("");
-    const std::string summary = entries.summary.value_or("");
-    const std::string fileName = entries.fileName ? *entries.fileName
-                                 : object.GetFileName() ? object.GetFileName()
-                                                        : "";
     // The file's own name stands in for --name: a refusal of it says where it came from.
-    const std::string shownName = entries.fileName ? fileName : media.fileName;
+    const std::string shownName = entries.fileName ? *entries.fileName : media.fileName;
     const std::string ownName =
         entries.fileName ? "" : "(ファイルの名前〝" + shownName + "〟。--name で指定できます)";
-    const bool usesName = StatesForRule(button->rule).fileName.enabled;
-    std::string refusal = TooLong("--title", title, 24, "タイトル");
-    if (refusal.empty()) refusal = TooLong("--summary", summary, 24, "サマリー");
+    const bool usesName = FormatCarries(entries.format, ENTRY_FILE_NAME);
+    std::string refusal = TooLong("--title", entries.title.value_or(""), kMaxTitleBytes, "タイトル");
+    if (refusal.empty()) {
+        refusal = TooLong("--summary", entries.summary.value_or(""), kMaxSummaryBytes, "サマリー");
+    }
     // A name given is held to its edit's limit as before; the file's own only where it is used.
-    if (refusal.empty() && shownName.size() > 18 && (entries.fileName || usesName)) {
-        refusal = TooLong("--name", shownName, 18, "ファイル名") + ownName;
+    if (refusal.empty() && shownName.size() > kMaxMediaFileName && (entries.fileName || usesName)) {
+        refusal = TooLong("--name", shownName, kMaxMediaFileName, "ファイル名") + ownName;
     }
     if (refusal.empty() && usesName && media.nameLost && !entries.fileName) {
         refusal = "--name: ファイルの名前を Shift_JIS で表せません。--name で指定してください。";
     }
-    if (refusal.empty()) {
-        const char* rule =
-            RefusalForEntries(entries.format, title.c_str(), summary.c_str(), fileName.c_str());
-        // kEntryRefusals' order: summary, file name, title, file name characters.
-        static const char* const kOptions[kEntryRefusalCount] = {"--summary", "--name", "--title",
-                                                                 "--name"};
-        for (int i = 0; rule && i < kEntryRefusalCount; ++i) {
-            if (rule != kEntryRefusals[i]) continue;
-            refusal = std::string(kOptions[i]) + ": " + rule + (i == 3 ? ownName : "");
-        }
-        if (rule && refusal.empty()) refusal = rule;
+    const char* rule = refusal.empty() ? PrepareSend(*media.object, entries, job) : nullptr;
+    // kEntryRefusals' order: summary, file name, title, file name characters.
+    static const char* const kOptions[kEntryRefusalCount] = {"--summary", "--name", "--title",
+                                                             "--name"};
+    for (int i = 0; rule && i < kEntryRefusalCount; ++i) {
+        if (rule != kEntryRefusals[i]) continue;
+        refusal = std::string(kOptions[i]) + ": " + rule + (i == 3 ? ownName : "");
     }
-    if (!refusal.empty()) {
-        *message = refusal;
-        return kExitRefused;
-    }
-    int32_t time = entries.time.value_or(object.GetTime());
-    if (time == 0) {
-        // The pickers start at the current time, read back as local time like any other.
-        CalendarTime now;
-        if (!SecondsToLocalCalendar((int32_t)std::time(nullptr), &now) ||
-            !LocalCalendarToSeconds(now, &time)) {
-            time = (int32_t)std::time(nullptr);
-        }
-    }
-    job->Reset();
-    job->kind = kind;
-    job->format = entries.format;
-    job->body.assign(object.GetBody(), object.GetBody() + object.GetBodyLength());
-    job->title = title;
-    job->summary = summary;
-    job->fileName = fileName;
-    job->time = time;
-    job->redistributionForbidden = object.GetRedistributionForbidden();
-    return 0;
+    if (rule && refusal.empty()) refusal = rule;
+    if (refusal.empty()) return 0;
+    *message = refusal;
+    return kExitRefused;
 }

@@ -1,39 +1,26 @@
-// zvx's rules between files and phone objects: reading a media file as File > Open does, the
-// send settings as the send settings dialog checks them, times and format names as typed on a
-// command line. Saving what came from a phone is the program's (app/ReceiveFolder.h).
+// zvx's media files: reading one as File > Open does, and the job a send of it makes with the
+// checks of the send settings dialog. Saving what came from a phone is the program's
+// (app/ReceiveFolder.h).
 #pragma once
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
-#include <vector>
 
 #include "app/ReceiveFolder.h"  // SaveNew, ReceivedFileName
+#include "app/SendSettingsRules.h"  // SendEntries
 #include "core/FileAccess.h"
 #include "core/MediaObject.h"
 #include "formats/ImageManager.h"
 #include "formats/VNoteReader.h"
 #include "formats/VNoteWriter.h"
 
-// Exit statuses of zvx's own refusals; the transfers' results (1 to 10) come before them.
+// Exit statuses of zvx's own refusals; the results' (1 to 14, cli/Commands.h) come before them.
 constexpr int kExitUsage = 64;     // arguments not understood
 constexpr int kExitRefused = 65;   // data or entries the program refuses
 constexpr int kExitNoInput = 66;   // a file that cannot be read
 constexpr int kExitNoOutput = 73;  // a file that cannot be written
 constexpr int kExitInternal = 70;  // a failure no rule expects (out of memory)
 constexpr int kExitCancelled = 130;  // Ctrl+C, as shells report a command it ended
-
-// The format of "1".."8" or a name (docomo, n2051, f2051, p2102v, p504i, jn51, jn51-camera,
-// direct); 0 when it is neither.
-int32_t ParseFormat(const std::string& text);
-const char* FormatName(int32_t format);
-
-// WHEN as ISO 8601 (YYYY-MM-DD, then optionally T or a space and hh:mm[:ss]; UTC with a final Z,
-// else local time taken as the GUI's pickers take it) or @SECONDS (Unix time). False when not
-// understood or not a time after 1970 that fits 32 bits.
-bool ParseWhen(const std::string& text, int32_t* seconds);
-// "YYYY-MM-DDThh:mm:ssZ".
-std::string IsoUtc(int32_t seconds);
 
 // A file as the system spells its path, or standard input for "-". The open failure says why
 // in `message` (a missing file, a folder, no permission) when ExaminePath can tell.
@@ -52,16 +39,9 @@ struct LocalMedia {
 // that does not decode. "-" reads standard input (an object without a file name).
 int LoadMedia(const std::string& path, LocalMedia* media, std::string* message);
 
-// The entries of a send, as the send settings dialog holds them. Texts are Shift_JIS; a text not
-// given is empty, and the file name starts as the file's own (when it has at most 18 bytes).
-struct SendEntries {
-    int32_t format = 0;
-    std::optional<std::string> title, summary, fileName;
-    std::optional<int32_t> time;  // default: the object's time, or now when it has none
-};
-// The job the send worker would build from the dialog: 0, or kExitRefused with the dialog's
-// refusal (or one of ours for a format the kind cannot go in, or a text too long for its edit),
-// led by the option that would mend it ("--summary: サマリーを入力してください。").
-// `job.picture` is left for the caller.
-int BuildSendJob(const LocalMedia& media, const SendEntries& entries, SendJob* job,
-                 std::string* message);
+// The media file at `path` loaded (into `loaded` when given) and PrepareSend's job for it, as the
+// dialog makes it: 0, or LoadMedia's status, or kExitRefused with the dialog's refusal (or one of
+// ours for a format the kind cannot go in, or a text too long for its edit), led by the option
+// that would mend it ("--summary: サマリーを入力してください。"). `job.picture` is the caller's.
+int LoadSendJob(const std::string& path, const SendEntries& entries, SendJob* job,
+                std::string* message, LocalMedia* loaded = nullptr);

@@ -10,12 +10,93 @@
 #include "app/TransferTexts.h"
 #include "cli/Commands.h"
 #include "cli/Platform.h"
+#include "core/TimeConv.h"
 
 namespace {
 
-const char kFormatHelp[] =
-    "(必須) 送信先フォーマット: 1-8 または docomo(1), n2051(2), f2051(3), p2102v(4), p504i(5), "
-    "jn51(6), jn51-camera(7), direct(8)";
+// `count` decimal digits of `text` at `at`.
+bool Digits(const std::string& text, size_t at, size_t count, int* value)
+{
+    if (at + count > text.size()) return false;
+    *value = 0;
+    for (size_t i = at; i < at + count; ++i) {
+        if (text[i] < '0' || text[i] > '9') return false;
+        *value = *value * 10 + (text[i] - '0');
+    }
+    return true;
+}
+
+bool ValidCalendar(const CalendarTime& t)
+{
+    static const int kDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (t.year % 4 == 0 && t.year % 100 != 0) || t.year % 400 == 0;
+    if (t.month < 1 || t.month > 12 || t.day < 1) return false;
+    if (t.day > kDays[t.month - 1] || (t.month == 2 && !leap && t.day > 28)) return false;
+    return t.hour < 24 && t.minute < 60 && t.second < 60;
+}
+
+// The format of "1".."8" or a name; 0 when it is neither.
+int32_t ParseFormat(const std::string& text)
+{
+    for (const PhoneFormatInfo& f : kPhoneFormats) {
+        if (text == std::to_string(f.format) || text == f.name) return f.format;
+    }
+    return 0;
+}
+
+// WHEN as ISO 8601 (YYYY-MM-DD, then optionally T or a space and hh:mm[:ss]; UTC with a final Z,
+// else local time taken as the GUI's pickers take it) or @SECONDS (Unix time). False when not
+// understood or not a time after 1970 that fits 32 bits.
+bool ParseWhen(const std::string& text, int32_t* seconds)
+{
+    int64_t value = 0;
+    if (!text.empty() && text[0] == '@') {
+        if (text.size() < 2 || text.size() > 11) return false;
+        for (size_t i = 1; i < text.size(); ++i) {
+            if (text[i] < '0' || text[i] > '9') return false;
+            value = value * 10 + (text[i] - '0');
+        }
+    } else {
+        CalendarTime t;
+        std::string rest = text;
+        const bool utc = !rest.empty() && rest.back() == 'Z';
+        if (utc) rest.pop_back();
+        if (!Digits(rest, 0, 4, &t.year) || rest.size() < 10 || rest[4] != '-' || rest[7] != '-' ||
+            !Digits(rest, 5, 2, &t.month) || !Digits(rest, 8, 2, &t.day)) {
+            return false;
+        }
+        if (rest.size() > 10) {
+            const bool clock = (rest[10] == 'T' || rest[10] == ' ') && rest.size() >= 16 &&
+                               rest[13] == ':' && Digits(rest, 11, 2, &t.hour) &&
+                               Digits(rest, 14, 2, &t.minute);
+            if (!clock) return false;
+            if (rest.size() != 16 && (rest.size() != 19 || rest[16] != ':' ||
+                                      !Digits(rest, 17, 2, &t.second))) {
+                return false;
+            }
+        }
+        int32_t instant = 0;
+        if (!ValidCalendar(t) ||
+            !(utc ? UtcCalendarToSeconds(t, &instant) : LocalCalendarToSeconds(t, &instant))) {
+            return false;
+        }
+        value = instant;
+    }
+    if (value <= 0 || value > INT32_MAX) return false;
+    *seconds = (int32_t)value;
+    return true;
+}
+
+// The formats' names as their table gives them: "docomo(1), n2051(2), ..." or "docomo、n2051、...".
+std::string FormatNames(const char* separator, bool numbered)
+{
+    std::string names;
+    for (const PhoneFormatInfo& f : kPhoneFormats) {
+        names += (names.empty() ? "" : separator) + std::string(f.name);
+        if (numbered) names += "(" + std::to_string(f.format) + ")";
+    }
+    return names;
+}
 const char kTimeHelp[] =
     "日時: ISO 8601 (2024-01-02T03:04:05、Zで終わればUTC、ほかはローカル時刻) または @秒 "
     "(Unix時刻)。既定はファイルの更新日時";
@@ -132,7 +213,8 @@ struct EntryOptions {
 
     void AddTo(CLI::App* command)
     {
-        formatOption = command->add_option("--format", format, kFormatHelp);
+        formatOption = command->add_option(
+            "--format", format, "(必須) 送信先フォーマット: 1-8 または " + FormatNames(", ", true));
         titleOption = command->add_option("--title", title, "タイトル (24バイトまで)");
         summaryOption = command->add_option("--summary", summary, "サマリー (24バイトまで)");
         nameOption = command->add_option(
@@ -151,8 +233,8 @@ struct EntryOptions {
         if (entries->format == 0) {
             std::string shown;
             FromArgument(format, &shown);
-            *message = "--format: フォーマットが不正です: " + shown + " (1-8 または docomo、n2051、"
-                       "f2051、p2102v、p504i、jn51、jn51-camera、direct)";
+            *message = "--format: フォーマットが不正です: " + shown + " (1-8 または " +
+                       FormatNames("、", false) + ")";
             return kExitUsage;
         }
         const std::pair<const CLI::Option*, const std::string*> texts[] = {
@@ -177,13 +259,12 @@ struct EntryOptions {
             entries->time = seconds;
         }
         // The dialog greys out what a format does not carry; here it would vanish unremarked.
-        const FieldStates states = StatesForRule(ButtonForFormat(entries->format)->rule);
-        const std::pair<const CLI::Option*, bool> used[] = {{titleOption, states.title.enabled},
-                                                            {summaryOption, states.summary.enabled},
-                                                            {nameOption, states.fileName.enabled},
-                                                            {timeOption, states.date.enabled}};
-        for (const auto& [option, enabled] : used) {
-            if (option->count() > 0 && !enabled) {
+        const std::pair<const CLI::Option*, SendEntry> used[] = {{titleOption, ENTRY_TITLE},
+                                                                 {summaryOption, ENTRY_SUMMARY},
+                                                                 {nameOption, ENTRY_FILE_NAME},
+                                                                 {timeOption, ENTRY_DATE}};
+        for (const auto& [option, entry] : used) {
+            if (option->count() > 0 && !FormatCarries(entries->format, entry)) {
                 PrintNotice(option->get_name() + ": " + PhoneFormatLabel(entries->format) +
                             " では使われません。");
             }
@@ -353,7 +434,7 @@ int RunZvx(int argc, char** argv, CancelSignal& cancel)
     wrap->add_option("FILE", file, kFilesHelp);
     CLI::Option* outOption = wrap->add_option("-o", out, "(必須) 書き出すファイル (- は標準出力)");
     wrap->add_flag("-f,--force", force, "すでにあるファイルを置き換えます");
-    wrap->footer(ExitCodes({{kSendRefused, kSendUnconvertible}, {}, allOwn}, false));
+    wrap->footer(ExitCodes({{SEND_BAD_JOB, SEND_UNCONVERTIBLE}, {}, allOwn}, false));
 
     CLI::App* unwrap = command(
         "unwrap", "携帯電話のオブジェクトから中身を取り出し、安全な名前で保存します");
@@ -366,7 +447,7 @@ int RunZvx(int argc, char** argv, CancelSignal& cancel)
         unwrap->add_option("--time", when, "受け取ったときのTimeヘッダの日時 (ISO 8601 または @秒)");
     unwrap->add_option("-o", unwrapCommand.dir, "保存先フォルダ (既定はカレントフォルダ)");
     unwrap->add_flag("--json", unwrapCommand.json, "1行のJSONで出力します" + kJsonFields);
-    unwrap->footer(ExitCodes({{}, {kReceiveUnknownObject, kReceiveUnknownFormat, kReceiveNoData, kReceiveBadData,
+    unwrap->footer(ExitCodes({{}, {RECEIVE_UNKNOWN_OBJECT, RECEIVE_UNKNOWN_FORMAT, RECEIVE_NO_DATA, RECEIVE_BAD_DATA,
                                    RECEIVE_KIND_REFUSED, RECEIVE_CONTENT_REFUSED},
                               allOwn},
                              false));

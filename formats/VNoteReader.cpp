@@ -169,7 +169,7 @@ int32_t ParseVNote(const uint8_t* body, uint32_t length, const char* obexName,
             out->redistributionForbidden = Decimal(copyright) != 0 ? 1 : 0;
         }
         if (obexTime) out->time = *obexTime;
-        if (out->kind == MEDIA_UNKNOWN) return kReceiveUnknownFormat;
+        if (out->kind == MEDIA_UNKNOWN) return RECEIVE_UNKNOWN_FORMAT;
         content = list.Get("X-FJ-BODY;ENCODING=BASE64");
     } else if (list.Get("X-WIDTH")) {
         out->format = FORMAT_P504I;
@@ -185,7 +185,7 @@ int32_t ParseVNote(const uint8_t* body, uint32_t length, const char* obexName,
         } else if (!std::strcmp(value, "DCF")) {
             out->format = FORMAT_JN51_DCF;
         } else {
-            return kReceiveUnknownFormat;
+            return RECEIVE_UNKNOWN_FORMAT;
         }
         out->kind = MEDIA_JPEG;
         if (const char* qp = list.Get("X-JPGNE-FILENAME;CHARSET=SHIFT_JIS;ENCODING=QUOTED-PRINTABLE")) {
@@ -196,19 +196,19 @@ int32_t ParseVNote(const uint8_t* body, uint32_t length, const char* obexName,
         if (obexTime) out->time = *obexTime;
         content = list.Get("BODY;ENCODING=BASE64");
     } else {
-        return kReceiveUnknownObject;
+        return RECEIVE_UNKNOWN_OBJECT;
     }
-    if (!content) return kReceiveUnknownFormat;
+    if (!content) return RECEIVE_UNKNOWN_FORMAT;
 
     const uint32_t textLength = (uint32_t)std::strlen(content);
-    if (textLength % 4 != 0) return kReceiveBadData;
+    if (textLength % 4 != 0) return RECEIVE_BAD_DATA;
     out->body.resize(Base64DecodedLength(textLength));
     uint32_t decoded = 0;
     Base64Decode(out->body.data(), &decoded, content, textLength);
     out->body.resize(decoded);
-    if (out->body.size() > kMaxMediaBody) return kReceiveBadData;
+    if (out->body.size() > kMaxMediaBody) return RECEIVE_BAD_DATA;
     // An object whose content is empty carries nothing to install.
-    if (out->body.empty()) return kReceiveNoData;
+    if (out->body.empty()) return RECEIVE_NO_DATA;
 
     if (out->format == FORMAT_FUJITSU) {
         if (out->kind == MEDIA_IMELODY && StartsWith(out->body, "MThd")) out->kind = MEDIA_SMF;
@@ -216,7 +216,7 @@ int32_t ParseVNote(const uint8_t* body, uint32_t length, const char* obexName,
     }
     if (out->format == FORMAT_P504I && out->kind == MEDIA_BMP &&
         !RebuildP504iBitmap(list, &out->body)) {
-        return kReceiveUnknownFormat;
+        return RECEIVE_UNKNOWN_FORMAT;
     }
     return 0;
 }
@@ -236,14 +236,14 @@ int32_t ParseReceivedObject(const uint8_t* body, uint32_t length, const char* ob
                             const int32_t* obexTime, ReceivedObject* out)
 {
     out->Reset();
-    if (!body || length == 0) return kReceiveNoData;
+    if (!body || length == 0) return RECEIVE_NO_DATA;
     // Nothing larger is ever loaded or sent; the vNote text of the largest body is about 4/3 of it.
-    if (length > kMaxReceivedObject) return kReceiveBadData;
+    if (length > kMaxReceivedObject) return RECEIVE_BAD_DATA;
 
     // Phones in direct mode send the picture file itself, which is a media body.
     const bool jpeg = length >= 3 && body[0] == 0xFF && body[1] == 0xD8 && body[2] == 0xFF;
     if (jpeg || (length >= 3 && std::memcmp(body, "GIF", 3) == 0)) {
-        if (length > kMaxMediaBody) return kReceiveBadData;
+        if (length > kMaxMediaBody) return RECEIVE_BAD_DATA;
         out->body.assign(body, body + length);
         out->kind = jpeg ? MEDIA_JPEG : MEDIA_GIF;
         out->format = FORMAT_DIRECT;
@@ -254,9 +254,9 @@ int32_t ParseReceivedObject(const uint8_t* body, uint32_t length, const char* ob
     try {
         result = ParseVNote(body, length, obexName, obexTime, out);
     } catch (const Zorvex::CVSeriesException&) {
-        result = kReceiveBadData;
+        result = RECEIVE_BAD_DATA;
     } catch (const std::bad_alloc&) {
-        result = kReceiveBadData;
+        result = RECEIVE_BAD_DATA;
     }
     if (result != 0) out->Reset();
     return result;

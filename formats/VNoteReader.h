@@ -6,13 +6,7 @@
 #include <vector>
 
 #include "core/MediaObject.h"
-
-// Results of ParseReceivedObject besides 0; they are receive transfer results and select the
-// message the progress dialog shows.
-constexpr int32_t kReceiveUnknownObject = 1;    // "サポートしていないファイル形式です。"
-constexpr int32_t kReceiveUnknownFormat = 2;    // "サポートしていない伝送形式です。"
-constexpr int32_t kReceiveNoData = 3;           // "データが渡されませんでした。"
-constexpr int32_t kReceiveBadData = 7;          // "データが異常です。"
+#include "formats/TransferResults.h"
 
 // Largest received object the reader takes: the vNote text of the largest media body, with room
 // for its line breaks and properties. Receivers stop collecting beyond it.
@@ -35,8 +29,8 @@ struct ReceivedObject {
 };
 
 // `obexName` is the received Name header (nullptr when none), `obexTime` the received Time header
-// (nullptr when none). Returns 0 with `out` filled, or one of the codes above with `out` reset.
-// Never throws for anything in the body.
+// (nullptr when none). Returns 0 with `out` filled, or a receive result (1, 2, 3 or 7) with `out`
+// reset. Never throws for anything in the body.
 int32_t ParseReceivedObject(const uint8_t* body, uint32_t length, const char* obexName,
                             const int32_t* obexTime, ReceivedObject* out);
 

@@ -11,52 +11,23 @@
 #include "formats/AtomParser.h"
 #include "formats/BitmapManager.h"
 #include "formats/ImageManager.h"
+#include "formats/PhoneFormats.h"
 
 namespace {
 
-// Kinds each send format takes.
-bool Accepts(int32_t format, int32_t kind)
-{
-    const bool picture = kind == MEDIA_JPEG || kind == MEDIA_GIF;
-    const bool melody = kind == MEDIA_IMELODY || kind == MEDIA_SMF;
-    switch (format) {
-    case FORMAT_DOCOMO:
-    case FORMAT_NEC:
-    case FORMAT_FUJITSU:
-    case FORMAT_P2102V:
-        return picture || melody || kind == MEDIA_MOVIE;
-    case FORMAT_P504I:
-        return picture || kind == MEDIA_BMP || kind == MEDIA_IMELODY;
-    case FORMAT_JN51_JPEG:
-    case FORMAT_JN51_DCF:
-        return kind == MEDIA_JPEG;
-    case FORMAT_DIRECT:
-        return picture;
-    default:
-        return false;
-    }
-}
-
-// Fields a format cannot do without; a present text may be empty.
+// Entries the format carries, which it cannot do without; a present text may be empty.
 bool HasRequiredFields(const SendJob& job)
 {
-    switch (job.format) {
-    case FORMAT_DOCOMO:
-        if (!job.fileName || !job.summary || job.time == 0) return false;
-        // The size line of a picture comes from its decoded form.
-        return job.picture || (job.kind != MEDIA_JPEG && job.kind != MEDIA_GIF);
-    case FORMAT_NEC:
-    case FORMAT_P2102V:
-        return job.fileName && job.summary;
-    case FORMAT_FUJITSU:
-        return job.title.has_value();
-    case FORMAT_JN51_JPEG:
-    case FORMAT_JN51_DCF:
-    case FORMAT_DIRECT:
-        return job.fileName.has_value();
-    default:
-        return true;
+    const auto lacks = [&job](SendEntry entry, bool given) {
+        return FormatCarries(job.format, entry) && !given;
+    };
+    if (lacks(ENTRY_TITLE, job.title.has_value()) || lacks(ENTRY_SUMMARY, job.summary.has_value()) ||
+        lacks(ENTRY_FILE_NAME, job.fileName.has_value()) || lacks(ENTRY_DATE, job.time != 0)) {
+        return false;
     }
+    // The docomo size line of a picture comes from its decoded form.
+    return job.format != FORMAT_DOCOMO || job.picture ||
+           (job.kind != MEDIA_JPEG && job.kind != MEDIA_GIF);
 }
 
 const char* ObjectName(int32_t format, int32_t kind)
@@ -152,7 +123,7 @@ std::string Format(const char* pattern, int a, int b)
 int32_t WriteDocomo(const SendJob& job, OutgoingObject& object)
 {
     CalendarTime utc;
-    if (!SecondsToUtcCalendar(job.time, &utc)) return kSendRefused;
+    if (!SecondsToUtcCalendar(job.time, &utc)) return SEND_BAD_JOB;
 
     std::string size;  // empty: no size line
     if (job.kind == MEDIA_JPEG || job.kind == MEDIA_GIF) {
@@ -282,7 +253,7 @@ int32_t WriteP504i(const SendJob& job, OutgoingObject& object)
     }
     int32_t width = 0, height = 0;
     const std::vector<uint8_t> pixels = Rgb565Pixels(job, &width, &height);
-    if (pixels.empty()) return kSendUnconvertible;  // a picture without pixels
+    if (pixels.empty()) return SEND_UNCONVERTIBLE;  // a picture without pixels
     t.Line("BEGIN:VNOTE");
     t.Line("VERSION:1.1");
     t.Line("X-BMPTYPE:04");
@@ -316,12 +287,12 @@ int32_t Build(const SendJob& job, OutgoingObject& object)
 {
     // Only NEC pictures write the position, but any other value means the job was not filled
     // by the send workflow, which always leaves it at 2.
-    if (job.body.empty() || !Accepts(job.format, job.kind) || !HasRequiredFields(job) ||
+    if (job.body.empty() || !FormatAccepts(job.format, job.kind) || !HasRequiredFields(job) ||
         job.position < 1 || job.position > 3) {
-        return kSendRefused;
+        return SEND_BAD_JOB;
     }
     // Loading refuses such files already; a larger body is never encoded.
-    if (job.body.size() > kMaxMediaBody) return kSendUnconvertible;
+    if (job.body.size() > kMaxMediaBody) return SEND_UNCONVERTIBLE;
     if (job.format == FORMAT_DIRECT) {
         object.name = *job.fileName;
         object.body.Append(job.body.data(), (uint32_t)job.body.size());
@@ -352,15 +323,15 @@ int32_t BuildOutgoingObject(const SendJob& job, ProgressSink* progress,
     try {
         result = Build(job, *object);
     } catch (const MP4ParseException&) {
-        result = kSendUnconvertible;
+        result = SEND_UNCONVERTIBLE;
     } catch (const ImageManagerException&) {
-        result = kSendUnconvertible;
+        result = SEND_UNCONVERTIBLE;
     } catch (const Zorvex::BitmapManagerException&) {
-        result = kSendUnconvertible;
+        result = SEND_UNCONVERTIBLE;
     } catch (const std::bad_alloc&) {
-        result = kSendUnconvertible;  // an object too large to build in memory
+        result = SEND_UNCONVERTIBLE;  // an object too large to build in memory
     } catch (const std::length_error&) {
-        result = kSendUnconvertible;  // an encoding longer than 32 bits can count
+        result = SEND_UNCONVERTIBLE;  // an encoding longer than 32 bits can count
     }
     if (result != 0) {
         if (progress) progress->SetPhase(PHASE_FAILED);

@@ -8,15 +8,12 @@
 #include <vector>
 
 #include "formats/ProgressSink.h"
+#include "formats/TransferResults.h"
 #include "core/ByteBuffer.h"
 
 namespace Zorvex {
 class ImageManager;
 }
-
-// Results of BuildOutgoingObject besides 0; they are send transfer results.
-constexpr int32_t kSendRefused = 5;        // bad job: "Zorvexにバグがあるようです。"
-constexpr int32_t kSendUnconvertible = 6;  // content not convertible: "送信できないデータ形式です。"
 
 // What the send worker hands to the writer. Texts are Shift_JIS; an absent optional is "none",
 // an empty text counts as present.
@@ -24,13 +21,13 @@ struct SendJob {
     int32_t kind = 0;    // MediaKind
     int32_t format = 0;  // PhoneFormat, 1 to 8
     std::vector<uint8_t> body;
-    std::optional<std::string> fileName;  // at most 18 bytes
-    std::optional<std::string> summary;   // at most 24 bytes
-    std::optional<std::string> title;     // at most 24 bytes
+    std::optional<std::string> fileName;  // at most kMaxMediaFileName bytes
+    std::optional<std::string> summary;   // at most kMaxSummaryBytes (formats/PhoneFormats.h)
+    std::optional<std::string> title;     // at most kMaxTitleBytes
     int32_t time = 0;                     // seconds since 1970 UTC; 0 = none
     int32_t redistributionForbidden = 0;  // written as the copyright flag
     int32_t position = 2;                 // 1 LEFT, 2 CENTER, 3 RIGHT
-    // The view's decoded current picture (JPEG or GIF); not owned, only read.
+    // A decoded form of the body (JPEG or GIF) for docomo's size line; not owned, only read.
     const Zorvex::ImageManager* picture = nullptr;
 
     void Reset() { *this = SendJob(); }
@@ -45,7 +42,7 @@ struct OutgoingObject {
 };
 
 // Reports phase 1, then builds the object and reports phase 2 and returns 0 with `*out` set; or
-// reports phase 8 and returns kSendRefused or kSendUnconvertible with `*out` left empty.
+// reports phase 8 and returns SEND_BAD_JOB or SEND_UNCONVERTIBLE with `*out` left empty.
 // `progress` may be nullptr.
 int32_t BuildOutgoingObject(const SendJob& job, ProgressSink* progress,
                             std::unique_ptr<OutgoingObject>* out);

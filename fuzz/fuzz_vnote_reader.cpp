@@ -21,10 +21,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     case 0:
         if (out.body.empty()) abort();
         break;
-    case kReceiveUnknownObject:
-    case kReceiveUnknownFormat:
-    case kReceiveNoData:
-    case kReceiveBadData:
+    case RECEIVE_UNKNOWN_OBJECT:
+    case RECEIVE_UNKNOWN_FORMAT:
+    case RECEIVE_NO_DATA:
+    case RECEIVE_BAD_DATA:
         if (out.kind != 0 || out.format != 0 || !out.body.empty()) abort();
         return 0;
     default:

@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-#include <cstring>
 #include <ctime>
 #include <memory>
 #include <optional>
@@ -46,14 +45,14 @@ void SetField(HWND dlg, const int* controls, int hint, const FieldState& state)
     SetDlgItemTextA(dlg, hint, state.hint);
 }
 
-void ApplyRule(HWND dlg, FieldRule rule)
+void ApplyRule(HWND dlg, int32_t format)
 {
     static const int title[] = {IDC_SEND_TITLE, 0};
     static const int summary[] = {IDC_SEND_SUMMARY, 0};
     static const int fileName[] = {IDC_SEND_FILENAME, 0};
     static const int date[] = {IDC_SEND_DATE, IDC_SEND_TIME, 0};
     static const int redist[] = {IDC_REDIST_ALLOW, IDC_REDIST_FORBID, 0};
-    const FieldStates s = StatesForRule(rule);
+    const FieldStates s = StatesForFormat(format);
     SetField(dlg, title, IDC_HINT_TITLE, s.title);
     SetField(dlg, summary, IDC_HINT_SUMMARY, s.summary);
     SetField(dlg, fileName, IDC_HINT_FILENAME, s.fileName);
@@ -65,7 +64,7 @@ void SelectFormat(HWND dlg, const FormatButton& button)
 {
     for (const FormatButton& b : kFormatButtons) CheckDlgButton(dlg, b.id, BST_UNCHECKED);
     CheckDlgButton(dlg, button.id, BST_CHECKED);
-    ApplyRule(dlg, button.rule);
+    ApplyRule(dlg, button.format);
 }
 
 void SetUpPickers(HWND dlg)
@@ -84,10 +83,9 @@ void SetUpPickers(HWND dlg)
 
 void ShowObject(HWND dlg, const MediaObject& object)
 {
-    SendDlgItemMessageA(dlg, IDC_SEND_TITLE, EM_LIMITTEXT, sizeof SendSettings().title - 1, 0);
-    SendDlgItemMessageA(dlg, IDC_SEND_SUMMARY, EM_LIMITTEXT, sizeof SendSettings().summary - 1, 0);
-    SendDlgItemMessageA(dlg, IDC_SEND_FILENAME, EM_LIMITTEXT, sizeof SendSettings().fileName - 1,
-                        0);
+    SendDlgItemMessageA(dlg, IDC_SEND_TITLE, EM_LIMITTEXT, kMaxTitleBytes, 0);
+    SendDlgItemMessageA(dlg, IDC_SEND_SUMMARY, EM_LIMITTEXT, kMaxSummaryBytes, 0);
+    SendDlgItemMessageA(dlg, IDC_SEND_FILENAME, EM_LIMITTEXT, kMaxMediaFileName, 0);
     if (object.GetTitle()) SetDlgItemTextA(dlg, IDC_SEND_TITLE, object.GetTitle());
     if (object.GetSummary()) SetDlgItemTextA(dlg, IDC_SEND_SUMMARY, object.GetSummary());
     if (object.GetFileName()) SetDlgItemTextA(dlg, IDC_SEND_FILENAME, object.GetFileName());
@@ -101,14 +99,13 @@ void ShowObject(HWND dlg, const MediaObject& object)
                    BST_CHECKED);
 }
 
-// Reads an edit into a fixed field: whole characters only, at most the field's size less one.
-void ReadText(HWND dlg, int id, char* field, size_t size)
+// An edit's text: whole characters only, at most `maxBytes`.
+std::string ReadText(HWND dlg, int id, size_t maxBytes)
 {
     HWND edit = GetDlgItem(dlg, id);
     std::string text((size_t)GetWindowTextLengthA(edit) + 1, '\0');
     text.resize((size_t)GetWindowTextA(edit, &text[0], (int)text.size()));
-    const std::string fitted = FitAnsiText(text, size - 1);
-    std::memcpy(field, fitted.c_str(), fitted.size() + 1);
+    return FitAnsiText(text, maxBytes);
 }
 
 int32_t PickerTime(HWND dlg)
@@ -160,7 +157,7 @@ private:
     {
         const FormatButton* button = ButtonForId(id);
         if (!button) return false;
-        if (code == BN_CLICKED) ApplyRule(Handle(), button->rule);
+        if (code == BN_CLICKED) ApplyRule(Handle(), button->format);
         return true;
     }
 
@@ -172,19 +169,15 @@ private:
         for (int i = 0; i < kFormatButtonCount; ++i) {
             checked[i] = IsDlgButtonChecked(dlg, kFormatButtons[i].id) == BST_CHECKED;
         }
-        SendSettings s;
+        SendEntries s;
         s.format = FormatFromChecked(checked);
         if (s.format == 0) {
             Warn(dlg, kNoFormatCheckedMessage, kAppCaption);
             return false;
         }
-        ReadText(dlg, IDC_SEND_TITLE, s.title, sizeof s.title);
-        ReadText(dlg, IDC_SEND_SUMMARY, s.summary, sizeof s.summary);
-        ReadText(dlg, IDC_SEND_FILENAME, s.fileName, sizeof s.fileName);
-        if (const char* refusal = RefusalForEntries(s.format, s.title, s.summary, s.fileName)) {
-            Warn(dlg, refusal, kSendCaption);
-            return false;
-        }
+        s.title = ReadText(dlg, IDC_SEND_TITLE, kMaxTitleBytes);
+        s.summary = ReadText(dlg, IDC_SEND_SUMMARY, kMaxSummaryBytes);
+        s.fileName = ReadText(dlg, IDC_SEND_FILENAME, kMaxMediaFileName);
         s.redistributionForbidden = IsDlgButtonChecked(dlg, IDC_REDIST_FORBID) == BST_CHECKED;
         s.time = PickerTime(dlg);
         const std::shared_ptr<const MediaObject> current = Current();
@@ -193,11 +186,11 @@ private:
         TransferRequest request;
         request.direction = Direction::Send;
         request.serial = serial_;
-        request.settings = s;
-        // The worker's own copy, taken while nothing can change the current object.
-        request.payload.kind = current->GetKind();
-        request.payload.body.assign(current->GetBody(),
-                                    current->GetBody() + current->GetBodyLength());
+        // The worker's own copy of the body, taken while nothing can change the current object.
+        if (const char* refusal = PrepareSend(*current, s, &request.job)) {
+            Warn(dlg, refusal, kSendCaption);
+            return false;
+        }
         if (!RunTransferDialog(dlg, GetParent(dlg), std::move(request))) return false;
         UserStore::StoreSendFormat(s.format);
         MakeCurrent(BuildSentObject(*current, s));

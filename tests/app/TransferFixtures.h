@@ -187,13 +187,11 @@ inline TransferRequest ReceiveRequest(bool serial = false)
     return r;
 }
 
-inline TransferRequest SendRequest(const SendSettings& settings, SendPayload payload,
-                                   bool serial = false)
+inline TransferRequest SendRequest(SendJob job, bool serial = false)
 {
     TransferRequest r = ReceiveRequest(serial);
     r.direction = Direction::Send;
-    r.settings = settings;
-    r.payload = std::move(payload);
+    r.job = std::move(job);
     return r;
 }
 

@@ -101,13 +101,13 @@ TEST(HostileSessions, EachEndsWithinItsBound)
     const std::string nec = "X-NEC-TYPE:PNG\r\nBODY;ENCODING=BASE64:YWJj\r\n";
     const int capPackets = (int)(kMaxReceivedObject / kBodyPerPacket) + 2;
     const Session sessions[] = {
-        {"endless PUT", {Packet(0x02, kName)}, full, 0, {}, kReceiveBadData, OBEX_RSP_TOO_LARGE, capPackets},
+        {"endless PUT", {Packet(0x02, kName)}, full, 0, {}, RECEIVE_BAD_DATA, OBEX_RSP_TOO_LARGE, capPackets},
         {"endless PUT within its Length",
          {Packet(0x02, Cat({kName, DoubleWordHeader(OBEX_HI_LENGTH, kMaxReceivedObject)}))}, full, 0, {},
-         kReceiveBadData, OBEX_RSP_TOO_LARGE, capPackets},
+         RECEIVE_BAD_DATA, OBEX_RSP_TOO_LARGE, capPackets},
         {"oversized Length",
          {Packet(0x02, Cat({kName, DoubleWordHeader(OBEX_HI_LENGTH, kMaxReceivedObject + 1)}))}, nullptr,
-         0, {}, kReceiveBadData, OBEX_RSP_TOO_LARGE, 1},
+         0, {}, RECEIVE_BAD_DATA, OBEX_RSP_TOO_LARGE, 1},
         {"endless continuations of empty Body headers", {Packet(0x02, kName)},
          [&](int) { return Packet(0x02, emptyBodies); }, 0, {}, RECEIVE_BAD_REQUEST,
          OBEX_RSP_BAD_REQUEST, kObexMaxIdlePackets + 2},
@@ -180,9 +180,8 @@ TEST(HostileSessions, PhoneAnsweringContinueForEverEndsTheSend)
     FakeMonitor monitor(true, FakeMonitor::NoFault);
     RecordingUi ui;
     int disconnects = 0;
-    SendSettings settings;
-    settings.format = FORMAT_DIRECT;
-    std::snprintf(settings.fileName, sizeof settings.fileName, "a.jpg");
+    SendJob job;
+    job.kind = MEDIA_JPEG, job.format = FORMAT_DIRECT, job.fileName = "a.jpg", job.body = kJpeg;
     {
         PhoneThread phone([&] {
             MemoryEnd& end = transports.phone;
@@ -196,7 +195,7 @@ TEST(HostileSessions, PhoneAnsweringContinueForEverEndsTheSend)
                 Exchange(end, Packet(OBEX_RSP_CONTINUE));
             end.Close();
         });
-        EXPECT_FALSE(RunSession(SendRequest(settings, SendPayload{MEDIA_JPEG, kJpeg}), ui, transports,
+        EXPECT_FALSE(RunSession(SendRequest(job), ui, transports,
                                 &monitor));
     }
     EXPECT_EQ(ResultMessage(Direction::Send, SEND_REFUSED_BY_PHONE, false), ui.LastStatus());

@@ -99,9 +99,9 @@ TEST(SerialSettings, ChosenSpeed)
 
 namespace {
 
-// Title, summary, file name, date, redistribution: enabled flags and hints per rule.
+// Title, summary, file name, date, redistribution: enabled flags and hints per format.
 struct RuleRow {
-    FieldRule rule;
+    int32_t format;
     const char* expected[5];  // nullptr: disabled with "指定できません。"
 };
 const char kWide[] = "全角使用可です。";
@@ -112,18 +112,20 @@ const char kAscii[] = "ASCII文字の一部のみ可です。";
 TEST(SendSettings, FieldRules)
 {
     const RuleRow rows[] = {
-        {FieldRule::A, {nullptr, kWide, kAscii, "保存日時になります。", nullptr}},
-        {FieldRule::B, {nullptr, kWide, kWide, nullptr, nullptr}},
-        {FieldRule::C, {kWide, nullptr, nullptr, nullptr, nullptr}},
-        {FieldRule::D, {nullptr, nullptr, nullptr, nullptr, nullptr}},
-        {FieldRule::E, {nullptr, nullptr, kWide, nullptr, nullptr}},
-        {FieldRule::F, {nullptr, nullptr, kAscii, nullptr, nullptr}},
+        {FORMAT_DOCOMO, {nullptr, kWide, kAscii, "保存日時になります。", nullptr}},
+        {FORMAT_NEC, {nullptr, kWide, kWide, nullptr, nullptr}},
+        {FORMAT_FUJITSU, {kWide, nullptr, nullptr, nullptr, nullptr}},
+        {FORMAT_P2102V, {nullptr, kWide, kWide, nullptr, nullptr}},
+        {FORMAT_P504I, {nullptr, nullptr, nullptr, nullptr, nullptr}},
+        {FORMAT_JN51_JPEG, {nullptr, nullptr, kWide, nullptr, nullptr}},
+        {FORMAT_JN51_DCF, {nullptr, nullptr, kWide, nullptr, nullptr}},
+        {FORMAT_DIRECT, {nullptr, nullptr, kAscii, nullptr, nullptr}},
     };
     for (const RuleRow& row : rows) {
-        const FieldStates s = StatesForRule(row.rule);
+        const FieldStates s = StatesForFormat(row.format);
         const FieldState* fields[] = {&s.title, &s.summary, &s.fileName, &s.date};
         for (int i = 0; i < 4; ++i) {
-            SCOPED_TRACE(testing::Message() << "rule " << (int)row.rule << " field " << i);
+            SCOPED_TRACE(testing::Message() << "format " << row.format << " field " << i);
             EXPECT_EQ(row.expected[i] != nullptr, fields[i]->enabled);
             EXPECT_STREQ(row.expected[i] ? row.expected[i] : "指定できません。", fields[i]->hint);
         }
@@ -135,12 +137,9 @@ TEST(SendSettings, FieldRules)
 TEST(SendSettings, FormatButtonsOrderAndOpeningSelection)
 {
     const int order[] = {1000, 1001, 1002, 1009, 1008, 1020, 1021, 1012};
-    const FieldRule rules[] = {FieldRule::A, FieldRule::B, FieldRule::C, FieldRule::B,
-                               FieldRule::D, FieldRule::E, FieldRule::E, FieldRule::F};
     for (int i = 0; i < kFormatButtonCount; ++i) {
         EXPECT_EQ(order[i], kFormatButtons[i].id);
         EXPECT_EQ(i + 1, kFormatButtons[i].format);
-        EXPECT_EQ(rules[i], kFormatButtons[i].rule);
         EXPECT_EQ(&kFormatButtons[i], ButtonForFormat(i + 1));
         EXPECT_EQ(&kFormatButtons[i], ButtonForId(order[i]));
     }
@@ -274,10 +273,10 @@ TEST(SendSettings, SentObjectCarriesWhatWasSent)
     const uint8_t body[] = {0xFF, 0xD8, 0xFF, 0xE0, 0x00};
     current.SetBody(body, sizeof body);
 
-    SendSettings sent;
+    SendEntries sent;
     sent.format = FORMAT_FUJITSU;
-    std::strcpy(sent.title, "新しい題");
-    std::strcpy(sent.fileName, "");
+    sent.title = "新しい題";
+    sent.fileName = "";
     sent.time = 1118099350;
     sent.redistributionForbidden = 1;
     std::unique_ptr<MediaObject> o = BuildSentObject(current, sent);

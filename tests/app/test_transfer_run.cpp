@@ -382,15 +382,12 @@ void TakeWithServer(MemoryEnd& end, Taken* taken)
     server.SendResponse(0x20);
 }
 
-SendSettings Settings(int32_t format, const char* fileName)
+SendJob Job(int32_t format, const char* fileName, int32_t kind, std::vector<uint8_t> body)
 {
-    SendSettings s;
-    s.format = format;
-    std::snprintf(s.title, sizeof s.title, "%s", "タイトル");
-    std::snprintf(s.summary, sizeof s.summary, "%s", "サマリー");
-    std::snprintf(s.fileName, sizeof s.fileName, "%s", fileName);
-    s.time = kTime;
-    return s;
+    SendJob job;
+    job.kind = kind, job.format = format, job.body = std::move(body), job.time = kTime;
+    job.title = "タイトル", job.summary = "サマリー", job.fileName = fileName;
+    return job;
 }
 
 TEST(SendTransfer, PutsExactlyWhatTheWriterBuilds)
@@ -405,11 +402,8 @@ TEST(SendTransfer, PutsExactlyWhatTheWriterBuilds)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.format);
-        const SendSettings settings = Settings(c.format, c.file);
         // The oracle: the writer's object for the same job.
-        SendJob job;
-        job.kind = c.kind, job.format = c.format, job.body = c.body, job.time = kTime;
-        job.title = settings.title, job.summary = settings.summary, job.fileName = settings.fileName;
+        SendJob job = Job(c.format, c.file, c.kind, c.body);
         std::unique_ptr<Zorvex::ImageManager> picture;
         if (c.kind == MEDIA_GIF) picture = std::make_unique<Zorvex::ImageManager>(gif.data(), (uint32_t)gif.size());
         job.picture = picture.get();
@@ -421,7 +415,7 @@ TEST(SendTransfer, PutsExactlyWhatTheWriterBuilds)
         bool ok;
         {
             PhoneThread phone([&] { TakeWithServer(transports.phone, &taken); });
-            ok = RunSession(SendRequest(settings, SendPayload{c.kind, c.body}), ui, transports);
+            ok = RunSession(SendRequest(job), ui, transports);
         }
         EXPECT_TRUE(ok);
         EXPECT_EQ("送信に成功しました。", ui.LastStatus());
@@ -458,8 +452,7 @@ TEST(SendTransfer, RefusalsAndUnsendableKinds)
                 ++packetsAfterRefusal;
             }
         });
-        ok = RunSession(SendRequest(Settings(FORMAT_DIRECT, "a.jpg"),
-                                    SendPayload{MEDIA_JPEG, ReadTestData("pictures/dot.jpg")}),
+        ok = RunSession(SendRequest(Job(FORMAT_DIRECT, "a.jpg", MEDIA_JPEG, ReadTestData("pictures/dot.jpg"))),
                         ui, transports);
     }
     EXPECT_FALSE(ok);
@@ -469,7 +462,7 @@ TEST(SendTransfer, RefusalsAndUnsendableKinds)
     for (int32_t kind : {0, 5, 8}) {
         MemoryTransports unused;
         RecordingUi refused;
-        EXPECT_FALSE(RunSession(SendRequest(Settings(FORMAT_DIRECT, "x"), SendPayload{kind, MldHeader()}),
+        EXPECT_FALSE(RunSession(SendRequest(Job(FORMAT_DIRECT, "x", kind, MldHeader())),
                                 refused, unused));
         EXPECT_EQ("この形式の送信には対応していません。", refused.LastStatus());
         EXPECT_EQ(std::vector<bool>{false}, refused.doneCalls);
@@ -510,8 +503,7 @@ TEST(TransferSession, CancelAtAnyMoment)
         KeepingSink sink;
         FakeMonitor monitor(true, FakeMonitor::NoFault);
         TransferSession session(receive ? ReceiveRequest()
-                                        : SendRequest(Settings(FORMAT_DIRECT, "a.jpg"),
-                                                      SendPayload{MEDIA_JPEG, jpeg}));
+                                        : SendRequest(Job(FORMAT_DIRECT, "a.jpg", MEDIA_JPEG, jpeg)));
         if (c.moment == BeforeRun) session.Cancel();
         if (c.moment == StoppingService) monitor.onStop = [&] { session.Cancel(); };
         if (c.moment == RestartingService) monitor.onStart = [&] { session.Cancel(); };
@@ -566,8 +558,7 @@ TEST(TransferSession, UnexpectedFailureEndsWithAMessage)
         const TransferRequest request =
             direction == Direction::Receive
                 ? ReceiveRequest()
-                : SendRequest(Settings(FORMAT_DIRECT, "a.jpg"),
-                              SendPayload{MEDIA_JPEG, ReadTestData("pictures/dot.jpg")});
+                : SendRequest(Job(FORMAT_DIRECT, "a.jpg", MEDIA_JPEG, ReadTestData("pictures/dot.jpg")));
         EXPECT_FALSE(RunSession(request, ui, transports, &monitor));
         EXPECT_EQ("予期しないエラーが発生しました。", ui.LastStatus());
         EXPECT_EQ(direction == Direction::Receive ? "受信失敗" : "送信失敗", ui.captions.back());

@@ -148,22 +148,22 @@ TEST(VNoteReaderDetect, BareJpegAndGif)
     EXPECT_EQ("GIF", Text(p.object.body));
 
     // Two bytes of a JPEG signature are not enough, and are no vNote either.
-    EXPECT_EQ(kReceiveBadData, Parse(std::string("\xFF\xD8", 2)).result);
+    EXPECT_EQ(RECEIVE_BAD_DATA, Parse(std::string("\xFF\xD8", 2)).result);
 
     // A bare picture is a media body: above the largest it is refused.
     std::string huge(kMaxMediaBody + 1, 'x');
     huge.replace(0, 3, jpeg.substr(0, 3));
-    EXPECT_EQ(kReceiveBadData, Parse(huge).result);
+    EXPECT_EQ(RECEIVE_BAD_DATA, Parse(huge).result);
 }
 
 TEST(VNoteReaderDetect, NoBodyGivesThree)
 {
     ReceivedObject out;
-    EXPECT_EQ(kReceiveNoData, ParseReceivedObject(nullptr, 10, nullptr, nullptr, &out));
+    EXPECT_EQ(RECEIVE_NO_DATA, ParseReceivedObject(nullptr, 10, nullptr, nullptr, &out));
     const uint8_t b = 'x';
-    EXPECT_EQ(kReceiveNoData, ParseReceivedObject(&b, 0, nullptr, nullptr, &out));
+    EXPECT_EQ(RECEIVE_NO_DATA, ParseReceivedObject(&b, 0, nullptr, nullptr, &out));
     // Content that decodes to nothing carries no data either.
-    EXPECT_EQ(kReceiveNoData, Parse("X-FORMAT:1\r\nX-BODY;ENCODING=BASE64:\r\n").result);
+    EXPECT_EQ(RECEIVE_NO_DATA, Parse("X-FORMAT:1\r\nX-BODY;ENCODING=BASE64:\r\n").result);
 }
 
 TEST(VNoteReaderDetect, MarkerOrderDecidesTheFormat)
@@ -188,7 +188,7 @@ TEST(VNoteReaderDetect, MarkerOrderDecidesTheFormat)
         EXPECT_EQ(c.format, p.object.format) << c.markers;
         EXPECT_EQ(c.kind, p.object.kind) << c.markers;
     }
-    EXPECT_EQ(kReceiveUnknownObject, Parse("BEGIN:VNOTE\r\nVERSION:1.1\r\n" + body).result);
+    EXPECT_EQ(RECEIVE_UNKNOWN_OBJECT, Parse("BEGIN:VNOTE\r\nVERSION:1.1\r\n" + body).result);
 }
 
 TEST(VNoteReaderDetect, P504iMelodyAndOtherXFormat)
@@ -203,7 +203,7 @@ TEST(VNoteReaderDetect, P504iMelodyAndOtherXFormat)
 
     std::string other = melody;
     other.replace(other.find("X-FORMAT:1"), 10, "X-FORMAT:2");
-    EXPECT_EQ(kReceiveUnknownObject, Parse(other).result);
+    EXPECT_EQ(RECEIVE_UNKNOWN_OBJECT, Parse(other).result);
 }
 
 TEST(VNoteReaderDetect, TypeValues)
@@ -233,8 +233,8 @@ TEST(VNoteReaderDetect, TypeValues)
         EXPECT_EQ(0, p.result) << c.marker;
         EXPECT_EQ(c.kind, p.object.kind) << c.marker;
     }
-    EXPECT_EQ(kReceiveUnknownFormat, Parse("X-FJ-FORMAT:4\r\nX-FJ-BODY;ENCODING=BASE64:YWJj\r\n").result);
-    EXPECT_EQ(kReceiveUnknownFormat, Parse("X-JPGNE-TYPE:PNG\r\nBODY;ENCODING=BASE64:YWJj\r\n").result);
+    EXPECT_EQ(RECEIVE_UNKNOWN_FORMAT, Parse("X-FJ-FORMAT:4\r\nX-FJ-BODY;ENCODING=BASE64:YWJj\r\n").result);
+    EXPECT_EQ(RECEIVE_UNKNOWN_FORMAT, Parse("X-JPGNE-TYPE:PNG\r\nBODY;ENCODING=BASE64:YWJj\r\n").result);
 }
 
 TEST(VNoteReaderDetect, NecFormatFollowsTheObjectName)
@@ -281,7 +281,7 @@ TEST(VNoteReaderFields, Docomo)
     EXPECT_EQ("x.gif", Opt(p.object.fileName));
     EXPECT_EQ("", Opt(p.object.summary));
     EXPECT_EQ(0, p.object.time);
-    EXPECT_EQ(kReceiveUnknownFormat, Parse("X-DOCOMO-TYPE:GIF\r\nBODY;ENCODING=BASE64:R0lG\r\n").result);
+    EXPECT_EQ(RECEIVE_UNKNOWN_FORMAT, Parse("X-DOCOMO-TYPE:GIF\r\nBODY;ENCODING=BASE64:R0lG\r\n").result);
 }
 
 TEST(VNoteReaderFields, NecPictureAndMelody)
@@ -318,7 +318,7 @@ TEST(VNoteReaderFields, NecPictureAndMelody)
     EXPECT_EQ("a.mld", Opt(p.object.fileName));
     EXPECT_EQ(0, p.object.redistributionForbidden);
     EXPECT_EQ(0, p.object.position);  // melodies have no position
-    EXPECT_EQ(kReceiveUnknownFormat, Parse("X-NEC-FORMAT:MFI\r\nX-BODY;ENCODING=BASE64:YWJj\r\n").result);
+    EXPECT_EQ(RECEIVE_UNKNOWN_FORMAT, Parse("X-NEC-FORMAT:MFI\r\nX-BODY;ENCODING=BASE64:YWJj\r\n").result);
 }
 
 TEST(VNoteReaderFields, FujitsuAndItsCorrections)
@@ -388,7 +388,7 @@ TEST(VNoteReaderContent, Base64LengthNotAMultipleOfFourGivesSeven)
 {
     for (const char* content : {"Y", "YW", "YWJ", "YWJjZ"}) {
         Parsed p = Parse(std::string("X-FORMAT:1\r\nX-BODY;ENCODING=BASE64:") + content + "\r\n");
-        EXPECT_EQ(kReceiveBadData, p.result) << content;
+        EXPECT_EQ(RECEIVE_BAD_DATA, p.result) << content;
         EXPECT_EQ(0, p.object.kind) << "a failure leaves nothing filled";
         EXPECT_EQ(0, p.object.format);
     }
@@ -405,9 +405,9 @@ TEST(VNoteReaderContent, TextWithoutAnyLineEnd)
     ASSERT_EQ(0, p.result);
     EXPECT_EQ("abcdef", Text(p.object.body));
     p = Parse("X-FORMAT:1");
-    EXPECT_EQ(kReceiveUnknownFormat, p.result);
-    EXPECT_EQ(kReceiveBadData, Parse("no colon anywhere, no line end").result);
-    EXPECT_EQ(kReceiveBadData, Parse("one line\r\n").result);
+    EXPECT_EQ(RECEIVE_UNKNOWN_FORMAT, p.result);
+    EXPECT_EQ(RECEIVE_BAD_DATA, Parse("no colon anywhere, no line end").result);
+    EXPECT_EQ(RECEIVE_BAD_DATA, Parse("one line\r\n").result);
 }
 
 TEST(VNoteReaderContent, P504iBitmapRebuild)
@@ -445,20 +445,20 @@ TEST(VNoteReaderContent, P504iSizeLinesThatDoNotFit)
     const std::string twelve = "AQIDBAUGERITFBUW";
     const std::string w3 = "X-WIDTH:3\r\n", h2 = "X-HEIGHT:2\r\n";
     EXPECT_EQ(0, Parse(P504i(w3, h2, twelve + "AAAA")).result);  // spare bytes are ignored
-    EXPECT_EQ(kReceiveUnknownFormat, Parse(P504i(w3, "", twelve)).result);
-    EXPECT_EQ(kReceiveUnknownFormat, Parse(P504i(w3, "X-HEIGHT:3\r\n", twelve)).result);
-    EXPECT_EQ(kReceiveUnknownFormat, Parse(P504i("X-WIDTH:0\r\n", h2, twelve)).result);
-    EXPECT_EQ(kReceiveUnknownFormat, Parse(P504i(w3, "X-HEIGHT:abc\r\n", twelve)).result);
+    EXPECT_EQ(RECEIVE_UNKNOWN_FORMAT, Parse(P504i(w3, "", twelve)).result);
+    EXPECT_EQ(RECEIVE_UNKNOWN_FORMAT, Parse(P504i(w3, "X-HEIGHT:3\r\n", twelve)).result);
+    EXPECT_EQ(RECEIVE_UNKNOWN_FORMAT, Parse(P504i("X-WIDTH:0\r\n", h2, twelve)).result);
+    EXPECT_EQ(RECEIVE_UNKNOWN_FORMAT, Parse(P504i(w3, "X-HEIGHT:abc\r\n", twelve)).result);
     // Negative sizes whose product is positive, and products beyond 32 bits.
-    EXPECT_EQ(kReceiveUnknownFormat, Parse(P504i("X-WIDTH:-3\r\n", "X-HEIGHT:-2\r\n", twelve)).result);
-    EXPECT_EQ(kReceiveUnknownFormat,
+    EXPECT_EQ(RECEIVE_UNKNOWN_FORMAT, Parse(P504i("X-WIDTH:-3\r\n", "X-HEIGHT:-2\r\n", twelve)).result);
+    EXPECT_EQ(RECEIVE_UNKNOWN_FORMAT,
               Parse(P504i("X-WIDTH:65536\r\n", "X-HEIGHT:65536\r\n", twelve)).result);
-    EXPECT_EQ(kReceiveUnknownFormat,
+    EXPECT_EQ(RECEIVE_UNKNOWN_FORMAT,
               Parse(P504i("X-WIDTH:2147483648\r\n", "X-HEIGHT:2147483647\r\n", twelve)).result);
-    EXPECT_EQ(kReceiveUnknownFormat,
+    EXPECT_EQ(RECEIVE_UNKNOWN_FORMAT,
               Parse(P504i("X-WIDTH:99999999999999999999\r\n", "X-HEIGHT:1\r\n", twelve)).result);
     // A bad Base64 length is found before the size lines are read.
-    EXPECT_EQ(kReceiveBadData, Parse(P504i(w3, "", "AQI")).result);
+    EXPECT_EQ(RECEIVE_BAD_DATA, Parse(P504i(w3, "", "AQI")).result);
 }
 
 // --- Hostile input ----------------------------------------------------------------------------
@@ -482,7 +482,7 @@ TEST(VNoteReaderHostile, EnormousLinesAndManyPropertiesStayLinear)
     for (int i = 2; i < kMaxPropertyLines; ++i) many += "X-" + std::to_string(i) + ":v\r\n";
     EXPECT_EQ(0, Parse(many).result);
     for (int i = 0; i < 300000; ++i) many += "X:v\r\n";
-    EXPECT_EQ(kReceiveBadData, Parse(many).result);
+    EXPECT_EQ(RECEIVE_BAD_DATA, Parse(many).result);
     const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_LT(seconds, 20.0) << "parsing must not grow quadratically";
 
@@ -495,7 +495,7 @@ TEST(VNoteReaderHostile, ResultIsResetOnEveryFailure)
 {
     Parsed p = Parse("X-NEC-TYPE:JPEG\r\nSUMMARY:s\r\nX-NEC-FILENAME:f\r\nBODY;ENCODING=BASE64:YWJ\r\n",
                      "pic.vnt", &kTime);
-    EXPECT_EQ(kReceiveBadData, p.result);
+    EXPECT_EQ(RECEIVE_BAD_DATA, p.result);
     EXPECT_EQ(0, p.object.kind);
     EXPECT_EQ(0, p.object.format);
     EXPECT_FALSE(p.object.summary.has_value());

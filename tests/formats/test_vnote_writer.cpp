@@ -669,7 +669,7 @@ TEST(VNoteWriterRefusal, BadJobsAreRefusedWithNothingBuilt)
 
     for (auto& c : bad) {
         Built b = Build(c.second);
-        EXPECT_EQ(kSendRefused, b.result) << c.first;
+        EXPECT_EQ(SEND_BAD_JOB, b.result) << c.first;
         EXPECT_EQ(kFailedPhases, b.phases) << c.first;
         EXPECT_EQ(nullptr, b.object) << c.first;
     }
@@ -684,7 +684,7 @@ TEST(VNoteWriterRefusal, ContentThatCannotBeConvertedGivesSix)
     movie.summary = "s";
     movie.time = kTime;
     Built b = Build(movie);
-    EXPECT_EQ(kSendUnconvertible, b.result);
+    EXPECT_EQ(SEND_UNCONVERTIBLE, b.result);
     EXPECT_EQ(kFailedPhases, b.phases);
     EXPECT_EQ(nullptr, b.object);
 
@@ -694,12 +694,12 @@ TEST(VNoteWriterRefusal, ContentThatCannotBeConvertedGivesSix)
 
     for (int32_t kind : {MEDIA_JPEG, MEDIA_GIF, MEDIA_BMP}) {
         b = Build(Job(FORMAT_P504I, kind, FakeJpeg(40, 0)));
-        EXPECT_EQ(kSendUnconvertible, b.result) << kind;
+        EXPECT_EQ(SEND_UNCONVERTIBLE, b.result) << kind;
         EXPECT_EQ(kFailedPhases, b.phases) << kind;
     }
     std::vector<uint8_t> truncated = Bmp24(2, 2, {0, 0, 0, 0});
     truncated.pop_back();
-    EXPECT_EQ(kSendUnconvertible, Build(Job(FORMAT_P504I, MEDIA_BMP, truncated)).result);
+    EXPECT_EQ(SEND_UNCONVERTIBLE, Build(Job(FORMAT_P504I, MEDIA_BMP, truncated)).result);
 }
 
 TEST(VNoteWriterRefusal, BodyAboveTheLargestMediaBody)
@@ -711,7 +711,7 @@ TEST(VNoteWriterRefusal, BodyAboveTheLargestMediaBody)
         job.fileName = "a.mld";
         job.time = 1;
         job.position = 2;
-        EXPECT_EQ(kSendUnconvertible, Build(job).result) << format;
+        EXPECT_EQ(SEND_UNCONVERTIBLE, Build(job).result) << format;
     }
 }
 
@@ -722,7 +722,7 @@ TEST(VNoteWriterRefusal, WorksWithoutAProgressSink)
     EXPECT_EQ(0, BuildOutgoingObject(job, nullptr, &object));
     EXPECT_NE(nullptr, object);
     job.body.clear();
-    EXPECT_EQ(kSendRefused, BuildOutgoingObject(job, nullptr, &object));
+    EXPECT_EQ(SEND_BAD_JOB, BuildOutgoingObject(job, nullptr, &object));
     EXPECT_EQ(nullptr, object);  // a failed build leaves no object behind
 }
 

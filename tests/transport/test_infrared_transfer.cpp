@@ -91,12 +91,11 @@ TEST(InfraredTransfer, SendWithNoPhoneInRangeWaitsUntilCancelled)
     api.onSleep = [&](int n) { pauses = n; };
     Win32Transports transports(kInfrared, &api);
     RecordingUi ui;
-    SendSettings settings;
-    settings.format = FORMAT_DIRECT;
-    std::strcpy(settings.fileName, "dot.jpg");
     const std::string& jpeg = kJpeg;
-    TransferSession session(
-        SendRequest(settings, SendPayload{MEDIA_JPEG, std::vector<uint8_t>(jpeg.begin(), jpeg.end())}));
+    SendJob job;
+    job.kind = MEDIA_JPEG, job.format = FORMAT_DIRECT, job.fileName = "dot.jpg";
+    job.body.assign(jpeg.begin(), jpeg.end());
+    TransferSession session(SendRequest(job));
     std::atomic<bool> finished{false};
     std::thread dialog([&] {
         // Into the second round of searches, unless the send gave up on its own.

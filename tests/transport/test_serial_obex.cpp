@@ -178,12 +178,10 @@ TEST(SerialTransfer, ReceivesAPushedPictureAndSendsOne)
         ASSERT_TRUE(peer.Start("server"));
         Win32Transports transports(kCom7);
         RecordingUi ui;
-        SendSettings settings;
-        settings.format = FORMAT_DIRECT;
-        std::snprintf(settings.fileName, sizeof settings.fileName, "%s", kPictureName);
-        settings.time = 1704164645;
-        TransferRequest request =
-            SendRequest(settings, SendPayload{MEDIA_JPEG, std::vector<uint8_t>(jpeg.begin(), jpeg.end())});
+        SendJob job;
+        job.kind = MEDIA_JPEG, job.format = FORMAT_DIRECT, job.fileName = kPictureName;
+        job.time = 1704164645, job.body.assign(jpeg.begin(), jpeg.end());
+        TransferRequest request = SendRequest(job);
         request.serial = kCom7;
         EXPECT_TRUE(RunSession(request, ui, transports))
             << ui.LastStatus();

@@ -84,17 +84,16 @@ TEST(TransferWithOpenObex, ReceivesWhatThePhonePushes)
 
 TEST(TransferWithOpenObex, SendsTheWritersObject)
 {
-    SendSettings settings;
-    settings.format = FORMAT_DIRECT;
-    std::snprintf(settings.fileName, sizeof settings.fileName, "%s", "写真.jpg");
-    settings.time = vnote_test::kTime;
+    SendJob job;
+    job.kind = MEDIA_JPEG, job.format = FORMAT_DIRECT, job.fileName = "写真.jpg", job.body = kJpeg;
+    job.time = vnote_test::kTime;
     for (int32_t size : {255, 2048}) {
         SCOPED_TRACE(size);
         SocketTransports transports(size);
         OpenObexReceived phone;
         std::thread peer([&] { phone = RunOpenObexServer(transports.fds[1], size, true); });
         RecordingUi ui;
-        const bool ok = RunSession(SendRequest(settings, SendPayload{MEDIA_JPEG, kJpeg}), ui, transports);
+        const bool ok = RunSession(SendRequest(job), ui, transports);
         peer.join();
         EXPECT_TRUE(ok) << ui.LastStatus();
         EXPECT_TRUE(phone.ok) << phone.error;

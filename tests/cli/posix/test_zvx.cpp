@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "cli/Commands.h"
+#include "cli/Platform.h"
 #include "transport/posix/SysfsPorts.h"
 #include "tests/support/Mp4Bytes.h"
 #include "tests/support/posix/OpenObexPeer.h"
@@ -349,6 +350,16 @@ TEST(Zvx, RefusalsAndTimes)
     const Result dropped = RunZvx({"wrap", "--format", "direct", "--title", "t", "--time", "@1704164645", jpeg, "-o", out, "-f"});
     EXPECT_EQ(0, dropped.status);
     for (const char* option : {"--title", "--time"}) EXPECT_NE(std::string::npos, dropped.err.find(option)) << option;
+}
+
+// The one rule from results to exit statuses, where no run of zvx reaches it.
+TEST(Zvx, ExitStatusOfAResult)
+{
+    EXPECT_EQ(0, ExitStatus(RECEIVE_OK, false));
+    EXPECT_EQ(12, ExitStatus(RECEIVE_CONTENT_REFUSED, false));
+    EXPECT_EQ(73, ExitStatus(RECEIVE_NOT_KEPT, false));
+    EXPECT_EQ(70, ExitStatus(-1, false)) << "a failure no result stands for";
+    EXPECT_EQ(CancelStatus(), ExitStatus(SEND_LINK_LOST, true));
 }
 
 TEST(Zvx, PortsFromSysfsPhonesFirst)
