@@ -11,8 +11,8 @@
 
 #include "app/BodyCollector.h"
 #include "app/TransferRequest.h"
-#include "app/TransferSeams.h"
-#include "app/TransferTexts.h"
+#include "app/TransferUi.h"
+#include "app/ProgressTexts.h"
 #include "core/Sync.h"
 #include "core/Watchdog.h"
 #include "formats/ImageManager.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/TransferTexts.h"
+#include "app/ProgressTexts.h"
 #include "formats/VNoteWriter.h"
 #include "transport/Transports.h"  // SerialLine
 

@@ -7,7 +7,7 @@
 
 #include "app/Transfer.h"
 #include "app/TransferRequest.h"
-#include "app/TransferSeams.h"
+#include "app/TransferUi.h"
 #include "app/ViewContent.h"
 
 // Takes received content to the user-interface thread, which makes it current.

@@ -7,7 +7,7 @@
 #include "app/ObjectInfo.h"
 #include "app/SendSettingsRules.h"
 #include "app/TransferSession.h"
-#include "app/TransferTexts.h"
+#include "app/ProgressTexts.h"
 #include "app/ViewContent.h"
 #include "cli/Platform.h"
 #include "cli/Text.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/TransferTexts.h"
+#include "app/ProgressTexts.h"
 #include "cli/Platform.h"
 #include "core/CodePage.h"
 

@@ -3,7 +3,7 @@
 
 #include "cli/Media.h"
 #include "cli/Platform.h"
-#include "cli/Zvx.h"
+#include "cli/CommandLine.h"
 
 int main(int argc, char** argv)
 {

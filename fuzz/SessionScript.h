@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/TransferSeams.h"
+#include "app/TransferUi.h"
 #include "transport/TransportException.h"
 
 namespace fuzz_session {

@@ -2,7 +2,7 @@
 // lines.
 #include <gtest/gtest.h>
 
-#include "app/TransferTexts.h"
+#include "app/ProgressTexts.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "app/FileRules.h"
 #include "app/SendSettingsRules.h"
 #include "app/SerialSettingsRules.h"
-#include "app/TransferTexts.h"
+#include "app/ProgressTexts.h"
 #include "tests/support/TestFiles.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "cli/Zvx.h"
+#include "cli/CommandLine.h"
 
 #include <CLI/CLI.hpp>
 
@@ -7,7 +7,7 @@
 #include <tuple>
 
 #include "app/SendSettingsRules.h"
-#include "app/TransferTexts.h"
+#include "app/ProgressTexts.h"
 #include "cli/Commands.h"
 #include "cli/Platform.h"
 #include "core/TimeConv.h"

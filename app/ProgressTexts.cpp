@@ -1,4 +1,4 @@
-#include "app/TransferTexts.h"
+#include "app/ProgressTexts.h"
 
 #include <climits>
 #include <cmath>
