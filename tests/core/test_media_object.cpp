@@ -162,10 +162,11 @@ TEST_F(LoadMediaFileTest, FileNameRules)
 TEST_F(LoadMediaFileTest, TimeIsTheLastWriteTime)
 {
     std::string path = Make("t.mld", Bytes("melo\0", 5, 64));
-    ASSERT_TRUE(SetScratchFileTime(path, 1047615260));  // 2003-03-14 13:14:20 in Japan
+    ASSERT_TRUE(SetScratchFileTime(path, {2003, 3, 14, 13, 14, 20}));
     std::string err;
     auto o = LoadMediaFile(path.c_str(), &err);
     ASSERT_NE(nullptr, o) << err;
+    // 2003-03-14 13:14:20 in Japan is 04:14:20 UTC.
     EXPECT_EQ(1047615260, o->GetTime());
     EXPECT_EQ(MEDIA_IMELODY, o->GetKind());
 }

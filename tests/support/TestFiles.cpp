@@ -51,9 +51,11 @@ bool WriteScratchFile(const std::string& path, const std::vector<uint8_t>& bytes
     return ok && done == bytes.size();
 }
 
-bool SetScratchFileTime(const std::string& path, int32_t seconds)
+bool SetScratchFileTime(const std::string& path, const CalendarTime& local)
 {
-    const FILETIME utc = ToFileTime(seconds);
+    const SYSTEMTIME st = ToSystemTime(local);
+    FILETIME wall, utc;
+    if (!SystemTimeToFileTime(&st, &wall) || !LocalFileTimeToFileTime(&wall, &utc)) return false;
     HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     BOOL ok = SetFileTime(h, nullptr, nullptr, &utc);
@@ -94,8 +96,10 @@ bool WriteScratchFile(const std::string& path, const std::vector<uint8_t>& bytes
     return std::fclose(f) == 0 && ok;
 }
 
-bool SetScratchFileTime(const std::string& path, int32_t seconds)
+bool SetScratchFileTime(const std::string& path, const CalendarTime& local)
 {
+    int32_t seconds = 0;
+    if (!LocalCalendarToSeconds(local, &seconds)) return false;
     struct timeval tv[2] = {};
     tv[0].tv_sec = tv[1].tv_sec = seconds;
     return utimes(AnsiToUtf8(path).c_str(), tv) == 0;

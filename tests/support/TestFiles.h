@@ -27,8 +27,9 @@ private:
 
 // Writes bytes to an ANSI path; returns false on failure.
 bool WriteScratchFile(const std::string& ansiPath, const std::vector<uint8_t>& bytes);
-// Sets the file's last-write time (seconds since 1970 UTC).
-bool SetScratchFileTime(const std::string& ansiPath, int32_t seconds);
+// Sets the file's last-write time from a local calendar time, as the system's own conversion
+// takes it (Wine's zone may differ from the C library's TZ).
+bool SetScratchFileTime(const std::string& ansiPath, const CalendarTime& local);
 
 // Sets the C library's time zone for the life of the object (TZ is read by both C libraries).
 class ScopedTimeZone {
