@@ -15,7 +15,7 @@ namespace {
 bool HaveObjectToSend(HWND main)
 {
     if (View::CurrentObject()) return true;
-    Warn(main, kNothingToSendMessage, "送信");
+    Warn(main, kNothingToSendMessage, kSendCaption);
     return false;
 }
 

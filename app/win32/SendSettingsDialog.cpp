@@ -19,9 +19,9 @@
 #include "core/TimeConv.h"
 #include "res/resource.h"
 
-namespace {
-
 const char kSendCaption[] = "送信";
+
+namespace {
 
 // The only calls into the view: what is current, and the object a successful send leaves.
 std::shared_ptr<const MediaObject> Current() { return View::CurrentObject(); }

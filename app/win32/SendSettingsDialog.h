@@ -7,5 +7,8 @@
 
 #include "app/TransferRequest.h"
 
+// Caption of the send's message boxes.
+extern const char kSendCaption[];
+
 // `serial`: the line chosen for a serial send, or none for infrared.
 void RunSendSettings(HWND main, std::optional<SerialLine> serial);
